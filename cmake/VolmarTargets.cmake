@@ -1,0 +1,41 @@
+# Helpers shared by every area: warnings as errors on our own code, test and
+# fuzz target conventions.
+
+function(volmar_target_defaults target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-error=deprecated-declarations)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+endfunction()
+
+# volmar_add_gtest(name SOURCES a.cpp ... LIBS lib ... [LABELS l ...])
+# One test binary with the shared test main (private XDG folders and working
+# directory per binary), registered test by test with CTest.
+function(volmar_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    volmar_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE volmar_test_main ${ARG_LIBS} GTest::gtest GTest::gmock)
+    target_compile_definitions(${name} PRIVATE
+        VOLMAR_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+        VOLMAR_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+endfunction()
+
+# volmar_add_fuzzer(name SOURCES a.cpp ... LIBS lib ...)
+function(volmar_add_fuzzer name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    volmar_target_defaults(${name})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    set_property(GLOBAL APPEND PROPERTY VOLMAR_FUZZERS ${name})
+endfunction()
+
+# volmar_add_bench(name SOURCES a.cpp ... LIBS lib ...)
+function(volmar_add_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    volmar_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()

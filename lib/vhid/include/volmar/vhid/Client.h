@@ -1,0 +1,51 @@
+#pragma once
+
+// Blocking client side of one connection to a virtual device (see Wire.h).
+// One Client is one opened node: feature transfers on the calling thread, or,
+// after subscribe(), a stream of input reports for a reader thread.
+
+#include "volmar/vhid/Wire.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace volmar::vhid {
+
+class Client {
+public:
+    // Connects and reads the Info packet. On failure returns nullptr and sets
+    // `error` to the system's text (strerror) of the failing call.
+    static std::unique_ptr<Client> connect(const std::filesystem::path& socket, std::string& error);
+    ~Client();
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    const DeviceInfo& info() const { return m_info; }
+    int fd() const { return m_fd; }
+
+    // 0 on success, else an errno value (ENODEV once the device is gone,
+    // ETIMEDOUT when no reply came within timeoutMs).
+    int setFeature(std::span<const std::uint8_t> report, int timeoutMs = 1000);
+    // `report` is resized to the bytes returned (report id first).
+    int getFeature(std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& report,
+                   int timeoutMs = 1000);
+
+    int subscribe();
+    // Waits up to timeoutMs for the next input report: 0 and `report` filled,
+    // ETIMEDOUT, or ENODEV when the device closed the connection.
+    int readInput(std::vector<std::uint8_t>& report, int timeoutMs);
+
+private:
+    explicit Client(int fd) : m_fd(fd) {}
+    int exchange(const Message& request, Message& reply, int timeoutMs);
+
+    int m_fd = -1;
+    std::uint32_t m_nextTag = 1;
+    DeviceInfo m_info;
+};
+
+} // namespace volmar::vhid
