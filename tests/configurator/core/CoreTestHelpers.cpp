@@ -1,0 +1,1 @@
+// Shared helpers of the core suites live here (see CoreTestHelpers.h).
