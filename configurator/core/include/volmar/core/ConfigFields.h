@@ -5,6 +5,7 @@
 // a new field is one line here.
 
 #include "volmar/core/ConfigState.h"
+#include "volmar/core/ValueLists.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,10 +29,12 @@ using FieldRef = std::variant<int*, std::string*, bool*, std::uint32_t*>;
 struct FieldDef {
     std::string name; // the control name, e.g. "osi_3_src", "hw_br_10", "ab_02_b"
     FieldKind kind;
-    int entries = 0;  // List: number of entries; otherwise 0
-    int min = 0;      // Spin: range
+    int entries = 0; // List: number of entries; otherwise 0
+    int min = 0;     // Spin: range
     int max = 0;
     std::function<FieldRef(ConfigState&)> ref;
+    ValueListId list = ValueListId::None; // List: which entries it shows
+    bool inImage = true; // false: an editor field the configuration image does not carry
 
     FieldRef get(ConfigState& s) const { return ref(s); }
     FieldRef get(const ConfigState& s) const { return ref(const_cast<ConfigState&>(s)); }
@@ -43,5 +46,13 @@ const std::vector<FieldDef>& configFields();
 
 // nullptr when no field has that name.
 const FieldDef* findField(std::string_view name);
+
+// Editor lists that live beside the configuration but are not carried by the
+// image (and so not by files or JSON): slv_type1..4 (kept by the sensor hub)
+// and joy_hardware (reported by the controller). All have inImage == false.
+const std::vector<FieldDef>& editorOnlyFields();
+
+// Like findField, but also finds the editor-only fields.
+const FieldDef* findAnyField(std::string_view name);
 
 } // namespace volmar

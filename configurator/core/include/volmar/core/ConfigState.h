@@ -13,7 +13,7 @@
 namespace volmar {
 
 inline constexpr int kAxisCount = 8;
-inline constexpr int kCurveCount = 6;     // curves, zoom rows and special functions 1..6
+inline constexpr int kCurveCount = 6; // curves, zoom rows and special functions 1..6
 inline constexpr int kCurvePoints = 9;
 inline constexpr int kAxisButtonRows = 4; // ab_01 .. ab_04
 inline constexpr int kMatrixPins = 10;    // hw_br_N, hw_bc_N
@@ -39,13 +39,14 @@ struct AxisFields {
     std::string acal_min = "0";
     std::string acal_cen = "0";
     std::string acal_max = "0";
-    bool offset = false;  // osi_N_offset: magnet offset
-    int ms_btn_d = 0;     // decrease button (button list)
-    int ms_btn = 0;       // return-to-centre button
-    int ms_btn_u = 0;     // increase button
+    bool offset = false; // osi_N_offset: magnet offset
+    int ms_btn_d = 0;    // decrease button (button list)
+    int ms_btn = 0;      // return-to-centre button
+    int ms_btn_u = 0;    // increase button
     std::string ms_step = "100";
-    int specfunc = -1;    // "---", "1".."6"
+    int specfunc = -1;                      // "---", "1".."6"
     int dzl = 0, dzc = 0, dzh = 0, dzd = 0; // dead zones, spins 0..15
+    bool operator==(const AxisFields&) const = default;
 };
 
 struct CurveFields {
@@ -54,6 +55,7 @@ struct CurveFields {
     int zm_knp = -1;          // zoom button (button list)
     std::string zm_del = "0"; // zoom divisor
     std::string zm_spd = "0"; // zoom reduction
+    bool operator==(const CurveFields&) const = default;
 };
 
 struct AxisButtonRow {
@@ -61,6 +63,7 @@ struct AxisButtonRow {
     int a = -1;          // ab_R_a: "--", "1".."8"
     std::string l = "0"; // ab_R_l: from (%)
     std::string h = "0"; // ab_R_h: to (%)
+    bool operator==(const AxisButtonRow&) const = default;
 };
 
 struct ShiftChain {
@@ -68,11 +71,13 @@ struct ShiftChain {
     int prt = -1;  // sr_R_prt: select pin (port list)
     int miso = -1; // sr_R_miso: data pin (port list)
     int kol = 0;   // sr_R_kol: chips 0..12
+    bool operator==(const ShiftChain&) const = default;
 };
 
 struct Encoder {
     int l = 0; // enc_R_l: button list
     int r = 0; // enc_R_r
+    bool operator==(const Encoder&) const = default;
 };
 
 // The button grid's four values per row (rows 1..4 hat, 5..132 buttons 1..128).
@@ -81,6 +86,7 @@ struct ButtonMap {
     std::array<int, kGridRows> mode{};  // mode list index 0..6
     std::array<int, kGridRows> shift{}; // 0 = none, 1..4
     std::array<int, kGridRows> timer{}; // 0 = none, 1..3
+    bool operator==(const ButtonMap&) const = default;
 };
 
 struct ConfigState {
@@ -107,7 +113,7 @@ struct ConfigState {
     int led_digbri = 8;
     std::array<int, kStepperPins> stepper{-1, -1, -1, -1}; // stepper_pa .. stepper_pd
     int slv_port = -1;
-    std::array<int, kHubTypes> slv_type{-1, -1, -1, -1};
+    std::array<int, kHubTypes> slv_type{}; // entry 0 at start
     std::string slv_cnfg = "0";
     std::string dev_name = "Volmar";
     std::string dev_vid = "1111";

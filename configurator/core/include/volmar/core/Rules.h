@@ -7,6 +7,7 @@
 #include "volmar/core/ConfigState.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,18 @@ RulesOutcome osi_Change(ConfigState& state, const TRecordLng& lng, bool connecte
 
 // "Clear sets": the default configuration, ending with validation.
 RulesOutcome btnClrConfigClick(ConfigState& state, const TRecordLng& lng, bool connected);
+
+// Key filters of the edits: whether the key may go in. The window runs
+// validation after every key press, allowed or not. Backspace is '\b'.
+bool DigitControl(char32_t key);     // numeric edits: digits
+bool HexDigitControl(char32_t key);  // dev_vid, dev_pid: digits and "A".."F"
+bool dev_nameKeyPress(char32_t key); // dev_name: letters, digits, space, ( ) - [ ] _
+
+// Length limiting on a change of dev_name, dev_vid or dev_pid: the ids are
+// cut to 4 characters, the name to 20, then validation runs.
+inline constexpr std::size_t kUsbIdChars = 4;
+inline constexpr std::size_t kUsbNameChars = 20;
+RunOutcome dev_vidChange(ConfigState& state, const TRecordLng& lng, bool connected);
 
 // The state the editor starts with: initial control values, then the
 // defaults, the axis rules and validation.

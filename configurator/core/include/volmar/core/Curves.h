@@ -1,0 +1,45 @@
+#pragma once
+
+// Response-curve arithmetic of the chart on the special-functions page: the
+// output the controller's curve gives for every input x in 0..M, integer
+// arithmetic only, divisions truncating toward zero as the firmware does.
+//
+// Nine gains (percent, 100 = unchanged) sit at equal distances over the range
+// (not symmetrical) or over the distance from the centre (symmetrical, both
+// halves mirrored). Beyond the ninth point, where a tenth would be needed,
+// the ninth gain is held so the curve stays continuous.
+
+#include "volmar/core/ConfigState.h"
+
+#include <array>
+#include <vector>
+
+namespace volmar {
+
+using CurvePoints = std::array<int, kCurvePoints>;
+
+inline constexpr int kDefaultCurveRange = 1023; // precision code 0, 10 bits
+
+// M = 2^(10 + p) - 1 for precision code p = 0..4; a code outside the list
+// (no entry) draws over the 10-bit range.
+int curveRange(int precisionCode);
+
+// The range for a cursor entry of CurveVisualAxis ("--", "1".."16"): entries
+// 1..8 take their axis's precision; "--" and "9".."16" name no axis and draw
+// over 1023.
+int cursorRange(const ConfigState& state, int cursorEntry);
+
+// The curve's output y at input x (0 <= x <= range).
+int curveOutput(const CurvePoints& points, bool symmetrical, int range, int x);
+
+// All range + 1 outputs, y for x = 0..range, into `out` (resized); the chart
+// and the benchmark use this.
+void curveOutputs(const CurvePoints& points, bool symmetrical, int range, std::vector<int>& out);
+
+// The redraw writes the drawn curve's points back clamped into 0..200.
+void clampCurvePoints(CurveFields& curve);
+
+// The three silver markers: the centre H and the quarter points H/2, 3H/2.
+std::array<int, 3> curveMarkers(int range);
+
+} // namespace volmar

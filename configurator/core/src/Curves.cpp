@@ -1,0 +1,74 @@
+#include "volmar/core/Curves.h"
+
+#include <algorithm>
+
+namespace volmar {
+
+namespace {
+
+// Gain at distance d along segments of length `step`: linear between point
+// k+1 and k+2 (1-based), the ninth gain held past the last point. A step of 0
+// cannot occur for the ranges of the precision list (M >= 1023) but would
+// divide by zero, so it holds the first gain.
+int gainAt(const CurvePoints& p, int d, int step) {
+    if (step <= 0)
+        return p[0];
+    const int k = d / step;
+    if (k >= kCurvePoints - 1)
+        return p[kCurvePoints - 1];
+    const int x0 = k * step;
+    const auto i = static_cast<std::size_t>(k);
+    return p[i] + ((d - x0) * (p[i + 1] - p[i])) / step;
+}
+
+} // namespace
+
+int curveRange(int precisionCode) {
+    if (precisionCode < 0 || precisionCode > 4)
+        return kDefaultCurveRange;
+    return (1 << (10 + precisionCode)) - 1;
+}
+
+int cursorRange(const ConfigState& state, int cursorEntry) {
+    if (cursorEntry < 1 || cursorEntry > kAxisCount)
+        return kDefaultCurveRange;
+    return curveRange(state.axes[static_cast<std::size_t>(cursorEntry - 1)].prcsn);
+}
+
+int curveOutput(const CurvePoints& points, bool symmetrical, int range, int x) {
+    if (!symmetrical) {
+        const int g = gainAt(points, x, range / 8);
+        return (x * g) / 100;
+    }
+    const int h = range / 2;
+    const int s = range / 16;
+    if (x == h)
+        return h;
+    if (x < h) {
+        const int d = h - x;
+        return h - (d * gainAt(points, d, s)) / 100;
+    }
+    const int d = x - h;
+    return h + (d * gainAt(points, d, s)) / 100;
+}
+
+void curveOutputs(const CurvePoints& points, bool symmetrical, int range, std::vector<int>& out) {
+    out.clear();
+    if (range < 0)
+        return;
+    out.resize(static_cast<std::size_t>(range) + 1);
+    for (int x = 0; x <= range; ++x)
+        out[static_cast<std::size_t>(x)] = curveOutput(points, symmetrical, range, x);
+}
+
+void clampCurvePoints(CurveFields& curve) {
+    for (int& p : curve.points)
+        p = std::clamp(p, 0, 200);
+}
+
+std::array<int, 3> curveMarkers(int range) {
+    const int h = range / 2;
+    return {h, h / 2, (3 * h) / 2};
+}
+
+} // namespace volmar

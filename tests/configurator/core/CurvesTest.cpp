@@ -1,0 +1,138 @@
+// Curve arithmetic of the chart: both modes, every range, the held ninth
+// gain and the truncating divisions.
+
+#include "volmar/core/Curves.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace volmar {
+namespace {
+
+constexpr CurvePoints kFlat{100, 100, 100, 100, 100, 100, 100, 100, 100};
+
+class FlatCurve : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(FlatCurve, IsTheIdentityOverTheWholeRange) {
+    const auto [precision, symmetrical] = GetParam();
+    const int m = curveRange(precision);
+    std::vector<int> y;
+    curveOutputs(kFlat, symmetrical, m, y);
+    ASSERT_EQ(y.size(), static_cast<std::size_t>(m) + 1);
+    for (int x = 0; x <= m; ++x)
+        ASSERT_EQ(y[static_cast<std::size_t>(x)], x) << "x " << x;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, FlatCurve,
+                         ::testing::Combine(::testing::Range(0, 5), ::testing::Bool()));
+
+TEST(CurveRange, PrecisionCodesAndCursorEntries) {
+    EXPECT_EQ(curveRange(0), 1023);
+    EXPECT_EQ(curveRange(2), 4095);
+    EXPECT_EQ(curveRange(4), 16383);
+    EXPECT_EQ(curveRange(-1), 1023) << "precision list with no entry";
+    EXPECT_EQ(curveRange(5), 1023);
+
+    ConfigState s;
+    for (std::size_t n = 0; n < kAxisCount; ++n)
+        s.axes[n].prcsn = 3;
+    s.axes[1].prcsn = 2;
+    EXPECT_EQ(cursorRange(s, 2), 4095);
+    EXPECT_EQ(cursorRange(s, 8), 8191);
+    for (int entry : {0, 9, 16, -1, 17})
+        EXPECT_EQ(cursorRange(s, entry), 1023) << "entry " << entry << " names no axis";
+}
+
+TEST(CurveOutput, ZeroFirstGainRisesToTheIdentityAtTheSecondPoint) {
+    CurvePoints p = kFlat;
+    p[0] = 0;
+    std::vector<int> y;
+    curveOutputs(p, false, 1023, y);
+    EXPECT_EQ(y[0], 0);
+    for (int x = 1; x < 127; ++x) {
+        ASSERT_LT(y[static_cast<std::size_t>(x)], x) << x;
+        ASSERT_LE(y[static_cast<std::size_t>(x - 1)], y[static_cast<std::size_t>(x)]) << x;
+    }
+    for (int x = 127; x <= 1023; ++x)
+        ASSERT_EQ(y[static_cast<std::size_t>(x)], x) << x;
+}
+
+TEST(CurveOutput, NinthGainIsHeldBeyondTheLastPoint) {
+    CurvePoints p = kFlat;
+    p[8] = 200;
+    for (int x = 8 * 127; x <= 1023; ++x)
+        EXPECT_EQ(curveOutput(p, false, 1023, x), x * 2) << x;
+
+    // Symmetrical: distances 8*S+1 .. H (S = 63, H = 511) on both sides.
+    for (int d = 8 * 63; d <= 511; ++d) {
+        EXPECT_EQ(curveOutput(p, true, 1023, 511 + d), 511 + 2 * d) << d;
+        EXPECT_EQ(curveOutput(p, true, 1023, 511 - d), 511 - 2 * d) << d;
+    }
+    EXPECT_EQ(curveOutput(p, true, 1023, 1023), 511 + 2 * 512);
+}
+
+TEST(CurveOutput, DivisionsTruncateTowardZero) {
+    // Falling segment from 200 to 0 over E = 127: at x = 64 the gain step is
+    // 64 * -200 / 127 = -100.8, truncated to -100, so g = 100 and y = 64
+    // (a flooring division would give g = 99 and y = 63).
+    CurvePoints p = kFlat;
+    p[0] = 200;
+    p[1] = 0;
+    EXPECT_EQ(curveOutput(p, false, 1023, 64), 64);
+    // Symmetrical, below the centre, falling segment from point 2 to 3
+    // (S = 63): at d = 64 the step is 1 * -101 / 63 = -1.6, truncated to -1,
+    // so g = 100 and y = 511 - 64 = 447 (flooring would give 448).
+    p = kFlat;
+    p[1] = 101;
+    p[2] = 0;
+    EXPECT_EQ(curveOutput(p, true, 1023, 511 - 64), 447);
+    EXPECT_EQ(curveOutput(p, true, 1023, 511), 511);
+}
+
+TEST(CurveOutput, SymmetricalHalvesMirrorAboutTheCentre) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> gain(0, 200);
+    for (int round = 0; round < 50; ++round) {
+        CurvePoints p;
+        for (int& g : p)
+            g = gain(rng);
+        for (int precision = 0; precision < 5; ++precision) {
+            const int m = curveRange(precision);
+            const int h = m / 2;
+            std::vector<int> y;
+            curveOutputs(p, true, m, y);
+            ASSERT_EQ(y[static_cast<std::size_t>(h)], h);
+            for (int d = 1; d <= h; ++d) {
+                ASSERT_EQ(y[static_cast<std::size_t>(h - d)] + y[static_cast<std::size_t>(h + d)],
+                          2 * h)
+                    << "precision " << precision << " d " << d;
+            }
+        }
+    }
+}
+
+TEST(CurveOutput, GainsAboveAndBelow100SteepenAndFlatten) {
+    CurvePoints steep = kFlat;
+    CurvePoints flat = kFlat;
+    steep[4] = 150;
+    flat[4] = 50;
+    // Around point 5 (at x = 4E, E = 2047 for 14 bits) the gain is at
+    // least 125 or at most 75.
+    for (int x = 3 * 2047 + 1024; x <= 5 * 2047 - 1024; ++x) {
+        ASSERT_GT(curveOutput(steep, false, 16383, x), x) << x;
+        ASSERT_LT(curveOutput(flat, false, 16383, x), x) << x;
+    }
+}
+
+TEST(CurveOutput, MarkersAndPointClamping) {
+    EXPECT_EQ(curveMarkers(1023), (std::array<int, 3>{511, 255, 766}));
+    CurveFields c;
+    c.points = {-5, 0, 200, 201, 100, 999, 1, 2, 3};
+    clampCurvePoints(c);
+    EXPECT_EQ(c.points, (CurvePoints{0, 0, 200, 200, 100, 200, 1, 2, 3}));
+}
+
+} // namespace
+} // namespace volmar

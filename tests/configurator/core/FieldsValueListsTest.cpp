@@ -1,0 +1,107 @@
+// The entry texts of the lists: what each index is labelled with.
+
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/ValueLists.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace volmar {
+namespace {
+
+TEST(PortList, IndexIsOnePlusEightTimesPortPlusBit) {
+    const EntryList& ports = portList();
+    ASSERT_EQ(ports.size(), 49u);
+    EXPECT_EQ(ports[0], "--");
+    for (int port = 0; port < 6; ++port) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const std::string expected{static_cast<char>('A' + port), static_cast<char>('0' + bit)};
+            EXPECT_EQ(ports[static_cast<std::size_t>(1 + 8 * port + bit)], expected);
+        }
+    }
+    EXPECT_EQ(ports[12], "B3");
+}
+
+// Every button list labels index k with the number k: the label the user
+// picks is the button that is stored. For the shift keys this mends the old
+// list that skipped "100" and so named buttons 100..127 one too high.
+class ButtonLabels : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ButtonLabels, EntryKReadsK) {
+    const EntryList& list = GetParam() ? shiftKeyList() : buttonList();
+    ASSERT_EQ(list.size(), GetParam() ? 128u : 129u);
+    EXPECT_EQ(list[0], "--");
+    for (std::size_t k = 1; k < list.size(); ++k) {
+        EXPECT_EQ(std::stoi(list[k]), static_cast<int>(k));
+        EXPECT_GE(list[k].size(), 2u) << "at least two digits";
+    }
+    EXPECT_EQ(list[1], "01");
+    EXPECT_EQ(list[9], "09");
+    EXPECT_EQ(list[99], "99");
+    EXPECT_EQ(list[100], "100");
+    EXPECT_EQ(list[101], "101");
+    EXPECT_EQ(list[127], "127");
+}
+
+INSTANTIATE_TEST_SUITE_P(ShiftKeysAndButtons, ButtonLabels, ::testing::Bool());
+
+TEST(LanguageLists, EnglishTexts) {
+    const TRecordLng& en = englishLanguage();
+    EXPECT_EQ(sourceList(en), (EntryList{"--", "Virtual", "IntSensor", "KMA200", "MCP3201",
+                                         "MCP3202", "MCP3204/8", "TLE5011", "VLSens"}));
+    EXPECT_EQ(acalList(en), (EntryList{"---", "auto.w center", "auto.w/o center", "saved.w center",
+                                       "saved.w/o center"}));
+    EXPECT_EQ(shiftTypeList(en), (EntryList{"---", "ON", "OFF"}));
+    EXPECT_EQ(gridModeList(en), (EntryList{"Button(norm)", "Button(invert)", "Switch", "Switch ON",
+                                           "Switch OFF", "Soft Switch", "Encoder"}));
+    EXPECT_EQ(gridShiftList(en),
+              (EntryList{"----------", "Shift 1", "Shift 2", "Shift 3", "Shift 4"}));
+    EXPECT_EQ(gridTimerList(en), (EntryList{"----------", "Timer 1", "Timer 2", "Timer 3"}));
+    const EntryList timers = timerList(en);
+    ASSERT_EQ(timers.size(), 11u);
+    EXPECT_EQ(timers[0], "------------");
+    EXPECT_EQ(timers[1], "delay 20 ms");
+    EXPECT_EQ(timers[10], "delay 200 ms");
+}
+
+TEST(LanguageLists, SizesDoNotDependOnTheLanguage) {
+    // The lists store indexes, so a language change may relabel but never
+    // add or drop an entry.
+    TRecordLng other = englishLanguage();
+    other.axis_src_virt = "Virtuell";
+    other.lbl_delay = "";
+    other.lbl_switch = "Schalter";
+    const TRecordLng& en = englishLanguage();
+    EXPECT_EQ(sourceList(other).size(), sourceList(en).size());
+    EXPECT_EQ(timerList(other).size(), timerList(en).size());
+    EXPECT_EQ(gridModeList(other).size(), 7u);
+    EXPECT_EQ(sourceList(other)[1], "Virtuell");
+    EXPECT_EQ(gridModeList(other)[3], "Schalter " + en.lbl_on);
+    EXPECT_EQ(timerList(other)[2], " 40 ms");
+}
+
+TEST(LanguageIndependentLists, FixedEntries) {
+    EXPECT_EQ(filterList().size(), 14u);
+    EXPECT_EQ(filterList()[1], "x2");
+    EXPECT_EQ(filterList()[13], "x14");
+    EXPECT_EQ(pollList(), (EntryList{"-", "1", "2", "4", "8"}));
+    EXPECT_EQ(precisionList(), (EntryList{"10", "11", "12", "13", "14"}));
+    EXPECT_EQ(assignmentList()[8], "Dial");
+    EXPECT_EQ(timerModeList(), (EntryList{"--", "ON+OFF", "ON"}));
+    EXPECT_EQ(cursorAxisList().size(), 17u);
+    EXPECT_EQ(hubTypeList()[0], "-------------------");
+}
+
+TEST(EntryText, OutsideTheListIsEmpty) {
+    EXPECT_EQ(entryText(chipTypeList(), 2), "74HC165");
+    EXPECT_EQ(entryText(chipTypeList(), 3), "");
+    EXPECT_EQ(entryText(chipTypeList(), -1), "");
+    EXPECT_EQ(listEntries("btn_shift_3", englishLanguage())[100], "100");
+    EXPECT_EQ(listEntries("slv_type2", englishLanguage()).size(), 3u);
+    EXPECT_TRUE(listEntries("dev_vid", englishLanguage()).empty());
+    EXPECT_TRUE(listEntries("no_such_field", englishLanguage()).empty());
+}
+
+} // namespace
+} // namespace volmar

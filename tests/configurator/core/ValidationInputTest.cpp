@@ -1,0 +1,70 @@
+// Key filters and the length limits of the USB identity edits.
+
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/Rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace volmar {
+namespace {
+
+struct KeyCase {
+    char32_t key;
+    bool digits, hex, name;
+};
+
+class KeyFilters : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyFilters, AcceptTheirOwnKeysOnly) {
+    const KeyCase& c = GetParam();
+    EXPECT_EQ(DigitControl(c.key), c.digits);
+    EXPECT_EQ(HexDigitControl(c.key), c.hex);
+    EXPECT_EQ(dev_nameKeyPress(c.key), c.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyFilters,
+    ::testing::Values(KeyCase{U'\b', true, true, true}, KeyCase{U'0', true, true, true},
+                      KeyCase{U'9', true, true, true}, KeyCase{U'A', false, true, true},
+                      KeyCase{U'F', false, true, true}, KeyCase{U'G', false, false, true},
+                      KeyCase{U'a', false, false, true}, KeyCase{U'z', false, false, true},
+                      KeyCase{U' ', false, false, true}, KeyCase{U'(', false, false, true},
+                      KeyCase{U']', false, false, true}, KeyCase{U'_', false, false, true},
+                      KeyCase{U'-', false, false, true}, KeyCase{U'.', false, false, false},
+                      KeyCase{U'@', false, false, false}, KeyCase{U'{', false, false, false},
+                      KeyCase{U'\u00E4', false, false, false},
+                      KeyCase{U'\r', false, false, false}));
+
+class LengthLimits : public ::testing::Test {
+protected:
+    ConfigState s = startupState(englishLanguage());
+    RunOutcome change() { return dev_vidChange(s, englishLanguage(), true); }
+};
+
+TEST_F(LengthLimits, IdsKeepFourAndTheNameTwentyCharacters) {
+    s.dev_vid = "12345";
+    s.dev_pid = "ABC";
+    s.dev_name = "Volmar2 Pedals Deluxe ed";
+    change();
+    EXPECT_EQ(s.dev_vid, "1234");
+    EXPECT_EQ(s.dev_pid, "ABC");
+    EXPECT_EQ(s.dev_name, "Volmar2 Pedals Delux");
+    EXPECT_FALSE(s.ConfigHasErrors) << "validation ran";
+}
+
+TEST_F(LengthLimits, NameIsCutByCharactersNotBytes) {
+    std::string name;
+    for (int i = 0; i < 25; ++i)
+        name += "\xC3\x84"; // U+00C4, two bytes in UTF-8
+    s.dev_name = name;
+    change();
+    EXPECT_EQ(s.dev_name, name.substr(0, 40));
+    s.dev_name = "abcdefghijklmnopqrs\xC3\x84xyz";
+    change();
+    EXPECT_EQ(s.dev_name, "abcdefghijklmnopqrs\xC3\x84");
+}
+
+} // namespace
+} // namespace volmar
