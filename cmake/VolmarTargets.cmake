@@ -17,8 +17,11 @@ function(volmar_add_gtest name)
     target_compile_definitions(${name} PRIVATE
         VOLMAR_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
         VOLMAR_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+    set(props TIMEOUT 300)
+    if(ARG_LABELS)
+        list(APPEND props LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()
 
 # volmar_add_fuzzer(name SOURCES a.cpp ... LIBS lib ...)

@@ -1,0 +1,381 @@
+// volmarctl's device commands: the same device link the window uses, driven
+// by a QCoreApplication event loop that runs only for these commands.
+// Messages the window would show as boxes go to stderr; data to stdout.
+#include "DeviceCommands.h"
+
+#include "ConfigIo.h"
+
+#include "volmar/core/ConfigFile.h"
+#include "volmar/core/DeviceLine.h"
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/Rules.h"
+#include "volmar/device/DeviceLink.h"
+#include "volmar/hid/HidController.h"
+#include "volmar/hid/VirtualBackend.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+using namespace volmar;
+using device::Operation;
+using device::Outcome;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadInput = 2;
+// A whole read or write takes about 1.6 s; this only guards against a hang.
+constexpr int kSessionTimeoutMs = 60000;
+
+std::string terminalText(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// One run of the event loop around the device link.
+class Session : public device::LinkObserver {
+public:
+    explicit Session(bool virtualOnly)
+        : m_app(s_argc, s_argv), m_hid(backends(virtualOnly)), m_state(startupState(lng())),
+          m_document(m_state, lng()), m_link(m_hid, m_scheduler, m_document, lng(), *this) {
+        QTimer::singleShot(kSessionTimeoutMs, &m_app,
+                           [this] { fail("volmarctl: the controller did not finish in time"); });
+    }
+
+    static const TRecordLng& lng() { return englishLanguage(); }
+
+    // Runs `work` after the first device list is built; returns the exit code.
+    int run(std::function<void()> work) {
+        QObject::connect(
+            &m_hid, &hid::HidController::deviceChange, &m_app,
+            [this, work = std::move(work)] {
+                if (!m_started) {
+                    m_started = true;
+                    work();
+                }
+            },
+            Qt::QueuedConnection);
+        m_app.exec();
+        return m_exitCode;
+    }
+
+    void finish(int code) {
+        m_exitCode = code;
+        m_app.exit(code);
+    }
+    void fail(const std::string& message) {
+        std::cerr << message << '\n';
+        finish(kExitFailed);
+    }
+
+    // Connects the controller with these ids, as a click on its line would.
+    bool connect(const line::VidPid& ids) {
+        m_link.selectDevice(ids.vid, ids.pid);
+        if (!m_link.ConfigDevice()) {
+            fail("volmarctl: no controller " + line::hexId(ids.vid) + ":" + line::hexId(ids.pid) +
+                 " with a command collection was found");
+            return false;
+        }
+        return true;
+    }
+
+    // Starts an exchange; `done` runs when the last exchange has ended.
+    void exchange(bool started, std::function<void(Outcome)> done) {
+        if (!started) {
+            fail("volmarctl: another exchange is running");
+            return;
+        }
+        m_done = std::move(done);
+    }
+
+    hid::HidController& hid() { return m_hid; }
+    device::DeviceLink& link() { return m_link; }
+    device::StateDocument& document() { return m_document; }
+    ConfigState& state() { return m_state; }
+
+    // LinkObserver
+    void showMessage(const std::string& text) override { std::cerr << terminalText(text) << '\n'; }
+    void exchangeFinished(Operation op, Outcome outcome) override {
+        if (outcome != Outcome::Completed) {
+            m_failure = m_failure.value_or(outcome);
+        }
+        (void)op;
+        // A read may be followed by the sensor hub load; wait for the last one.
+        if (!m_link.busy() && m_done) {
+            auto done = std::move(m_done);
+            m_done = nullptr;
+            done(m_failure.value_or(outcome));
+        }
+    }
+
+private:
+    static std::vector<std::unique_ptr<hid::HidBackend>> backends(bool virtualOnly) {
+        if (!virtualOnly) {
+            return hid::HidController::defaultBackends();
+        }
+        std::vector<std::unique_ptr<hid::HidBackend>> list;
+        list.push_back(hid::makeVirtualBackend());
+        return list;
+    }
+
+    static inline int s_argc = 1;
+    static inline char s_name[] = "volmarctl";
+    static inline char* s_argv[] = {s_name, nullptr};
+
+    QCoreApplication m_app;
+    device::QtScheduler m_scheduler;
+    hid::HidController m_hid;
+    ConfigState m_state;
+    device::StateDocument m_document;
+    device::DeviceLink m_link;
+    std::function<void(Outcome)> m_done;
+    std::optional<Outcome> m_failure;
+    bool m_started = false;
+    int m_exitCode = kExitOk;
+};
+
+int exitFor(Outcome outcome) {
+    return outcome == Outcome::Completed ? kExitOk : kExitFailed;
+}
+
+int listDevices(bool virtualOnly) {
+    Session session(virtualOnly);
+    return session.run([&session] {
+        for (hid::HidDevice* dev : session.hid().devices()) {
+            if (!dev->isPluggedIn()) {
+                continue;
+            }
+            std::cout << line::deviceListLine(dev->attributes().vendorId,
+                                              dev->attributes().productId, dev->productName(),
+                                              dev->serialNumber())
+                      << std::endl;
+            if (!dev->isOpenable()) {
+                std::cerr << "  " << line::cannotOpenText(dev->openError()) << std::endl;
+            }
+        }
+        session.finish(kExitOk);
+    });
+}
+
+// The image exactly as read, and the listing of the configuration it decodes to.
+int saveRead(Session& session, const std::string& path) {
+    const ConfigImage& image = session.document().image();
+    ConfigState state = session.state();
+    ConfigImage scratch{};
+    DescriptorLog log(kDescriptorLogLines);
+    const EncodeResult encoded = ConfigToReport(state, scratch, log);
+    if (!encoded.ok()) {
+        std::cerr << encoded.conversionError << '\n';
+        return kExitFailed;
+    }
+    const std::string error = writeConfigFiles(path, image, log);
+    if (!error.empty()) {
+        std::cerr << error << '\n';
+        return kExitFailed;
+    }
+    std::cout << "wrote " << path << " and " << descriptorTextPath(path).string() << '\n';
+    return kExitOk;
+}
+
+int readConfiguration(const line::VidPid& ids, const std::string& path, bool virtualOnly) {
+    Session session(virtualOnly);
+    return session.run([&] {
+        if (!session.connect(ids)) {
+            return;
+        }
+        session.exchange(session.link().readConfiguration(), [&](Outcome outcome) {
+            session.finish(outcome == Outcome::Completed ? saveRead(session, path)
+                                                         : exitFor(outcome));
+        });
+    });
+}
+
+int writeConfiguration(const line::VidPid& ids, const std::string& path, bool virtualOnly) {
+    Session session(virtualOnly);
+    return session.run([&] {
+        // The file first: a bad file must not touch the controller.
+        std::string error;
+        if (cli::fileKind(path) == cli::FileKind::Json) {
+            if (!cli::loadJsonState(path, session.state(), error)) {
+                std::cerr << error << '\n';
+                session.finish(kExitBadInput);
+                return;
+            }
+        } else {
+            const LoadOutcome loaded = loadConfigFile(path, session.state(), Session::lng(), false);
+            if (!loaded.ok()) {
+                std::cerr << loaded.error << '\n';
+                session.finish(kExitBadInput);
+                return;
+            }
+            for (const auto& box : loaded.rules.run.messageBoxes) {
+                session.showMessage(box);
+            }
+        }
+        if (!session.connect(ids)) {
+            return;
+        }
+        session.exchange(session.link().writeConfiguration(),
+                         [&](Outcome outcome) { session.finish(exitFor(outcome)); });
+    });
+}
+
+int simpleCommand(const line::VidPid& ids, Operation op, bool virtualOnly) {
+    Session session(virtualOnly);
+    return session.run([&] {
+        if (!session.connect(ids)) {
+            return;
+        }
+        auto& link = session.link();
+        const bool started = op == Operation::Restart ? link.restart()
+                             : op == Operation::Clear ? link.clearConfiguration()
+                                                      : link.startBootloader();
+        session.exchange(started, [&](Outcome outcome) { session.finish(exitFor(outcome)); });
+    });
+}
+
+std::string liveLine(const live::LiveData& data) {
+    std::ostringstream out;
+    out << "hw=" << int(data.hardwareType);
+    const auto chip = live::chipName(data.hardwareType);
+    if (!chip.empty()) {
+        out << " (" << chip << ")";
+    }
+    out << " uptime=" << live::uptimeText(data) << " raw=";
+    for (int n = 0; n < live::kAxes; ++n) {
+        out << (n ? "," : "") << data.raw[n];
+    }
+    out << " axis=";
+    for (int n = 0; n < live::kAxes; ++n) {
+        out << (n ? "," : "") << data.processed[n];
+    }
+    out << " buttons=";
+    bool any = false;
+    for (int b = 0; b < live::kButtons; ++b) {
+        if (data.buttons[b]) {
+            out << (any ? "," : "") << b + 1;
+            any = true;
+        }
+    }
+    if (!any) {
+        out << "-";
+    }
+    out << " errors=";
+    for (int n = 0; n < live::kAxes; ++n) {
+        out << (n ? "," : "") << int(data.linkErrors[n]);
+    }
+    out << " debug=" << live::debugLine(data);
+    return out.str();
+}
+
+int liveData(const line::VidPid& ids, int count, bool virtualOnly) {
+    Session session(virtualOnly);
+    QTimer timer;
+    int polls = 0;
+    return session.run([&] {
+        if (!session.connect(ids)) {
+            return;
+        }
+        // The monitor's 100 ms tick; the next one starts when this one ends.
+        timer.setSingleShot(true);
+        timer.setInterval(100);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            const auto poll = session.link().pollLiveData();
+            using Status = device::LivePoll::Status;
+            switch (poll.status) {
+            case Status::Data:
+                std::cout << liveLine(poll.data) << std::endl;
+                break;
+            case Status::NoData:
+                std::cout << "no data" << std::endl;
+                break;
+            case Status::Failed:
+                session.fail("live data read failed [" + poll.error + "]");
+                return;
+            case Status::NotConnected:
+            case Status::Skipped:
+                session.fail("volmarctl: the controller is not connected");
+                return;
+            }
+            if (++polls >= count) {
+                session.finish(kExitOk);
+                return;
+            }
+            timer.start();
+        });
+        timer.start();
+    });
+}
+
+struct DeviceOption {
+    std::string text;
+    bool virtualOnly = false;
+    std::optional<line::VidPid> ids() const { return line::parseVidPid(text); }
+};
+
+void addDeviceOptions(CLI::App* cmd, DeviceOption& option) {
+    cmd->add_option("--device", option.text, "the controller's ids as VVVV:PPPP (hexadecimal)")
+        ->required()
+        ->check([](const std::string& text) {
+            return line::parseVidPid(text) ? std::string() : "expected VVVV:PPPP, got " + text;
+        });
+    cmd->add_flag("--virtual", option.virtualOnly, "only volmar-sim devices");
+}
+
+} // namespace
+
+void addDeviceCommands(CLI::App& app, int& exitCode) {
+    static DeviceOption option;
+    static std::string file;
+    static int count = 10;
+
+    auto* list = app.add_subcommand("list", "list every HID collection, one device list line each");
+    list->add_flag("--virtual", option.virtualOnly, "only volmar-sim devices");
+    list->callback([&exitCode] { exitCode = listDevices(option.virtualOnly); });
+
+    auto* read = app.add_subcommand("read", "read the controller's configuration into a file");
+    addDeviceOptions(read, option);
+    read->add_option("-o,--output", file, "configuration file to write (and its _HID_txt)")
+        ->required();
+    read->callback(
+        [&exitCode] { exitCode = readConfiguration(*option.ids(), file, option.virtualOnly); });
+
+    auto* write = app.add_subcommand("write", "write a configuration file to the controller");
+    addDeviceOptions(write, option);
+    write->add_option("file", file, "configuration file (.volmar or .json)")->required();
+    write->callback(
+        [&exitCode] { exitCode = writeConfiguration(*option.ids(), file, option.virtualOnly); });
+
+    const std::pair<const char*, Operation> commands[] = {{"restart", Operation::Restart},
+                                                          {"clear", Operation::Clear},
+                                                          {"bootloader", Operation::Bootloader}};
+    const char* help[] = {"restart the controller", "clear the controller's stored configuration",
+                          "start the controller's bootloader"};
+    for (int i = 0; i < 3; ++i) {
+        auto* cmd = app.add_subcommand(commands[i].first, help[i]);
+        addDeviceOptions(cmd, option);
+        const Operation op = commands[i].second;
+        cmd->callback(
+            [&exitCode, op] { exitCode = simpleCommand(*option.ids(), op, option.virtualOnly); });
+    }
+
+    auto* liveCmd =
+        app.add_subcommand("live", "print the controller's live data, one line per poll");
+    addDeviceOptions(liveCmd, option);
+    liveCmd->add_option("--count", count, "number of polls (100 ms apart)")
+        ->check(CLI::Range(1, 1000000));
+    liveCmd->callback(
+        [&exitCode] { exitCode = liveData(*option.ids(), count, option.virtualOnly); });
+}

@@ -1,0 +1,167 @@
+#include "OfflineCommands.h"
+
+#include "ConfigIo.h"
+
+#include "volmar/core/ConfigFile.h"
+#include "volmar/core/ConfigJson.h"
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/Rules.h"
+
+#include <iostream>
+#include <memory>
+#include <ostream>
+
+namespace volmar::cli {
+
+namespace {
+
+// The window shows these in message boxes; here they are notes on stderr
+// that do not change the outcome.
+void printBoxes(const std::vector<std::string>& boxes, std::ostream& err) {
+    for (const std::string& box : boxes)
+        err << box << '\n';
+}
+
+// Validation and encoding as saving a file runs them. False (with the
+// conversion message printed) when a strictly converted edit holds no number.
+bool validateAndEncode(ConfigState& state, ConfigImage& image, DescriptorLog& log,
+                       std::ostream& err) {
+    printBoxes(CheckConfig(state, englishLanguage(), false).messageBoxes, err);
+    const EncodeResult encoded = ConfigToReport(state, image, log);
+    if (!encoded.ok()) {
+        err << encoded.conversionError << '\n';
+        return false;
+    }
+    printBoxes(encoded.messageBoxes, err);
+    return true;
+}
+
+} // namespace
+
+int exportCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    ConfigState state;
+    std::string error;
+    if (!loadImageState(file, state, error)) {
+        err << error << '\n';
+        return kExitBadInput;
+    }
+    out << configToJson(state).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        << '\n';
+    return kExitOk;
+}
+
+int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
+                  std::ostream& out, std::ostream& err) {
+    ConfigState state;
+    std::string error;
+    if (!loadJsonState(jsonFile, state, error)) {
+        err << error << '\n';
+        return kExitBadInput;
+    }
+    if (check) {
+        const SaveOutcome saved = saveConfigFile(outFile, state, englishLanguage(), false);
+        printBoxes(saved.validation.messageBoxes, err);
+        if (!saved.ok()) {
+            err << saved.error << '\n';
+            return kExitBadInput;
+        }
+        // Saving keeps an invalid configuration after showing the report
+        // line; so does import.
+        out << state.chk_report_info << '\n';
+        return kExitOk;
+    }
+    ConfigImage image{};
+    DescriptorLog log;
+    const EncodeResult encoded = ConfigToReport(state, image, log);
+    if (!encoded.ok()) {
+        err << encoded.conversionError << '\n';
+        return kExitBadInput;
+    }
+    printBoxes(encoded.messageBoxes, err);
+    if (encoded.descriptorTooLong)
+        err << state.chk_report_info << '\n';
+    if (const std::string failed = writeConfigFiles(outFile, image, log); !failed.empty()) {
+        err << failed << '\n';
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
+int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    ConfigState state;
+    std::string error;
+    std::vector<std::string> boxes;
+    if (!loadState(file, state, error, &boxes)) {
+        err << error << '\n';
+        return kExitBadInput;
+    }
+    printBoxes(boxes, err);
+    if (fileKind(file) == FileKind::Json) {
+        // A JSON configuration has not been through validation yet: check it
+        // as saving it would, the descriptor's size included.
+        ConfigImage image{};
+        DescriptorLog log;
+        if (!validateAndEncode(state, image, log, err))
+            return kExitBadInput;
+    }
+    out << state.chk_report_info << '\n';
+    return state.ConfigHasErrors ? kExitFindings : kExitOk;
+}
+
+int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err) {
+    ConfigState first;
+    ConfigState second;
+    std::string error;
+    if (!loadState(a, first, error) || !loadState(b, second, error)) {
+        err << error << '\n';
+        return kExitBadInput;
+    }
+    const std::vector<std::string> lines = diffConfigs(first, second);
+    for (const std::string& line : lines)
+        out << line << '\n';
+    return lines.empty() ? kExitOk : kExitFindings;
+}
+
+void addOfflineCommands(CLI::App& app, int& exitCode) {
+    auto* exportCmd = app.add_subcommand(
+        "export", "Print a configuration file as JSON, as the editor would load it");
+
+    struct Args {
+        std::string file;
+        std::string jsonFile;
+        std::string outFile;
+        bool check = false;
+        std::string a;
+        std::string b;
+    };
+    auto args = std::make_shared<Args>();
+
+    exportCmd->add_option("FILE", args->file, "configuration file (.volmar)")->required();
+    exportCmd->callback(
+        [args, &exitCode] { exitCode = exportCommand(args->file, std::cout, std::cerr); });
+
+    auto* importCmd = app.add_subcommand(
+        "import", "Build a configuration file and its descriptor listing from JSON");
+    importCmd->add_option("FILE", args->jsonFile, "JSON configuration")->required();
+    importCmd->add_option("-o,--output", args->outFile, "configuration file to write")->required();
+    importCmd->add_flag("--check", args->check,
+                        "validate first, as saving does, and print the report line");
+    importCmd->callback([args, &exitCode] {
+        exitCode = importCommand(args->jsonFile, args->outFile, args->check, std::cout, std::cerr);
+    });
+
+    auto* checkCmd =
+        app.add_subcommand("check", "Print the report line of a configuration (.volmar or .json)");
+    checkCmd->add_option("FILE", args->file, "configuration file or JSON")->required();
+    checkCmd->callback(
+        [args, &exitCode] { exitCode = checkCommand(args->file, std::cout, std::cerr); });
+
+    auto* diffCmd = app.add_subcommand(
+        "diff", "Print the fields and button rows in which two configurations differ");
+    diffCmd->add_option("A", args->a, "first configuration (.volmar or .json)")->required();
+    diffCmd->add_option("B", args->b, "second configuration (.volmar or .json)")->required();
+    diffCmd->callback(
+        [args, &exitCode] { exitCode = diffCommand(args->a, args->b, std::cout, std::cerr); });
+}
+
+} // namespace volmar::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+// volmarctl's offline commands: the configuration engine on files, no
+// controller needed. Each command is a function of its arguments and two
+// streams and returns the process exit status, so tests call them directly.
+
+#include <CLI/CLI.hpp>
+
+#include <iosfwd>
+#include <string>
+
+namespace volmar::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFindings = 1; // check: errors found; diff: files differ
+inline constexpr int kExitBadInput = 2; // unreadable, malformed or refused input
+
+// Prints the JSON form of a configuration file as the editor would load it.
+int exportCommand(const std::string& file, std::ostream& out, std::ostream& err);
+
+// Builds a configuration file (and its listing) from the JSON form.
+// `check` validates first, as saving does, and prints the report line.
+int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
+                  std::ostream& out, std::ostream& err);
+
+// Prints the report line; kExitFindings when the configuration has errors.
+int checkCommand(const std::string& file, std::ostream& out, std::ostream& err);
+
+// Prints the fields and button rows that differ; kExitFindings when any do.
+int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err);
+
+// Registers export, import, check and diff on `app`; the command that runs
+// stores its status in `exitCode`.
+void addOfflineCommands(CLI::App& app, int& exitCode);
+
+} // namespace volmar::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+// The JSON form of a configuration, as volmarctl reads and writes it: every
+// image field under its control name (list -> index, -1 for none; edit ->
+// string; check box -> bool; spin -> integer; led_color_init -> red +
+// 256*green + 65536*blue), "buttons" with one {"hw","mode","shift","timer"}
+// object per grid row 1..132, and the results of the last validation as
+// "report" and "errors".
+
+#include "volmar/core/ConfigState.h"
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+namespace volmar {
+
+nlohmann::ordered_json configToJson(const ConfigState& state);
+
+// Sets the fields `json` names onto `state`; fields it does not name keep
+// their value, "report" and "errors" are results and are not read back.
+// Every value must be one the configuration image stores and reads back
+// unchanged, so a file made from the JSON loads as the JSON says. Returns
+// false with a message naming the field; `state` is then left untouched.
+//
+// One exception keeps the encoder's own message reachable: a text that the
+// strict number conversion rejects (an empty step of change, a two-character
+// vendor id) is accepted here and stops the encoding instead.
+bool applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state, std::string& error);
+
+// The fields and button rows that differ, one line each:
+// "osi_3_src: 2 -> 0", "dev_name: \"Pad\" -> \"Volmar2\"",
+// "button 5: hw 12 -> 0, mode 1 -> 0" (grid row 5 = buttons[4]).
+std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b);
+
+} // namespace volmar

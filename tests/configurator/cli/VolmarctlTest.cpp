@@ -1,0 +1,270 @@
+// The built volmarctl, run as a user runs it: exit codes, what goes to
+// stdout and stderr, and which files exist afterwards.
+
+#include "CliTestSupport.h"
+#include "TempDir.h"
+
+#include "volmar/core/LanguageRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace volmar::test {
+namespace {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
+
+std::string str(const fs::path& p) {
+    return p.string();
+}
+
+// One line on stderr, nothing on stdout: how every refused input must end.
+void expectOneErrorLine(const RunResult& r) {
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(lineCount(r.err), 1) << r.err;
+}
+
+TEST(VolmarctlImport, WritesTheImageAndItsListing) {
+    TempDir dir;
+    writeText(dir / "in.json", R"({"osi_1_src": 2, "osi_1_name": 1, "osi_1_prcsn": 2})");
+    const RunResult r =
+        runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "pad.volmar")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(fs::file_size(dir / "pad.volmar"), 1024u);
+    const std::string listing = readText(dir / "pad.volmar_HID_txt");
+    EXPECT_EQ(lineCount(listing), 1000);
+    EXPECT_EQ(listing.rfind("=BEGIN HID DEBUG FILE=\r\n", 0), 0u);
+    EXPECT_NE(listing.find("=END HID DEBUG FILE=\r\n"), std::string::npos);
+}
+
+// A save shows the report line and saves an invalid configuration anyway;
+// import --check does the same.
+TEST(VolmarctlImport, CheckPrintsTheReportLineAndStillWrites) {
+    TempDir dir;
+    writeText(dir / "bad.json", R"({"osi_2_src": 1, "osi_2_name": 0})");
+    const RunResult r =
+        runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "bad.volmar"), "--check"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, englishLanguage().cfg_error_3 + " 2\n");
+    EXPECT_TRUE(fs::exists(dir / "bad.volmar"));
+    EXPECT_TRUE(fs::exists(dir / "bad.volmar_HID_txt"));
+}
+
+struct RefusedImport {
+    const char* name;
+    const char* jsonText; // nullptr: no input file at all
+    const char* output;   // relative to the test folder
+    const char* errPart;
+};
+
+class VolmarctlImportRefuses : public ::testing::TestWithParam<RefusedImport> {};
+
+TEST_P(VolmarctlImportRefuses, ExitsWith2AndWritesNothing) {
+    TempDir dir;
+    const auto& c = GetParam();
+    if (c.jsonText)
+        writeText(dir / "in.json", c.jsonText);
+    const fs::path out = dir / c.output;
+    const RunResult r = runVolmarctl({"import", str(dir / "in.json"), "-o", str(out), "--check"});
+    EXPECT_EQ(r.exitCode, 2);
+    expectOneErrorLine(r);
+    EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(str(out) + "_HID_txt"));
+    // No temporary file left beside the target either.
+    if (fs::exists(out.parent_path())) {
+        for (const auto& entry : fs::directory_iterator(out.parent_path()))
+            EXPECT_EQ(entry.path().filename(), "in.json") << entry.path();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, VolmarctlImportRefuses,
+    ::testing::Values(
+        RefusedImport{"MissingInput", nullptr, "o.volmar", "in.json"},
+        RefusedImport{"MalformedJson", R"({"osi_1_src": )", "o.volmar", "malformed JSON"},
+        RefusedImport{"NotAnObject", "[1, 2]", "o.volmar", "expected a JSON object"},
+        RefusedImport{"UnknownField", R"({"osi_1_source": 1})", "o.volmar", "osi_1_source"},
+        RefusedImport{"WrongType", R"({"led_ws2811": "yes"})", "o.volmar", "led_ws2811"},
+        RefusedImport{"ListOutOfRange", R"({"dev_poll": 5})", "o.volmar", "dev_poll"},
+        RefusedImport{"SpinOutOfRange", R"({"osi_1_curve_01": -1})", "o.volmar", "osi_1_curve_01"},
+        RefusedImport{"ModeOnRow40",
+                      R"({"buttons": [)"
+                      R"({},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},)"
+                      R"({},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},)"
+                      R"({"mode": 2}]})",
+                      "o.volmar", "buttons row 40 mode"},
+        // Strict conversion failures stop the encoding with its own message.
+        RefusedImport{"EmptyStep", R"({"osi_1_ms_step": ""})", "o.volmar",
+                      "'' is not a valid integer value"},
+        RefusedImport{"ShortVid", R"({"dev_vid": "12"})", "o.volmar",
+                      "'12' is not a valid integer value"},
+        RefusedImport{"OutputFolderMissing", "{}", "no/such/folder/o.volmar", "o.volmar"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VolmarctlImport, ARefusedImportLeavesExistingFilesAlone) {
+    TempDir dir;
+    writeText(dir / "good.json", R"({"dev_name": "Good"})");
+    ASSERT_EQ(
+        runVolmarctl({"import", str(dir / "good.json"), "-o", str(dir / "pad.volmar")}).exitCode,
+        0);
+    const std::string image = readText(dir / "pad.volmar");
+    const std::string listing = readText(dir / "pad.volmar_HID_txt");
+    writeText(dir / "bad.json", R"({"dev_name": "Bad", "osi_1_ms_step": "x"})");
+    const RunResult r =
+        runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "pad.volmar")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(readText(dir / "pad.volmar"), image);
+    EXPECT_EQ(readText(dir / "pad.volmar_HID_txt"), listing);
+}
+
+TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResults) {
+    TempDir dir;
+    writeText(dir / "in.json", randomConfig(7).dump());
+    ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
+              0);
+    const RunResult r = runVolmarctl({"export", str(dir / "a.volmar")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["buttons"].size(), 132u);
+    EXPECT_TRUE(j["report"].is_string());
+    EXPECT_TRUE(j["errors"].is_boolean());
+    EXPECT_EQ(j["osi_1_src"], randomConfig(7)["osi_1_src"]);
+}
+
+// Only the first 1024 bytes are the configuration.
+TEST(VolmarctlExport, ALongerFileExportsAsItsFirst1024Bytes) {
+    TempDir dir;
+    writeText(dir / "in.json", randomConfig(3).dump());
+    ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
+              0);
+    writeText(dir / "long.volmar", readText(dir / "a.volmar") + std::string(1024, '\xFF'));
+    const RunResult a = runVolmarctl({"export", str(dir / "a.volmar")});
+    const RunResult b = runVolmarctl({"export", str(dir / "long.volmar")});
+    ASSERT_EQ(b.exitCode, 0) << b.err;
+    EXPECT_EQ(a.out, b.out);
+}
+
+struct BadFile {
+    const char* name;
+    const char* command;
+    std::size_t bytes; // size of the file to create; 0 = do not create it
+    const char* fileName;
+};
+
+class VolmarctlBadFile : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(VolmarctlBadFile, OneLineOnStderrAndExit2) {
+    TempDir dir;
+    const auto& c = GetParam();
+    if (c.bytes)
+        writeText(dir / c.fileName, std::string(c.bytes, '\0'));
+    std::vector<std::string> args{c.command, str(dir / c.fileName)};
+    if (std::string(c.command) == "diff")
+        args.push_back(str(dir / c.fileName));
+    const RunResult r = runVolmarctl(args);
+    EXPECT_EQ(r.exitCode, 2);
+    expectOneErrorLine(r);
+    EXPECT_NE(r.err.find(c.fileName), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, VolmarctlBadFile,
+                         ::testing::Values(BadFile{"ExportMissing", "export", 0, "none.volmar"},
+                                           BadFile{"ExportShort", "export", 100, "short.volmar"},
+                                           BadFile{"ExportOneByteShort", "export", 1023,
+                                                   "short.volmar"},
+                                           BadFile{"CheckMissing", "check", 0, "none.volmar"},
+                                           BadFile{"CheckShort", "check", 100, "short.volmar"},
+                                           BadFile{"CheckMissingJson", "check", 0, "none.json"},
+                                           BadFile{"DiffShort", "diff", 10, "short.volmar"},
+                                           BadFile{"DiffMissing", "diff", 0, "none.json"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct CheckCase {
+    const char* name;
+    const char* jsonText;
+    bool asImage; // import it first and check the file instead
+    int exitCode;
+};
+
+class VolmarctlCheck : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
+    TempDir dir;
+    const auto& c = GetParam();
+    writeText(dir / "c.json", c.jsonText);
+    fs::path target = dir / "c.json";
+    if (c.asImage) {
+        ASSERT_EQ(runVolmarctl({"import", str(target), "-o", str(dir / "c.volmar")}).exitCode, 0);
+        target = dir / "c.volmar";
+    }
+    const RunResult r = runVolmarctl({"check", str(target)});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    ASSERT_EQ(lineCount(r.out), 1) << r.out;
+    const std::string& okText = englishLanguage().cfg_error_m;
+    EXPECT_EQ(r.out.rfind(okText, 0) == 0, c.exitCode == 0) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, VolmarctlCheck,
+    ::testing::Values(
+        CheckCase{"ClearedJson", "{}", false, 0}, CheckCase{"ClearedFile", "{}", true, 0},
+        CheckCase{"NoAssignmentJson", R"({"osi_4_src": 2, "osi_4_name": 0})", false, 1},
+        // The same assignment on two axes survives the load's axis rules.
+        CheckCase{"TwiceXFile",
+                  R"({"osi_2_src": 2, "osi_2_name": 1, "osi_5_src": 2, "osi_5_name": 1})", true, 1},
+        CheckCase{"VirtualWithoutButtonsJson", R"({"osi_1_src": 1, "osi_1_name": 1})", false, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An encoder with one input is repaired and announced, never an error; the
+// announcement goes to stderr, the report line stays the success summary.
+class VolmarctlCheckHalfEncoder : public ::testing::TestWithParam<bool> {};
+
+TEST_P(VolmarctlCheckHalfEncoder, IsAnnouncedOnStderrAndStillValid) {
+    TempDir dir;
+    writeText(dir / "enc.json", R"({"enc_04_r": 12})");
+    fs::path target = dir / "enc.json";
+    if (GetParam()) {
+        // Import runs no validation, so the file keeps the half encoder.
+        ASSERT_EQ(runVolmarctl({"import", str(target), "-o", str(dir / "enc.volmar")}).exitCode, 0);
+        target = dir / "enc.volmar";
+    }
+    const RunResult r = runVolmarctl({"check", str(target)});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, englishLanguage().lbl_encsetuperror + " #4 \n");
+    EXPECT_EQ(r.out.rfind(englishLanguage().cfg_error_m, 0), 0u) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, VolmarctlCheckHalfEncoder, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "File" : "Json"; });
+
+TEST(VolmarctlDiff, EqualFilesGiveNoOutputAndExit0) {
+    TempDir dir;
+    writeText(dir / "a.json", randomConfig(11).dump());
+    const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "a.json")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(VolmarctlDiff, ListsChangedFieldsAndRowsAndExits1) {
+    TempDir dir;
+    writeText(dir / "a.json", R"({"osi_3_src": 2, "dev_vid": "1A2B",
+        "buttons": [{}, {}, {}, {}, {"hw": 12, "mode": 1}]})");
+    writeText(dir / "b.json", R"({"osi_3_src": 0, "dev_vid": "1A2B",
+        "buttons": [{}, {}, {}, {}, {"hw": 0, "mode": 1, "timer": 2}]})");
+    const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "b.json")});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.out, "osi_3_src: 2 -> 0\nbutton 5: hw 12 -> 0, timer 0 -> 2\n");
+}
+
+TEST(VolmarctlUsage, NoCommandOrUnknownCommandFails) {
+    EXPECT_NE(runVolmarctl({}).exitCode, 0);
+    EXPECT_NE(runVolmarctl({"explode"}).exitCode, 0);
+    EXPECT_NE(runVolmarctl({"import", "x.json"}).exitCode, 0); // -o is required
+}
+
+} // namespace
+} // namespace volmar::test
