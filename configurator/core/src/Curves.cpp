@@ -1,24 +1,32 @@
 #include "volmar/core/Curves.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace volmar {
 
 namespace {
 
-// Gain at distance d along segments of length `step`: linear between point
-// k+1 and k+2 (1-based), the ninth gain held past the last point. A step of 0
-// cannot occur for the ranges of the precision list (M >= 1023) but would
-// divide by zero, so it holds the first gain.
+// A gain as the chart uses it: the redraw clamps the points into their spin
+// range before drawing, and a point read from elsewhere (a foreign file, an
+// import) must not overflow the products below.
+int gain(const CurvePoints& p, std::size_t i) {
+    return std::clamp(p[i], 0, kMaxCurveGain);
+}
+
+// Gain at distance d (0 <= d) along segments of length `step`: linear between
+// point k+1 and k+2 (1-based), the ninth gain held past the last point. A
+// step of 0 cannot occur for the ranges of the precision list (M >= 1023) but
+// would divide by zero, so it holds the first gain.
 int gainAt(const CurvePoints& p, int d, int step) {
     if (step <= 0)
-        return p[0];
+        return gain(p, 0);
     const int k = d / step;
     if (k >= kCurvePoints - 1)
-        return p[kCurvePoints - 1];
+        return gain(p, kCurvePoints - 1);
     const int x0 = k * step;
     const auto i = static_cast<std::size_t>(k);
-    return p[i] + ((d - x0) * (p[i + 1] - p[i])) / step;
+    return gain(p, i) + ((d - x0) * (gain(p, i + 1) - gain(p, i))) / step;
 }
 
 } // namespace
@@ -36,6 +44,10 @@ int cursorRange(const ConfigState& state, int cursorEntry) {
 }
 
 int curveOutput(const CurvePoints& points, bool symmetrical, int range, int x) {
+    // The cursor position comes from live data and may lie outside the drawn
+    // range; below 0 the segment index would point before the first gain.
+    range = std::clamp(range, 0, kMaxCurveRange);
+    x = std::clamp(x, 0, range);
     if (!symmetrical) {
         const int g = gainAt(points, x, range / 8);
         return (x * g) / 100;
@@ -56,6 +68,7 @@ void curveOutputs(const CurvePoints& points, bool symmetrical, int range, std::v
     out.clear();
     if (range < 0)
         return;
+    range = std::min(range, kMaxCurveRange);
     out.resize(static_cast<std::size_t>(range) + 1);
     for (int x = 0; x <= range; ++x)
         out[static_cast<std::size_t>(x)] = curveOutput(points, symmetrical, range, x);
@@ -63,7 +76,7 @@ void curveOutputs(const CurvePoints& points, bool symmetrical, int range, std::v
 
 void clampCurvePoints(CurveFields& curve) {
     for (int& p : curve.points)
-        p = std::clamp(p, 0, 200);
+        p = std::clamp(p, 0, kMaxCurveGain);
 }
 
 std::array<int, 3> curveMarkers(int range) {

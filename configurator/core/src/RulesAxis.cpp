@@ -107,9 +107,11 @@ void rulesPass(ConfigState& state) {
         }
     }
 
+    // A hub type list showing no entry is as unconfigured as one at its first
+    // entry.
     int hubTypes = 0;
     for (int type : state.slv_type) {
-        if (type != 0)
+        if (isSet(type))
             ++hubTypes;
     }
     state.slv_cnfg = std::to_string(hubTypes);

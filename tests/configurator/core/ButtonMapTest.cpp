@@ -78,13 +78,16 @@ class NumberCommitText : public Grid, public ::testing::WithParamInterface<Numbe
 TEST_P(NumberCommitText, StoresTheButtonOrNone) {
     const NumberCase& c = GetParam();
     s.buttons.hw[30] = 99;
+    s.buttons.mode[60] = 2; // joystick button 56: the axis rules take this back
+    s.ConfigHasErrors = true;
     open(1, 30);
     KnpGrid_CB_NumberExit(edit, s, c.typed, en, true);
     EXPECT_EQ(s.buttons.hw[30], c.stored);
     EXPECT_EQ(cell(1, 30), c.shown);
     EXPECT_FALSE(edit.editing);
     EXPECT_EQ(edit.visible, GridEditor::None);
-    EXPECT_FALSE(s.ConfigHasErrors) << "the axis rules and validation ran: " << s.chk_report_info;
+    EXPECT_EQ(s.buttons.mode[60], 0) << "the axis rules ran";
+    EXPECT_FALSE(s.ConfigHasErrors) << "validation ran: " << s.chk_report_info;
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, NumberCommitText,
@@ -96,9 +99,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, NumberCommitText,
                                            NumberCase{"abc", 0, "-----"}, NumberCase{"007", 7, "7"},
                                            NumberCase{"-5", 0, "-----"}));
 
-TEST_F(Grid, RefusedNumberShowsNoneInTheEditor) {
+TEST_F(Grid, RefusedNumberShowsNoneInTheEditorEvenWhenNotEditing) {
     open(1, 8);
     EXPECT_EQ(KnpGrid_CB_NumberChange(edit, s, "200").editorText, "-----");
+    const NumberCommit late = KnpGrid_CB_NumberChange(edit, s, "129");
+    EXPECT_FALSE(late.committed);
+    EXPECT_EQ(late.editorText, "-----");
+    EXPECT_EQ(KnpGrid_CB_NumberChange(edit, s, "17").editorText, "17");
 }
 
 TEST_F(Grid, EncoderInputSwitchesTheRowToEncoderMode) {

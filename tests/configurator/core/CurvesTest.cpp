@@ -126,6 +126,34 @@ TEST(CurveOutput, GainsAboveAndBelow100SteepenAndFlatten) {
     }
 }
 
+// Inputs the chart never asks for but a caller may pass (a live cursor value,
+// points from a foreign file): they must give defined, bounded outputs.
+TEST(CurveOutput, OddInputsAreReadAtTheNearestValidOne) {
+    CurvePoints p = kFlat;
+    p[0] = 150;
+    p[8] = 50;
+    EXPECT_EQ(curveOutput(p, false, 1023, -500), 0) << "x below the range";
+    EXPECT_EQ(curveOutput(p, false, 1023, -1), 0);
+    EXPECT_EQ(curveOutput(p, false, 1023, 70000), curveOutput(p, false, 1023, 1023));
+    EXPECT_EQ(curveOutput(p, true, 1023, -300), curveOutput(p, true, 1023, 0));
+    EXPECT_EQ(curveOutput(p, false, 1 << 30, 1 << 30), curveOutput(p, false, 16383, 16383));
+
+    CurvePoints wild{-1000000, 2000000000, 300, -1, 100, 100, 100, 100, 2147483647};
+    CurveFields clamped;
+    clamped.points = wild;
+    clampCurvePoints(clamped);
+    for (const bool symmetrical : {false, true}) {
+        std::vector<int> y;
+        std::vector<int> expected;
+        curveOutputs(wild, symmetrical, 16383, y);
+        curveOutputs(clamped.points, symmetrical, 16383, expected);
+        EXPECT_EQ(y, expected) << "symmetrical " << symmetrical;
+    }
+    std::vector<int> none{1, 2};
+    curveOutputs(kFlat, false, -1, none);
+    EXPECT_TRUE(none.empty());
+}
+
 TEST(CurveOutput, MarkersAndPointClamping) {
     EXPECT_EQ(curveMarkers(1023), (std::array<int, 3>{511, 255, 766}));
     CurveFields c;

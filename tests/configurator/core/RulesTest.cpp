@@ -18,14 +18,17 @@ namespace {
 
 constexpr int kStates = 400;
 
-// What encoding and decoding does to a list without an entry.
+// What encoding and decoding does to a list without an entry (the editor-only
+// lists follow the same rule, though no image carries them).
 ConfigState withoutEmptyLists(ConfigState s) {
-    for (const FieldDef& f : configFields()) {
-        if (f.kind != FieldKind::List)
-            continue;
-        int* v = std::get<int*>(f.get(s));
-        if (*v < 0)
-            *v = 0;
+    for (const auto* table : {&configFields(), &editorOnlyFields()}) {
+        for (const FieldDef& f : *table) {
+            if (f.kind != FieldKind::List)
+                continue;
+            int* v = std::get<int*>(f.get(s));
+            if (*v < 0)
+                *v = 0;
+        }
     }
     return s;
 }

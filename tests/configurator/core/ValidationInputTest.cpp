@@ -47,11 +47,18 @@ TEST_F(LengthLimits, IdsKeepFourAndTheNameTwentyCharacters) {
     s.dev_vid = "12345";
     s.dev_pid = "ABC";
     s.dev_name = "Volmar2 Pedals Deluxe ed";
+    s.chk_report_info = "stale";
+    s.ConfigHasErrors = true;
+    s.curves[0].zm_del = "0";
     change();
     EXPECT_EQ(s.dev_vid, "1234");
     EXPECT_EQ(s.dev_pid, "ABC");
     EXPECT_EQ(s.dev_name, "Volmar2 Pedals Delux");
-    EXPECT_FALSE(s.ConfigHasErrors) << "validation ran";
+    // Validation ran afterwards: a fresh report and its repairs.
+    EXPECT_FALSE(s.ConfigHasErrors);
+    EXPECT_EQ(s.chk_report_info,
+              englishLanguage().cfg_error_m + " 0" + englishLanguage().cfg_error_n + " 0.");
+    EXPECT_EQ(s.curves[0].zm_del, "2");
 }
 
 TEST_F(LengthLimits, NameIsCutByCharactersNotBytes) {

@@ -19,6 +19,8 @@ namespace volmar {
 using CurvePoints = std::array<int, kCurvePoints>;
 
 inline constexpr int kDefaultCurveRange = 1023; // precision code 0, 10 bits
+inline constexpr int kMaxCurveRange = 16383;    // precision code 4, 14 bits
+inline constexpr int kMaxCurveGain = 200;       // the point spins run 0..200
 
 // M = 2^(10 + p) - 1 for precision code p = 0..4; a code outside the list
 // (no entry) draws over the 10-bit range.
@@ -29,11 +31,14 @@ int curveRange(int precisionCode);
 // over 1023.
 int cursorRange(const ConfigState& state, int cursorEntry);
 
-// The curve's output y at input x (0 <= x <= range).
+// The curve's output y at input x. The range is one of curveRange's values;
+// a range beyond 16383 is drawn as 16383 and an x outside 0..range is read at
+// the nearer end. Points outside 0..200 count as clamped into it, as the
+// redraw writes them back before drawing.
 int curveOutput(const CurvePoints& points, bool symmetrical, int range, int x);
 
-// All range + 1 outputs, y for x = 0..range, into `out` (resized); the chart
-// and the benchmark use this.
+// All outputs, y for x = 0..range, into `out` (resized; empty for a negative
+// range); the chart and the benchmark use this.
 void curveOutputs(const CurvePoints& points, bool symmetrical, int range, std::vector<int>& out);
 
 // The redraw writes the drawn curve's points back clamped into 0..200.

@@ -7,6 +7,7 @@
 #include "volmar/vhid/Wire.h"
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -39,12 +40,24 @@ public:
     // ETIMEDOUT, or ENODEV when the device closed the connection.
     int readInput(std::vector<std::uint8_t>& report, int timeoutMs);
 
+    // Input reports that arrived while a feature transfer waited for its reply
+    // are kept here for readInput(); beyond this many the oldest are dropped,
+    // as a HID node's input queue does.
+    static constexpr std::size_t kMaxQueuedInput = 256;
+
 private:
     explicit Client(int fd) : m_fd(fd) {}
     int exchange(const Message& request, Message& reply, int timeoutMs);
+    int sendMessage(const Message& msg, int timeoutMs);
+    // Next well-formed message within timeoutMs: 0, ETIMEDOUT or ENODEV.
+    int receiveMessage(Message& msg, int timeoutMs);
+    void queueInput(std::vector<std::uint8_t> report);
 
     int m_fd = -1;
     std::uint32_t m_nextTag = 1;
+    bool m_gone = false;
+    bool m_subscribed = false;
+    std::deque<std::vector<std::uint8_t>> m_input;
     DeviceInfo m_info;
 };
 

@@ -70,7 +70,10 @@ struct Message {
 std::filesystem::path deviceFolder();
 
 std::vector<std::uint8_t> encodeMessage(const Message& msg);
-// nullopt for a packet shorter than the header or with an unknown type.
+// nullopt for a packet shorter than the header or with an unknown type, and
+// for one whose payload does not have its type's shape (a GetFeature of other
+// than 3 bytes, a status of other than 4, a SetFeature or Input without a
+// report, a Subscribe with a payload) or that is longer than kMaxMessage.
 std::optional<Message> decodeMessage(std::span<const std::uint8_t> packet);
 
 std::vector<std::uint8_t> encodeInfo(const DeviceInfo& info);

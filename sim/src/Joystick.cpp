@@ -1,0 +1,210 @@
+#include "volmar/sim/Joystick.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace volmar::sim {
+
+namespace hp = volmar::hidparse;
+
+const std::vector<std::uint8_t>& vendorCollection() {
+    static const std::vector<std::uint8_t> bytes{
+        0x06, 0x00, 0xFF, // usage page (vendor 0xFF00)
+        0x09, 0x01,       // usage 1
+        0xA1, 0x01,       // collection (application)
+        0x15, 0x00,       //   logical minimum 0
+        0x26, 0xFF, 0x00, //   logical maximum 255
+        0x75, 0x08,       //   report size 8
+        0x85, 0x01,       //   report id 1: command frames
+        0x95, 0x25,       //   report count 37
+        0x09, 0x01,       //   usage 1
+        0xB1, 0x02,       //   feature (data, variable, absolute)
+        0x85, 0x02,       //   report id 2: live data
+        0x95, 0xC1,       //   report count 193
+        0x09, 0x02,       //   usage 2
+        0xB1, 0x02,       //   feature (data, variable, absolute)
+        0xC0,             // end collection
+    };
+    return bytes;
+}
+
+const std::vector<std::uint8_t>& defaultJoystickDescriptor() {
+    static const std::vector<std::uint8_t> bytes{
+        0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x85, 0x01, 0x15, 0x00, 0x95, 0x01, 0x26, 0xFF, 0x0F,
+        0x75, 0x0C, 0x09, 0x30, 0x81, 0x02, 0x09, 0x31, 0x81, 0x02, 0x09, 0x39, 0x35, 0x00, 0x46,
+        0x3B, 0x01, 0x15, 0x00, 0x25, 0x07, 0x65, 0x14, 0x95, 0x01, 0x75, 0x04, 0x81, 0x02, 0x05,
+        0x09, 0x15, 0x00, 0x25, 0x01, 0x19, 0x01, 0x29, 0x0A, 0x75, 0x01, 0x95, 0x0A, 0x81, 0x02,
+        0x05, 0x01, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x02, 0x81, 0x03, 0xC0};
+    return bytes;
+}
+
+const std::vector<std::uint8_t>& emptyJoystickDescriptor() {
+    static const std::vector<std::uint8_t> bytes{0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0};
+    return bytes;
+}
+
+Joystick::Joystick(const EepromImage& bootImage) {
+    std::string error;
+    if (isBlank(bootImage)) {
+        adopt(defaultJoystickDescriptor(), error);
+        return;
+    }
+    const auto stored = storedJoystickDescriptor(bootImage);
+    if (!stored) {
+        m_problem = "stored joystick descriptor length " +
+                    std::to_string(bootImage[image::kDescriptorLength]) + " is out of range";
+    } else if (!adopt(*stored, error)) {
+        m_problem = "stored joystick descriptor is unusable: " + error;
+    } else {
+        return;
+    }
+    adopt(emptyJoystickDescriptor(), error);
+}
+
+// Takes `joystick` if the node built with it parses and it describes one
+// top-level joystick collection.
+bool Joystick::adopt(const std::vector<std::uint8_t>& joystick, std::string& error) {
+    std::vector<std::uint8_t> node = vendorCollection();
+    node.insert(node.end(), joystick.begin(), joystick.end());
+    auto parsed = hp::parseDescriptor(node, error);
+    if (!parsed) {
+        return false;
+    }
+    if (parsed->collections.size() != 2 || parsed->collections[1].usagePage != 0x01 ||
+        parsed->collections[1].usage != 0x04) {
+        error = "it is not one joystick collection (usage page 1, usage 4)";
+        return false;
+    }
+    m_joystick = joystick;
+    m_node = std::move(node);
+    m_parsed = std::move(*parsed);
+    m_collection = 1;
+    const auto ids = m_parsed.collections[1].reportIds(hp::ReportType::Input);
+    m_inputId.reset();
+    if (!ids.empty()) {
+        m_inputId = ids.front();
+    }
+    return true;
+}
+
+std::size_t Joystick::inputPayloadBytes() const {
+    if (!m_inputId) {
+        return 0;
+    }
+    const auto* info =
+        m_parsed.collections[m_collection].findReport(hp::ReportType::Input, *m_inputId);
+    return info != nullptr ? info->payloadBytes() : 0;
+}
+
+namespace {
+
+std::int64_t fitToField(const hp::ReportField& field, std::int64_t v) {
+    return std::clamp<std::int64_t>(v, field.logicalMin, field.logicalMax);
+}
+
+// Hat position from the four bound direction buttons (up, right, down,
+// left): 0 = up, clockwise in steps of 45 degrees; 8 = centred.
+int hatFrom(bool up, bool right, bool down, bool left) {
+    if (up && right) {
+        return 1;
+    }
+    if (right && down) {
+        return 3;
+    }
+    if (down && left) {
+        return 5;
+    }
+    if (left && up) {
+        return 7;
+    }
+    if (up) {
+        return 0;
+    }
+    if (right) {
+        return 2;
+    }
+    if (down) {
+        return 4;
+    }
+    if (left) {
+        return 6;
+    }
+    return 8;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage& config,
+                                                               const BoardSettings& settings,
+                                                               SimTime sinceBoot) const {
+    if (!m_inputId) {
+        return std::nullopt;
+    }
+    const hp::Collection& joy = m_parsed.collections[m_collection];
+    hp::ReportBuilder builder(m_parsed, joy, hp::ReportType::Input, *m_inputId);
+    if (!builder.valid()) {
+        return std::nullopt;
+    }
+    // A blank controller has no configuration to follow: everything moves
+    // on its own. Otherwise the axes follow the processed values and the
+    // buttons the bound hardware buttons, as the firmware maps them.
+    const bool blank = isBlank(config);
+    const AxisValues axes = axisValues(config, settings, sinceBoot);
+    const auto pressed = pressedButtons(config, settings, sinceBoot);
+    std::vector<int> configuredAxes;
+    for (int axis = 1; axis <= 8; ++axis) {
+        if (!blank && axisSource(config, axis) != 0) {
+            configuredAxes.push_back(axis);
+        }
+    }
+    const auto step = static_cast<std::int64_t>(sinceBoot / kButtonStep);
+    const auto rowPressed = [&](int row) {
+        const int hw = boundHardwareButton(config, row);
+        return hw >= 1 && hw <= kHardwareButtons && pressed[static_cast<std::size_t>(hw)];
+    };
+
+    std::size_t axisIndex = 0;
+    for (const hp::ReportField& field : joy.fields) {
+        if (field.type != hp::ReportType::Input || field.reportId != *m_inputId ||
+            field.isConstant() || !field.isVariable()) {
+            continue;
+        }
+        for (std::uint32_t i = 0; i < field.count; ++i) {
+            const hp::Usage u = field.usages[i];
+            std::int64_t value = 0;
+            if (u.page == 0x01 && u.id >= 0x30 && u.id <= 0x38) {
+                if (axisIndex < configuredAxes.size()) {
+                    const auto axis = static_cast<std::size_t>(configuredAxes[axisIndex] - 1);
+                    value = axes.processed[axis];
+                } else {
+                    const double phase = 2.0 * std::numbers::pi *
+                                             static_cast<double>(sinceBoot.count()) /
+                                             static_cast<double>(kAxisPeriod.count()) +
+                                         static_cast<double>(axisIndex) * std::numbers::pi / 4.0;
+                    const double span = static_cast<double>(field.logicalMax - field.logicalMin);
+                    value = field.logicalMin + static_cast<std::int64_t>(std::lround(
+                                                   span * (0.5 + 0.5 * std::sin(phase))));
+                }
+                ++axisIndex;
+                value = fitToField(field, value);
+            } else if (u.page == 0x01 && u.id == 0x39) {
+                value = blank ? step % 9
+                              : hatFrom(rowPressed(1), rowPressed(2), rowPressed(3), rowPressed(4));
+            } else if (u.page == 0x09 && u.id >= 1) {
+                const int button = u.id;
+                if (blank) {
+                    value = button == 1 + step % 10 ? 1 : 0;
+                } else {
+                    value = rowPressed(4 + button) ? 1 : 0;
+                }
+            } else {
+                continue;
+            }
+            builder.set(field, i, value);
+        }
+    }
+    return builder.bytes();
+}
+
+} // namespace volmar::sim

@@ -1,0 +1,134 @@
+#include "SimTestSupport.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace volmar::sim::test {
+namespace {
+
+EepromImage filled(std::uint8_t v) {
+    EepromImage e;
+    e.fill(v);
+    return e;
+}
+
+TEST(EepromIdentity, BlankEepromPresentsTheFactoryIdentity) {
+    for (std::uint8_t v : {0x00, 0xFF}) {
+        EXPECT_TRUE(isBlank(filled(v)));
+        EXPECT_EQ(identityOf(filled(v)), (Identity{0x8888, 0x8888, "Volmar2"})) << int(v);
+    }
+}
+
+TEST(EepromIdentity, OneConfiguredByteMakesItNotBlank) {
+    EepromImage e = filled(0xFF);
+    e[1023] = 0xFE;
+    EXPECT_FALSE(isBlank(e));
+    EXPECT_EQ(identityOf(e).vendorId, 0xFFFF);
+}
+
+TEST(EepromIdentity, IdsAreLittleEndianAndTheNameStopsAtItsFirstZero) {
+    EXPECT_EQ(identityOf(configuredImage()), (Identity{0x1A2B, 0x3C4D, "TestPad"}));
+    EepromImage e = configuredImage();
+    e[image::kName + 3] = 0; // "Tes" then a zero: the rest is not part of the name
+    EXPECT_EQ(identityOf(e).product, "Tes");
+}
+
+TEST(EepromIdentity, TwentyCharacterNameHasNoTerminatorAndIsNotOverrun) {
+    EepromImage e = configuredImage();
+    for (std::size_t i = 0; i < image::kNameSize; ++i) {
+        e[image::kName + i] = static_cast<std::uint8_t>('a' + i);
+    }
+    // byte 490, right after the name, is the descriptor length (73 = 'I')
+    EXPECT_EQ(identityOf(e).product, "abcdefghijklmnopqrst");
+}
+
+struct PollCase {
+    std::uint8_t flags;
+    int ms;
+};
+class EepromPoll : public ::testing::TestWithParam<PollCase> {};
+TEST_P(EepromPoll, CodeInHighNibble) {
+    EepromImage e = configuredImage();
+    e[image::kUsbFlags] = GetParam().flags;
+    EXPECT_EQ(pollIntervalMs(e), GetParam().ms);
+}
+INSTANTIATE_TEST_SUITE_P(Codes, EepromPoll,
+                         ::testing::Values(PollCase{0x11, 1}, PollCase{0x21, 2}, PollCase{0x41, 4},
+                                           PollCase{0x81, 8}, PollCase{0x01, 8},
+                                           PollCase{0x00, 8}));
+
+TEST(EepromDescriptor, LengthZeroOrBeyondTheRoomIsNoDescriptor) {
+    EepromImage e = configuredImage();
+    ASSERT_TRUE(storedJoystickDescriptor(e).has_value());
+    EXPECT_EQ(*storedJoystickDescriptor(e), defaultJoystickDescriptor());
+    e[image::kDescriptorLength] = 150;
+    EXPECT_EQ(storedJoystickDescriptor(e)->size(), 150u);
+    e[image::kDescriptorLength] = 151;
+    EXPECT_FALSE(storedJoystickDescriptor(e).has_value());
+    e[image::kDescriptorLength] = 0;
+    EXPECT_FALSE(storedJoystickDescriptor(e).has_value());
+}
+
+class EepromFile : public ::testing::Test {
+protected:
+    void writeFile(const std::filesystem::path& p, const Bytes& content) {
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(content.data()),
+                   static_cast<std::streamsize>(content.size()));
+    }
+    Bytes readFile(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    volmar::test::TempDir m_dir;
+    std::string m_error;
+};
+
+TEST_F(EepromFile, MissingFileIsAnErasedEeprom) {
+    const auto e = loadEepromFile(m_dir / "none.bin", m_error);
+    ASSERT_TRUE(e.has_value()) << m_error;
+    EXPECT_EQ(*e, filled(0xFF));
+}
+
+TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
+    writeFile(m_dir / "img", Bytes(641, 0x11));
+    const auto e = loadEepromFile(m_dir / "img", m_error);
+    ASSERT_TRUE(e.has_value()) << m_error;
+    EXPECT_EQ((*e)[640], 0x11);
+    EXPECT_EQ((*e)[641], 0xFF);
+}
+
+TEST_F(EepromFile, OversizedFileIsRefused) {
+    writeFile(m_dir / "big", Bytes(1025, 0));
+    EXPECT_FALSE(loadEepromFile(m_dir / "big", m_error).has_value());
+    EXPECT_NE(m_error.find("larger than 1024"), std::string::npos) << m_error;
+}
+
+TEST_F(EepromFile, UnreadableFileGivesTheSystemText) {
+    std::filesystem::create_directory(m_dir / "dir");
+    EXPECT_FALSE(loadEepromFile(m_dir / "dir", m_error).has_value());
+    EXPECT_NE(m_error.find("Is a directory"), std::string::npos) << m_error;
+}
+
+TEST_F(EepromFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {
+    writeFile(m_dir / "e.bin", Bytes(2000, 0x55)); // longer old content must go
+    const EepromImage e = configuredImage();
+    ASSERT_TRUE(saveEepromFile(m_dir / "e.bin", e, m_error)) << m_error;
+    EXPECT_EQ(readFile(m_dir / "e.bin"), Bytes(e.begin(), e.end()));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "e.bin.tmp"));
+    const auto back = loadEepromFile(m_dir / "e.bin", m_error);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, e);
+}
+
+TEST_F(EepromFile, SaveIntoAMissingFolderFailsAndKeepsNothing) {
+    EXPECT_FALSE(saveEepromFile(m_dir / "no" / "e.bin", configuredImage(), m_error));
+    EXPECT_NE(m_error.find("No such file or directory"), std::string::npos) << m_error;
+}
+
+} // namespace
+} // namespace volmar::sim::test

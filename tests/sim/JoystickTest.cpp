@@ -1,0 +1,178 @@
+#include "SimTestSupport.h"
+
+#include "volmar/hidparse/HidParse.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace volmar::sim::test {
+namespace {
+
+namespace hp = volmar::hidparse;
+
+hp::ParsedDescriptor parse(const Bytes& d) {
+    std::string error;
+    auto p = hp::parseDescriptor(d, error);
+    EXPECT_TRUE(p.has_value()) << error;
+    return p ? *p : hp::ParsedDescriptor{};
+}
+
+TEST(SimJoystickNode, VendorCollectionCarriesBothFeatureReportsAndTheJoystickItsInput) {
+    const Joystick joy(configuredImage());
+    EXPECT_TRUE(joy.problem().empty()) << joy.problem();
+    const hp::ParsedDescriptor p = parse(joy.nodeDescriptor());
+    ASSERT_EQ(p.collections.size(), 2u);
+    const hp::Collection& vendor = p.collections[0];
+    EXPECT_EQ(vendor.usagePage, 0xFF00);
+    EXPECT_EQ(vendor.featureReportByteLength, 194);
+    ASSERT_NE(vendor.findReport(hp::ReportType::Feature, 1), nullptr);
+    EXPECT_EQ(vendor.findReport(hp::ReportType::Feature, 1)->payloadBytes() + 1, 38u);
+    EXPECT_EQ(vendor.inputReportByteLength, 0);
+    const hp::Collection& stick = p.collections[1];
+    EXPECT_EQ(stick.usagePage, 1);
+    EXPECT_EQ(stick.usage, 4);
+    EXPECT_EQ(stick.inputReportByteLength, configuredImage()[image::kReportLength]);
+    EXPECT_EQ(stick.featureReportByteLength, 0);
+}
+
+TEST(SimJoystickNode, BlankControllerPresentsTheDefaultJoystick) {
+    EepromImage blank;
+    blank.fill(0xFF);
+    const Joystick joy(blank);
+    EXPECT_EQ(defaultJoystickDescriptor().size(), 73u);
+    EXPECT_EQ(joy.joystickDescriptor(), defaultJoystickDescriptor());
+    EXPECT_TRUE(joy.hasInput());
+    EXPECT_EQ(joy.inputPayloadBytes(), 5u);
+}
+
+struct BrokenCase {
+    const char* name;
+    std::uint8_t length;
+    Bytes descriptor;
+};
+class BrokenStoredDescriptor : public ::testing::TestWithParam<BrokenCase> {};
+
+// The node must stay usable (the configurator needs the vendor collection
+// to repair the configuration), so a bad joystick part is left out.
+TEST_P(BrokenStoredDescriptor, FallsBackToAnEmptyJoystickAndSaysWhy) {
+    EepromImage e = configuredImage();
+    std::fill(e.begin() + image::kDescriptor, e.begin() + 641, 0);
+    e[image::kDescriptorLength] = GetParam().length;
+    std::copy(GetParam().descriptor.begin(), GetParam().descriptor.end(),
+              e.begin() + image::kDescriptor);
+    const Joystick joy(e);
+    EXPECT_FALSE(joy.problem().empty());
+    EXPECT_EQ(joy.joystickDescriptor(), emptyJoystickDescriptor());
+    EXPECT_FALSE(joy.hasInput());
+    EXPECT_EQ(parse(joy.nodeDescriptor()).collections.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, BrokenStoredDescriptor,
+    ::testing::Values(BrokenCase{"LengthZero", 0, {}}, BrokenCase{"LengthTooLarge", 151, {}},
+                      BrokenCase{"Truncated", 5, {0x05, 0x01, 0x09, 0x04, 0xA1}},
+                      BrokenCase{"UnbalancedCollection", 4, {0xA1, 0x01, 0xC0, 0xC0}},
+                      BrokenCase{"NotAJoystick", 7, {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0}},
+                      BrokenCase{"TwoCollections",
+                                 14,
+                                 {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0, 0x05, 0x01, 0x09, 0x04,
+                                  0xA1, 0x01, 0xC0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimJoystickNode, InactiveJoystickHasNoInputButIsNoProblem) {
+    EepromImage e = configuredImage();
+    e[image::kDescriptorLength] = 7;
+    std::copy(emptyJoystickDescriptor().begin(), emptyJoystickDescriptor().end(),
+              e.begin() + image::kDescriptor);
+    const Joystick joy(e);
+    EXPECT_TRUE(joy.problem().empty());
+    EXPECT_FALSE(joy.hasInput());
+    EXPECT_FALSE(joy.inputReport(e, BoardSettings{}, 0us).has_value());
+}
+
+// Decodes the built report with the parser: what a host would see.
+struct Decoded {
+    std::int64_t x, y, hat;
+    std::vector<int> buttons;
+};
+Decoded decode(const Joystick& joy, const Bytes& report) {
+    const hp::ParsedDescriptor p = parse(joy.nodeDescriptor());
+    const hp::Collection& stick = p.collections[1];
+    const auto payload = p.payloadOf(report);
+    const auto value = [&](hp::Usage u) {
+        const auto ref = hp::findUsage(stick, hp::ReportType::Input, u);
+        EXPECT_TRUE(ref.has_value());
+        return ref ? hp::extractField(*ref->field, ref->index, payload).value_or(-1) : -1;
+    };
+    Decoded d{value({1, 0x30}), value({1, 0x31}), value({1, 0x39}), {}};
+    for (std::uint16_t b = 1; b <= 10; ++b) {
+        if (value({9, b}) == 1) {
+            d.buttons.push_back(b);
+        }
+    }
+    return d;
+}
+
+TEST(SimJoystickInput, FollowsTheAxesAndTheBoundButtons) {
+    const EepromImage e = configuredImage();
+    const Joystick joy(e);
+    BoardSettings s;
+    s.axisRaw[0] = 100;
+    s.axisProcessed[0] = 4095;
+    s.axisRaw[1] = 17;
+    s.pressedButtons = std::vector<int>{2, 3, 5, 14}; // hat right+down, buttons 1 and 10
+    const auto report = joy.inputReport(e, s, 0us);
+    ASSERT_TRUE(report.has_value());
+    ASSERT_EQ(report->size(), 6u);
+    EXPECT_EQ((*report)[0], 1);
+    const Decoded d = decode(joy, *report);
+    EXPECT_EQ(d.x, 4095);
+    EXPECT_EQ(d.y, 17);
+    EXPECT_EQ(d.hat, 3);
+    EXPECT_EQ(d.buttons, (std::vector<int>{1, 10}));
+    // the 2 padding bits stay 0
+    EXPECT_EQ((*report)[5] & 0xC0, 0);
+}
+
+struct HatCase {
+    std::vector<int> pressed;
+    int hat;
+};
+class SimJoystickHat : public ::testing::TestWithParam<HatCase> {};
+TEST_P(SimJoystickHat, DirectionsFromTheBoundButtons) {
+    const EepromImage e = configuredImage();
+    const Joystick joy(e);
+    BoardSettings s;
+    s.pressedButtons = GetParam().pressed;
+    EXPECT_EQ(decode(joy, *joy.inputReport(e, s, 0us)).hat, GetParam().hat);
+}
+// hardware buttons 1-4 are bound to up, right, down, left
+INSTANTIATE_TEST_SUITE_P(Directions, SimJoystickHat,
+                         ::testing::Values(HatCase{{}, 8}, HatCase{{1}, 0}, HatCase{{1, 2}, 1},
+                                           HatCase{{2}, 2}, HatCase{{2, 3}, 3}, HatCase{{3}, 4},
+                                           HatCase{{3, 4}, 5}, HatCase{{4}, 6},
+                                           HatCase{{4, 1}, 7}));
+
+TEST(SimJoystickInput, BlankControllerAnimatesEverything) {
+    EepromImage blank;
+    blank.fill(0xFF);
+    const Joystick joy(blank);
+    std::set<std::int64_t> xs, hats;
+    std::set<int> buttons;
+    for (SimTime t = 0us; t < kAxisPeriod; t += 100ms) {
+        const Decoded d = decode(joy, *joy.inputReport(blank, BoardSettings{}, t));
+        xs.insert(d.x);
+        hats.insert(d.hat);
+        EXPECT_LE(d.buttons.size(), 1u);
+        buttons.insert(d.buttons.begin(), d.buttons.end());
+        EXPECT_GE(d.x, 0);
+        EXPECT_LE(d.x, 4095);
+    }
+    EXPECT_GT(xs.size(), 10u);
+    EXPECT_EQ(hats.size(), 8u);
+    EXPECT_EQ(buttons.size(), 8u);
+}
+
+} // namespace
+} // namespace volmar::sim::test

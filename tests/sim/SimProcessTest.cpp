@@ -1,0 +1,370 @@
+// volmar-sim as a separate process, driven through the transport client the
+// configurator and the viewer use.
+#include "SimProcess.h"
+#include "SimTestSupport.h"
+
+#include "volmar/hidparse/HidParse.h"
+#include "volmar/vhid/Client.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <thread>
+
+namespace volmar::sim::test {
+namespace {
+
+using vhid::Client;
+
+class SimProgram : public ::testing::Test {
+protected:
+    std::filesystem::path eepromFile(const EepromImage& e) {
+        const auto p = m_dir / "eeprom.bin";
+        std::string error;
+        EXPECT_TRUE(saveEepromFile(p, e, error)) << error;
+        return p;
+    }
+    std::unique_ptr<SimProcess> start(std::vector<std::string> args) {
+        std::string id = "t";
+        id += std::to_string(m_next++);
+        args.insert(args.begin(), {"--id", id});
+        auto sim = std::make_unique<SimProcess>(args);
+        m_socket = sim->waitReady();
+        EXPECT_FALSE(m_socket.empty()) << sim->stderrText();
+        return sim;
+    }
+    std::unique_ptr<Client> connect(const std::filesystem::path& socket) {
+        std::string error;
+        auto c = Client::connect(socket, error);
+        EXPECT_NE(c, nullptr) << error;
+        return c;
+    }
+    // The block read as the configurator does it: request, 25 ms, reply.
+    int readBlock(Client& c, std::size_t address, Bytes& data) {
+        const int rc = c.setFeature(frame(cmd::ReadBlock, address, 32));
+        if (rc != 0) {
+            return rc;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        Bytes reply;
+        const int g = c.getFeature(1, kFrameSize, reply);
+        if (g == 0) {
+            data.assign(reply.begin() + 5, reply.begin() + 37);
+        }
+        return g;
+    }
+    std::vector<std::string> lines(const std::filesystem::path& p) {
+        std::ifstream in(p);
+        std::vector<std::string> out;
+        for (std::string l; std::getline(in, l);) {
+            out.push_back(l);
+        }
+        return out;
+    }
+    Bytes fileBytes(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+    volmar::test::TempDir m_dir;
+    std::filesystem::path m_socket;
+    int m_next = 0;
+};
+
+TEST_F(SimProgram, PresentsItsEepromIdentityAndBothCollections) {
+    auto sim = start({"--eeprom", eepromFile(configuredImage()).string()});
+    EXPECT_EQ(m_socket, vhid::deviceFolder() / "t0.sock");
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->info().vendorId, 0x1A2B);
+    EXPECT_EQ(c->info().productId, 0x3C4D);
+    EXPECT_EQ(c->info().product, "TestPad");
+    EXPECT_EQ(c->info().serial, "Volmar2-20161101");
+    std::string error;
+    const auto parsed = hidparse::parseDescriptor(c->info().reportDescriptor, error);
+    ASSERT_TRUE(parsed.has_value()) << error;
+    ASSERT_EQ(parsed->collections.size(), 2u);
+    EXPECT_EQ(parsed->collections[1].usage, 4);
+    EXPECT_EQ(sim->terminate(), 0);
+}
+
+TEST_F(SimProgram, CommandLineOverridesTheIdentity) {
+    auto sim = start(
+        {"--vid", "0x1234", "--pid", "abcd", "--name", "Bench", "--serial", "Volmar2-20150101"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->info().vendorId, 0x1234);
+    EXPECT_EQ(c->info().productId, 0xABCD);
+    EXPECT_EQ(c->info().product, "Bench");
+    EXPECT_EQ(c->info().serial, "Volmar2-20150101");
+}
+
+TEST_F(SimProgram, FullReadGivesExactlyTheEeprom) {
+    const EepromImage e = configuredImage();
+    auto sim = start({"--eeprom", eepromFile(e).string()});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    for (std::size_t a = 0; a < image::kWritableEnd; a += 32) {
+        Bytes data;
+        ASSERT_EQ(readBlock(*c, a, data), 0);
+        EXPECT_EQ(data, bytesOf(e, a, 32)) << "block at " << a;
+    }
+}
+
+TEST_F(SimProgram, WriteReachesTheEepromFileAndTheLogShowsEveryFrameInOrder) {
+    const auto file = eepromFile(configuredImage());
+    const auto logFile = m_dir / "frames.log";
+    auto sim = start({"--eeprom", file.string(), "--log", logFile.string()});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EepromImage img{};
+    for (std::size_t i = 0; i < img.size(); ++i) {
+        img[i] = static_cast<std::uint8_t>(i ^ 0x5A);
+    }
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    for (std::size_t a = 0; a < image::kWritableEnd; a += 32) {
+        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+    }
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+
+    const Bytes stored = fileBytes(file);
+    ASSERT_EQ(stored.size(), 1024u);
+    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 672), bytesOf(img, 0, 672));
+    EXPECT_EQ(Bytes(stored.begin() + 672, stored.end()), bytesOf(configuredImage(), 672, 352));
+
+    const auto log = lines(logFile);
+    ASSERT_EQ(log.size(), 23u);
+    const std::regex shape("[0-9]+\\.[0-9]{3} SET (01[0-9A-F]{74})");
+    double last = -1;
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(log[i], m, shape)) << log[i];
+        const double t = std::stod(log[i]);
+        EXPECT_GE(t, last) << "time stamps run forward";
+        last = t;
+        const std::string hex = m[1];
+        if (i == 0) {
+            EXPECT_EQ(hex.substr(2, 2), "0D");
+        } else if (i == log.size() - 1) {
+            EXPECT_EQ(hex.substr(2, 2), "03");
+        } else {
+            const std::size_t a = 32 * (i - 1);
+            char head[16];
+            std::snprintf(head, sizeof(head), "02%02X%02X20", static_cast<unsigned>(a & 0xFF),
+                          static_cast<unsigned>(a >> 8));
+            EXPECT_EQ(hex.substr(2, 8), head) << "block " << i;
+        }
+    }
+}
+
+TEST_F(SimProgram, UnplugAfterFramesEndsTheTransferWithEnodevAndRemovesTheSocket) {
+    auto sim =
+        start({"--eeprom", eepromFile(configuredImage()).string(), "--unplug-after-frames", "5"});
+    auto c = connect(m_socket);
+    auto reader = connect(m_socket);
+    ASSERT_TRUE(c && reader);
+    ASSERT_EQ(reader->subscribe(), 0);
+    Bytes data;
+    ASSERT_EQ(readBlock(*c, 0, data), 0);  // transfers 1, 2
+    ASSERT_EQ(readBlock(*c, 32, data), 0); // 3, 4
+    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 64, 32)), 0) << "the 5th is still answered";
+    Bytes reply;
+    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
+    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 96, 32)), ENODEV);
+    Bytes input;
+    int rc = 0;
+    while ((rc = reader->readInput(input, 2000)) == 0) {
+    }
+    EXPECT_EQ(rc, ENODEV) << "the input reader sees the unplug too";
+    EXPECT_EQ(sim->waitExit(10000), 0);
+    EXPECT_FALSE(std::filesystem::exists(m_socket));
+}
+
+TEST_F(SimProgram, RestartLeavesTheBusAndComesBackWithTheWrittenIdentity) {
+    auto sim = start({"--eeprom", eepromFile(configuredImage()).string()});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EepromImage img = configuredImage();
+    img[image::kVid] = 0x02;
+    img[image::kVid + 1] = 0x01;
+    img[image::kPid] = 0x04;
+    img[image::kPid + 1] = 0x03;
+    img[image::kName] = 'Z';
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, 448, 32, bytesOf(img, 448, 32))), 0);
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    {
+        auto before = connect(m_socket);
+        ASSERT_NE(before, nullptr);
+        EXPECT_EQ(before->info().vendorId, 0x1A2B) << "identity changes only at restart";
+    }
+
+    ASSERT_EQ(c->setFeature(frame(cmd::Restart)), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    Bytes reply;
+    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
+    auto again = connect(m_socket);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->info().vendorId, 0x0102);
+    EXPECT_EQ(again->info().productId, 0x0304);
+    EXPECT_EQ(again->info().product, "ZestPad");
+}
+
+TEST_F(SimProgram, WrittenDescriptorIsWhatTheJoystickPresentsAfterRestart) {
+    auto sim = start({"--eeprom", eepromFile(configuredImage()).string()});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    const std::size_t before = c->info().reportDescriptor.size();
+    // Everything unbound: the configurator then writes the 7-byte empty
+    // joystick collection and clears the active bit.
+    EepromImage img = configuredImage();
+    std::fill(img.begin() + image::kDescriptor, img.begin() + 641, 0);
+    img[image::kUsbFlags] = 0x40;
+    img[image::kReportLength] = 0;
+    img[image::kDescriptorLength] = 7;
+    std::copy(emptyJoystickDescriptor().begin(), emptyJoystickDescriptor().end(),
+              img.begin() + image::kDescriptor);
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    for (std::size_t a = 448; a < image::kWritableEnd; a += 32) {
+        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+    }
+    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    ASSERT_EQ(c->setFeature(frame(cmd::Restart)), 0);
+    ASSERT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
+    auto again = connect(m_socket);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->info().reportDescriptor.size(), before - 73 + 7);
+    std::string error;
+    const auto parsed = hidparse::parseDescriptor(again->info().reportDescriptor, error);
+    ASSERT_TRUE(parsed.has_value()) << error;
+    EXPECT_EQ(parsed->collections.at(1).inputReportByteLength, 0);
+}
+
+TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
+    auto sim = start({"--hardware", "2", "--buttons", "3,17", "--debug", "1,255,4096,65535",
+                      "--link-errors", "2=9", "8=255"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    Bytes live;
+    ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(live.size(), kLiveReportSize);
+    EXPECT_EQ(live[1], 2);
+    EXPECT_EQ(live[20 + 3], 1);
+    EXPECT_EQ(live[20 + 17], 1);
+    EXPECT_EQ(std::count(live.begin() + 21, live.begin() + 153, 1), 2);
+    EXPECT_EQ(Bytes(live.begin() + 169, live.begin() + 177),
+              (Bytes{1, 0, 255, 0, 0, 0x10, 0xFF, 0xFF}));
+    EXPECT_EQ(live[178], 9);
+    EXPECT_EQ(live[184], 255);
+}
+
+TEST_F(SimProgram, BootloaderLeavesAndComesBackWhenAsked) {
+    auto sim = start({"--bootloader-return-ms", "200"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    ASSERT_EQ(c->setFeature(frame(cmd::Bootloader)), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
+    EXPECT_NE(connect(m_socket), nullptr);
+}
+
+TEST_F(SimProgram, ServesSeveralConnectionsAndStreamsJoystickInput) {
+    auto sim = start({"--eeprom", eepromFile(configuredImage()).string(), "--axis", "2=77"});
+    auto reader = connect(m_socket);
+    auto config = connect(m_socket);
+    ASSERT_TRUE(reader && config);
+    ASSERT_EQ(reader->subscribe(), 0);
+    for (int i = 0; i < 5; ++i) {
+        Bytes input;
+        ASSERT_EQ(reader->readInput(input, 2000), 0);
+        ASSERT_EQ(input.size(), 6u);
+        EXPECT_EQ(input[0], 1);
+        // Y is the second 12-bit field: bits 12..23 of the payload
+        EXPECT_EQ(((input[2] >> 4) | (input[3] << 4)), 77);
+    }
+    Bytes live;
+    ASSERT_EQ(config->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(live.size(), kLiveReportSize);
+    EXPECT_EQ(live[0], 2);
+    EXPECT_EQ(live[1], 1);
+    EXPECT_EQ(live[7] | (live[8] << 8), 77);
+}
+
+TEST_F(SimProgram, FailGetStallsEveryGet) {
+    auto sim = start({"--fail-get"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32)), 0);
+    Bytes reply;
+    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), EPIPE);
+}
+
+TEST_F(SimProgram, ReplyDelayBeyondTheClientTimeoutIsATimeout) {
+    auto sim = start({"--reply-delay", "300"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 100), ETIMEDOUT);
+    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000), 0);
+}
+
+TEST_F(SimProgram, SigtermUnplugsCleanly) {
+    auto sim = start({});
+    ASSERT_TRUE(std::filesystem::exists(m_socket));
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(m_socket));
+}
+
+TEST_F(SimProgram, SecondSimWithTheSameIdIsRefused) {
+    auto first = start({});
+    SimProcess second({"--id", "t0"});
+    EXPECT_NE(second.waitExit(10000), 0);
+    EXPECT_NE(second.stderrText().find("Address already in use"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(m_socket)) << "the first one keeps its socket";
+}
+
+struct BadOption {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;
+};
+
+class SimBadOption : public SimProgram, public ::testing::WithParamInterface<BadOption> {};
+
+TEST_P(SimBadOption, ExitsNonZeroWithAMessage) {
+    std::vector<std::string> args = GetParam().args;
+    for (auto& a : args) {
+        if (a == "@big") {
+            std::ofstream(m_dir / "big.bin") << std::string(2000, 'x');
+            a = (m_dir / "big.bin").string();
+        }
+    }
+    SimProcess sim(args);
+    EXPECT_NE(sim.waitExit(10000), 0);
+    EXPECT_NE(sim.stderrText().find(GetParam().message), std::string::npos) << sim.stderrText();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SimBadOption,
+    ::testing::Values(BadOption{"VidNotHex", {"--vid", "XYZ"}, "--vid"},
+                      BadOption{"PidTooLarge", {"--pid", "12345"}, "--pid"},
+                      BadOption{"AxisNine", {"--axis", "9=1"}, "--axis"},
+                      BadOption{"AxisWithoutValue", {"--axis", "1"}, "--axis"},
+                      BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
+                      BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
+                      BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
+                      BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
+                      BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
+                      BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "larger than 1024"},
+                      BadOption{"LogInMissingFolder",
+                                {"--log", "/nonexistent/dir/log"},
+                                "No such file or directory"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace volmar::sim::test
