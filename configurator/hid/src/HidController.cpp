@@ -1,0 +1,392 @@
+#include "volmar/hid/HidController.h"
+#include "NodeReader.h"
+#include "volmar/hid/HidrawBackend.h"
+#include "volmar/hid/VirtualBackend.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace volmar::hid {
+
+struct HidController::Private {
+    struct OpenNode {
+        std::shared_ptr<NodeHandle> handle;
+        NodeReader* reader = nullptr; // child of the controller
+    };
+    std::vector<std::unique_ptr<HidBackend>> backends;
+    std::map<std::string, OpenNode> nodes;
+    bool inRebuild = false;
+    bool rebuildPending = false;
+    bool destroying = false;
+    std::uint64_t droppedByClosedReaders = 0;
+
+    void retire(NodeReader* reader) {
+        reader->stop();
+        droppedByClosedReaders += reader->droppedReports();
+        // Later: this may run inside the reader's own delivery.
+        reader->deleteLater();
+    }
+};
+
+HidController::HidController(std::vector<std::unique_ptr<HidBackend>> backends, QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>()) {
+    d->backends = std::move(backends);
+    for (const auto& backend : d->backends) {
+        backend->setChangeCallback([this] { scheduleRebuild(); });
+    }
+    // The first build waits for the event loop, so whoever connects to
+    // deviceChange() right after construction still sees it.
+    QMetaObject::invokeMethod(
+        this, [this] { runRebuild(true); }, Qt::QueuedConnection);
+}
+
+HidController::~HidController() {
+    d->destroying = true;
+    for (auto& backend : d->backends) {
+        backend->setChangeCallback({});
+    }
+    for (auto& [key, node] : d->nodes) {
+        if (node.reader) {
+            node.reader->stop();
+            delete node.reader;
+            node.reader = nullptr;
+        }
+    }
+    for (HidDevice* device : m_view) {
+        device->detachNode();
+        if (device->m_checkedOut.load()) {
+            device->m_pluggedIn.store(false);
+        }
+        device->m_controller = nullptr;
+    }
+    d->nodes.clear();
+    // Before the backends go with `d`; devices already removed from the list
+    // (deleted later) are children and go with the QObject base.
+    qDeleteAll(m_view);
+    m_view.clear();
+}
+
+std::vector<std::unique_ptr<HidBackend>> HidController::defaultBackends() {
+    std::vector<std::unique_ptr<HidBackend>> backends;
+    backends.push_back(makeHidrawBackend(hidraw::makeSystem()));
+    backends.push_back(makeVirtualBackend());
+    return backends;
+}
+
+void HidController::setDefaultThreadSleepTime(int ms) {
+    if (ms >= HidDevice::kMinThreadSleepTime && ms <= HidDevice::kMaxThreadSleepTime) {
+        m_defaultSleepTime = ms;
+    }
+}
+
+std::uint64_t HidController::droppedReports() const {
+    std::uint64_t total = d->droppedByClosedReaders;
+    for (const auto& [key, node] : d->nodes) {
+        if (node.reader) {
+            total += node.reader->droppedReports();
+        }
+    }
+    return total;
+}
+
+std::string HidController::nodeKey(const HidDevice* device) const {
+    // Paths are unique within a backend; the backend's address tells two
+    // backends apart.
+    return std::to_string(reinterpret_cast<std::uintptr_t>(device->m_backend)) + "|" +
+           device->m_info.path;
+}
+
+void HidController::scheduleRebuild() {
+    if (d->rebuildPending || d->destroying) {
+        return;
+    }
+    d->rebuildPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->rebuildPending = false;
+            runRebuild(false);
+        },
+        Qt::QueuedConnection);
+}
+
+void HidController::rebuild() {
+    runRebuild(false);
+}
+
+void HidController::runRebuild(bool initial) {
+    if (d->inRebuild || d->destroying) {
+        return;
+    }
+    d->inRebuild = true;
+
+    std::vector<std::pair<HidBackend*, CollectionInfo>> fresh;
+    std::set<std::string> freshIds;
+    for (const auto& backend : d->backends) {
+        for (CollectionInfo& info : backend->enumerate()) {
+            freshIds.insert(info.deviceId);
+            fresh.emplace_back(backend.get(), std::move(info));
+        }
+    }
+
+    bool changed = initial;
+
+    // Devices that have gone, last to first as they are listed. A checked-out
+    // one stays listed, unplugged, until the application gives it back.
+    std::vector<HidDevice*> gone;
+    for (std::size_t i = m_view.size(); i-- > 0;) {
+        HidDevice* device = m_view[i];
+        if (device->m_pluggedIn.load() && !freshIds.contains(device->deviceId())) {
+            gone.push_back(device);
+        }
+    }
+    for (HidDevice* device : gone) {
+        device->m_pluggedIn.store(false);
+        releaseNode(device);
+        if (!device->m_checkedOut.load()) {
+            std::erase(m_view, device);
+            device->deleteLater();
+        }
+        changed = true;
+    }
+
+    // New devices are appended; one already listed (plugged in) keeps its
+    // object, and a collection listed twice counts once.
+    std::set<std::string> present;
+    for (HidDevice* device : m_view) {
+        if (device->m_pluggedIn.load()) {
+            present.insert(device->deviceId());
+        }
+    }
+    std::vector<HidDevice*> arrived;
+    for (auto& [backend, info] : fresh) {
+        if (!present.insert(info.deviceId).second) {
+            continue;
+        }
+        auto* device = new HidDevice(this, backend, std::move(info), m_defaultSleepTime);
+        m_view.push_back(device);
+        arrived.push_back(device);
+        changed = true;
+    }
+    recount();
+
+    // Signals only once the list is whole again; handlers may check devices
+    // in or out (a rebuild asked for meanwhile is ignored, as while running).
+    for (HidDevice* device : gone) {
+        QPointer<HidDevice> guard(device);
+        emit device->unplugged(device);
+        if (guard) {
+            emit deviceUnplug(device);
+        }
+        if (guard) {
+            emit removal(device);
+        }
+    }
+    for (HidDevice* device : arrived) {
+        emit arrival(device);
+    }
+    d->inRebuild = false;
+    if (changed) {
+        emit deviceChange();
+    }
+}
+
+void HidController::recount() {
+    int checkedOut = 0;
+    int unplugged = 0;
+    for (const HidDevice* device : m_view) {
+        checkedOut += device->m_checkedOut.load() ? 1 : 0;
+        unplugged += device->m_pluggedIn.load() ? 0 : 1;
+    }
+    m_numCheckedIn = static_cast<int>(m_view.size()) - checkedOut;
+    m_numCheckedOut = checkedOut - unplugged;
+    m_numUnplugged = unplugged;
+}
+
+int HidController::enumerate(const std::function<bool(HidDevice*, int)>& callback) {
+    int count = 0;
+    const std::vector<QPointer<HidDevice>> snapshot(m_view.begin(), m_view.end());
+    for (std::size_t i = 0; i < snapshot.size(); ++i) {
+        HidDevice* device = snapshot[i];
+        if (!device || !device->m_pluggedIn.load() || device->m_controller != this) {
+            continue;
+        }
+        ++count;
+        device->m_enumerated.store(true);
+        const bool more = callback ? callback(device, static_cast<int>(i)) : false;
+        if (snapshot[i]) {
+            device->m_enumerated.store(false);
+            // A device the callback did not take holds no node afterwards.
+            if (!device->m_checkedOut.load()) {
+                releaseNode(device);
+            }
+        }
+        if (!more) {
+            break;
+        }
+    }
+    return count;
+}
+
+bool HidController::checkOut(HidDevice* device) {
+    if (!device || device->m_controller != this || !device->m_pluggedIn.load() ||
+        device->m_checkedOut.load()) {
+        return false;
+    }
+    // A device the application cannot talk to is not handed out: the caller
+    // learns why at once instead of at its first transfer.
+    const int err = openNode(device);
+    if (err != 0) {
+        std::lock_guard lock(device->m_mutex);
+        device->m_nodeError = err;
+        device->m_lastError = std::strerror(err);
+        return false;
+    }
+    device->m_checkedOut.store(true);
+    recount();
+    updateReader(nodeKey(device));
+    return true;
+}
+
+void HidController::checkIn(HidDevice* device) {
+    if (!device || device->m_controller != this || !device->m_checkedOut.load()) {
+        return;
+    }
+    device->m_checkedOut.store(false);
+    releaseNode(device);
+    if (!device->m_pluggedIn.load()) {
+        std::erase(m_view, device);
+        device->m_controller = nullptr;
+        device->deleteLater();
+    }
+    recount();
+}
+
+int HidController::openNode(HidDevice* device) {
+    if (!device->m_pluggedIn.load()) {
+        return ENODEV;
+    }
+    const std::string key = nodeKey(device);
+    auto it = d->nodes.find(key);
+    if (it == d->nodes.end()) {
+        int err = 0;
+        std::unique_ptr<HidNode> node = device->m_backend->open(device->m_info.path, err);
+        if (!node) {
+            return err != 0 ? err : ENODEV;
+        }
+        it = d->nodes
+                 .emplace(key,
+                          Private::OpenNode{std::make_shared<NodeHandle>(std::move(node)), nullptr})
+                 .first;
+    }
+    device->attachNode(it->second.handle);
+    return 0;
+}
+
+void HidController::releaseNode(HidDevice* device) {
+    device->detachNode();
+    const std::string key = nodeKey(device);
+    auto it = d->nodes.find(key);
+    if (it == d->nodes.end()) {
+        return;
+    }
+    const bool held = std::any_of(m_view.begin(), m_view.end(), [&](const HidDevice* other) {
+        std::lock_guard lock(other->m_mutex);
+        return other->m_node == it->second.handle;
+    });
+    if (!held) {
+        if (it->second.reader) {
+            d->retire(it->second.reader);
+        }
+        d->nodes.erase(it);
+        return;
+    }
+    updateReader(key);
+}
+
+void HidController::updateReader(const std::string& key) {
+    auto it = d->nodes.find(key);
+    if (it == d->nodes.end()) {
+        return;
+    }
+    Private::OpenNode& node = it->second;
+    int sleepTime = 0;
+    for (const HidDevice* device : m_view) {
+        if (device->m_checkedOut.load() && device->m_pluggedIn.load() &&
+            device->m_info.caps.inputReportByteLength > 0 && nodeKey(device) == key) {
+            sleepTime = sleepTime == 0 ? device->m_threadSleepTime
+                                       : std::min(sleepTime, device->m_threadSleepTime);
+        }
+    }
+    if (sleepTime == 0) {
+        if (node.reader) {
+            d->retire(node.reader);
+            node.reader = nullptr;
+        }
+        return;
+    }
+    if (node.reader) {
+        node.reader->setSleepTime(sleepTime);
+        return;
+    }
+    NodeReader::Callbacks callbacks;
+    callbacks.report = [this, key](const std::vector<std::uint8_t>& report) {
+        deliver(key, report);
+    };
+    callbacks.error = [this, key](int err) { readerError(key, err); };
+    // The node failing under the reader is how an unplug often shows first.
+    callbacks.gone = [this](int) { scheduleRebuild(); };
+    node.reader = new NodeReader(node.handle, sleepTime, std::move(callbacks), this);
+    node.reader->start();
+}
+
+void HidController::deliver(const std::string& key, const std::vector<std::uint8_t>& report) {
+    const std::vector<QPointer<HidDevice>> snapshot(m_view.begin(), m_view.end());
+    for (const QPointer<HidDevice>& guard : snapshot) {
+        HidDevice* device = guard;
+        if (!device || !device->m_checkedOut.load() || !device->m_pluggedIn.load() ||
+            nodeKey(device) != key) {
+            continue;
+        }
+        const CollectionInfo& info = device->m_info;
+        quint8 reportId = 0;
+        QByteArray payload;
+        if (info.usesReportIds) {
+            if (report.empty()) {
+                continue;
+            }
+            reportId = report[0];
+            payload = QByteArray(reinterpret_cast<const char*>(report.data()) + 1,
+                                 static_cast<qsizetype>(report.size() - 1));
+        } else {
+            payload = QByteArray(reinterpret_cast<const char*>(report.data()),
+                                 static_cast<qsizetype>(report.size()));
+        }
+        if (std::find(info.inputReportIds.begin(), info.inputReportIds.end(), reportId) ==
+            info.inputReportIds.end()) {
+            continue;
+        }
+        emit device->data(device, reportId, payload);
+        if (guard) {
+            emit deviceData(device, reportId, payload);
+        }
+    }
+}
+
+void HidController::readerError(const std::string& key, int errorNumber) {
+    const QString message = QString::fromLocal8Bit(std::strerror(errorNumber));
+    const std::vector<QPointer<HidDevice>> snapshot(m_view.begin(), m_view.end());
+    for (const QPointer<HidDevice>& guard : snapshot) {
+        HidDevice* device = guard;
+        if (device && device->m_checkedOut.load() && nodeKey(device) == key) {
+            emit device->dataError(device, message);
+        }
+    }
+}
+
+} // namespace volmar::hid

@@ -1,0 +1,322 @@
+// The kernel-facing half of the hidraw backend: udev enumeration and
+// monitor, hidraw ioctls, usbfs for the string language table.
+#include "volmar/hid/HidrawBackend.h"
+
+#include <libudev.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <linux/hidraw.h>
+#include <linux/usbdevice_fs.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace volmar::hid::hidraw {
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+std::string text(const char* s) {
+    return s ? std::string(s) : std::string();
+}
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// String descriptor 0 through usbfs; empty when the bus node cannot be used
+// (it usually needs more rights than the hidraw node).
+std::vector<std::uint16_t> readLanguageIds(const NodeFacts& facts) {
+    if (!facts.hasUsbDevice || facts.usbBusnum.empty() || facts.usbDevnum.empty()) {
+        return {};
+    }
+    char path[64];
+    std::snprintf(path, sizeof path, "/dev/bus/usb/%03d/%03d", std::atoi(facts.usbBusnum.c_str()),
+                  std::atoi(facts.usbDevnum.c_str()));
+    Fd fd(::open(path, O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return {};
+    }
+    unsigned char buffer[255] = {};
+    usbdevfs_ctrltransfer transfer{};
+    transfer.bRequestType = 0x80; // device to host, standard, device
+    transfer.bRequest = 6;        // GET_DESCRIPTOR
+    transfer.wValue = 0x0300;     // string descriptor 0
+    transfer.wIndex = 0;
+    transfer.wLength = sizeof buffer;
+    transfer.timeout = 500;
+    transfer.data = buffer;
+    const int n = ::ioctl(fd.get(), USBDEVFS_CONTROL, &transfer);
+    if (n < 4 || buffer[1] != 3) {
+        return {};
+    }
+    const int length = std::min<int>(n, buffer[0]);
+    std::vector<std::uint16_t> ids;
+    for (int i = 2; i + 1 < length; i += 2) {
+        ids.push_back(static_cast<std::uint16_t>(buffer[i] | (buffer[i + 1] << 8)));
+    }
+    return ids;
+}
+
+NodeFacts factsOf(udev_device* dev) {
+    NodeFacts facts;
+    facts.devnode = text(udev_device_get_devnode(dev));
+    if (udev_device* hid = udev_device_get_parent_with_subsystem_devtype(dev, "hid", nullptr)) {
+        facts.hidSysname = text(udev_device_get_sysname(hid));
+        facts.hidId = text(udev_device_get_property_value(hid, "HID_ID"));
+        facts.hidName = text(udev_device_get_property_value(hid, "HID_NAME"));
+        facts.hidUniq = text(udev_device_get_property_value(hid, "HID_UNIQ"));
+        const char* syspath = udev_device_get_syspath(hid);
+        if (syspath) {
+            facts.reportDescriptor = readFile(std::string(syspath) + "/report_descriptor");
+        }
+    }
+    if (udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device")) {
+        facts.hasUsbDevice = true;
+        facts.usbIdVendor = text(udev_device_get_sysattr_value(usb, "idVendor"));
+        facts.usbIdProduct = text(udev_device_get_sysattr_value(usb, "idProduct"));
+        facts.usbBcdDevice = text(udev_device_get_sysattr_value(usb, "bcdDevice"));
+        facts.usbManufacturer = text(udev_device_get_sysattr_value(usb, "manufacturer"));
+        facts.usbProduct = text(udev_device_get_sysattr_value(usb, "product"));
+        facts.usbSerial = text(udev_device_get_sysattr_value(usb, "serial"));
+        facts.usbBusnum = text(udev_device_get_sysattr_value(usb, "busnum"));
+        facts.usbDevnum = text(udev_device_get_sysattr_value(usb, "devnum"));
+    }
+    return facts;
+}
+
+// One opened /dev/hidrawN. Feature ioctls may run on one thread while the
+// reader polls on another: the kernel allows both on one descriptor.
+class HidrawNode final : public HidNode {
+public:
+    HidrawNode(int fd, int cancelFd) : m_fd(fd), m_cancel(cancelFd) {}
+
+    int setFeature(std::span<const std::uint8_t> report) override {
+        if (report.empty()) {
+            return EINVAL;
+        }
+        std::vector<std::uint8_t> buffer(report.begin(), report.end());
+        const int n = ::ioctl(m_fd.get(), HIDIOCSFEATURE(buffer.size()), buffer.data());
+        if (n < 0) {
+            return errno;
+        }
+        return static_cast<std::size_t>(n) < buffer.size() ? EIO : 0;
+    }
+
+    int getFeature(std::span<std::uint8_t> report) override {
+        if (report.empty()) {
+            return EINVAL;
+        }
+        const int n = ::ioctl(m_fd.get(), HIDIOCGFEATURE(report.size()), report.data());
+        if (n < 0) {
+            return errno;
+        }
+        // Part of a report is no report: the caller would take the rest of
+        // its buffer for the device's answer.
+        return static_cast<std::size_t>(n) < report.size() ? EIO : 0;
+    }
+
+    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+        pollfd fds[2] = {{m_fd.get(), POLLIN, 0}, {m_cancel.get(), POLLIN, 0}};
+        const int n = ::poll(fds, 2, timeoutMs);
+        if (n < 0) {
+            return errno == EINTR ? ETIMEDOUT : errno;
+        }
+        if (fds[1].revents != 0) {
+            return ECANCELED;
+        }
+        if (n == 0) {
+            return ETIMEDOUT;
+        }
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            return ENODEV;
+        }
+        report.resize(kMaxReport);
+        const ssize_t got = ::read(m_fd.get(), report.data(), report.size());
+        if (got < 0) {
+            const int err = errno;
+            report.clear();
+            return err == EAGAIN ? ETIMEDOUT : err;
+        }
+        if (got == 0) {
+            report.clear();
+            return ENODEV;
+        }
+        report.resize(static_cast<std::size_t>(got));
+        return 0;
+    }
+
+    void cancelRead() override {
+        const std::uint64_t one = 1;
+        // The counter only grows; a failed write means it is already readable.
+        [[maybe_unused]] const ssize_t n = ::write(m_cancel.get(), &one, sizeof one);
+    }
+
+private:
+    static constexpr std::size_t kMaxReport = 4096; // HID_MAX_BUFFER_SIZE
+    Fd m_fd;
+    Fd m_cancel;
+};
+
+class UdevSystem final : public System {
+public:
+    UdevSystem() : m_udev(udev_new()) {
+        if (!m_udev) {
+            return;
+        }
+        // "udev", not "kernel": a node is announced once its rules (and
+        // access rights) are in place.
+        m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
+        if (m_monitor &&
+            (udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "hidraw", nullptr) < 0 ||
+             udev_monitor_enable_receiving(m_monitor) < 0)) {
+            udev_monitor_unref(m_monitor);
+            m_monitor = nullptr;
+        }
+    }
+    ~UdevSystem() override {
+        if (m_monitor) {
+            udev_monitor_unref(m_monitor);
+        }
+        if (m_udev) {
+            udev_unref(m_udev);
+        }
+    }
+
+    std::vector<NodeFacts> listNodes() override {
+        std::vector<NodeFacts> out;
+        if (!m_udev) {
+            return out;
+        }
+        udev_enumerate* en = udev_enumerate_new(m_udev);
+        if (!en) {
+            return out;
+        }
+        udev_enumerate_add_match_subsystem(en, "hidraw");
+        udev_enumerate_scan_devices(en);
+        udev_list_entry* entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(en)) {
+            udev_device* dev =
+                udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
+            if (!dev) {
+                continue;
+            }
+            NodeFacts facts = factsOf(dev);
+            udev_device_unref(dev);
+            if (!facts.devnode.empty()) {
+                out.push_back(std::move(facts));
+            }
+        }
+        udev_enumerate_unref(en);
+        return out;
+    }
+
+    NodeProbe probe(const NodeFacts& facts, bool wantDescriptor, bool wantLanguageIds) override {
+        NodeProbe probe;
+        Fd fd(::open(facts.devnode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+        if (fd.get() < 0) {
+            probe.openError = errno;
+            return probe;
+        }
+        hidraw_devinfo info{};
+        if (::ioctl(fd.get(), HIDIOCGRAWINFO, &info) == 0) {
+            probe.haveRawInfo = true;
+            probe.busType = info.bustype;
+            probe.vendorId = static_cast<std::uint16_t>(info.vendor);
+            probe.productId = static_cast<std::uint16_t>(info.product);
+        }
+        char name[256] = {};
+        if (::ioctl(fd.get(), HIDIOCGRAWNAME(sizeof name - 1), name) >= 0) {
+            probe.rawName = name;
+        }
+        if (wantDescriptor) {
+            int size = 0;
+            if (::ioctl(fd.get(), HIDIOCGRDESCSIZE, &size) == 0 && size > 0 &&
+                size <= HID_MAX_DESCRIPTOR_SIZE) {
+                hidraw_report_descriptor desc{};
+                desc.size = static_cast<__u32>(size);
+                if (::ioctl(fd.get(), HIDIOCGRDESC, &desc) == 0) {
+                    probe.descriptor.assign(desc.value, desc.value + size);
+                }
+            }
+        }
+        if (wantLanguageIds) {
+            probe.languageIds = readLanguageIds(facts);
+        }
+        return probe;
+    }
+
+    std::unique_ptr<HidNode> open(const std::string& devnode, int& errorNumber) override {
+        const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            errorNumber = errno;
+            return nullptr;
+        }
+        return makeNode(fd, errorNumber);
+    }
+
+    int monitorFd() override { return m_monitor ? udev_monitor_get_fd(m_monitor) : -1; }
+
+    bool drainMonitor() override {
+        bool relevant = false;
+        if (!m_monitor) {
+            return false;
+        }
+        while (udev_device* dev = udev_monitor_receive_device(m_monitor)) {
+            const std::string action = text(udev_device_get_action(dev));
+            if (action == "remove" || udev_device_get_is_initialized(dev) > 0) {
+                relevant = true;
+            }
+            udev_device_unref(dev);
+        }
+        return relevant;
+    }
+
+private:
+    udev* m_udev = nullptr;
+    udev_monitor* m_monitor = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<HidNode> makeNode(int fd, int& errorNumber) {
+    const int cancel = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (cancel < 0) {
+        errorNumber = errno;
+        ::close(fd);
+        return nullptr;
+    }
+    errorNumber = 0;
+    return std::make_unique<HidrawNode>(fd, cancel);
+}
+
+std::unique_ptr<System> makeSystem() {
+    return std::make_unique<UdevSystem>();
+}
+
+} // namespace volmar::hid::hidraw

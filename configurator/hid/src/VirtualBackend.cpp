@@ -1,0 +1,178 @@
+#include "volmar/hid/VirtualBackend.h"
+
+#include "volmar/hid/Collections.h"
+#include "volmar/vhid/Client.h"
+
+#include <QFileSystemWatcher>
+#include <QString>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+namespace volmar::hid {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One opened virtual device: a connection for feature transfers and a
+// second, subscribed one that streams the input reports to the reader, so
+// neither waits behind the other.
+class VirtualNode final : public HidNode {
+public:
+    VirtualNode(std::unique_ptr<vhid::Client> feature, std::unique_ptr<vhid::Client> input)
+        : m_feature(std::move(feature)), m_input(std::move(input)) {}
+
+    int setFeature(std::span<const std::uint8_t> report) override {
+        if (report.empty()) {
+            return EINVAL;
+        }
+        return m_feature->setFeature(report, kVirtualTransferTimeoutMs);
+    }
+
+    int getFeature(std::span<std::uint8_t> report) override {
+        if (report.empty()) {
+            return EINVAL;
+        }
+        std::vector<std::uint8_t> answer;
+        const int rc =
+            m_feature->getFeature(report[0], report.size(), answer, kVirtualTransferTimeoutMs);
+        if (rc != 0) {
+            return rc;
+        }
+        if (answer.size() < report.size()) {
+            return EIO; // a short report is a failed transfer
+        }
+        std::copy_n(answer.begin(), report.size(), report.begin());
+        return 0;
+    }
+
+    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+        if (m_cancelled.load()) {
+            return ECANCELED;
+        }
+        const int rc = m_input->readInput(report, timeoutMs);
+        // cancelRead() shuts the connection down, which reads as a hang-up.
+        return m_cancelled.load() ? ECANCELED : rc;
+    }
+
+    void cancelRead() override {
+        m_cancelled.store(true);
+        ::shutdown(m_input->fd(), SHUT_RDWR);
+    }
+
+private:
+    std::unique_ptr<vhid::Client> m_feature;
+    std::unique_ptr<vhid::Client> m_input;
+    std::atomic<bool> m_cancelled{false};
+};
+
+class VirtualBackend final : public HidBackend {
+public:
+    explicit VirtualBackend(fs::path folder) : m_folder(std::move(folder)) {
+        QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, [this] {
+            if (m_callback) {
+                m_callback();
+            }
+        });
+        ensureWatched();
+    }
+
+    std::string name() const override { return "virtual"; }
+
+    std::vector<CollectionInfo> enumerate() override {
+        // A folder removed meanwhile (and made again by a sim) is watched anew.
+        ensureWatched();
+        std::vector<fs::path> sockets;
+        std::error_code ec;
+        for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (it->path().extension() == ".sock") {
+                sockets.push_back(it->path());
+            }
+        }
+        std::sort(sockets.begin(), sockets.end());
+
+        std::vector<CollectionInfo> out;
+        for (const fs::path& socket : sockets) {
+            struct stat st {};
+            if (::stat(socket.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
+                continue;
+            }
+            std::string error;
+            const auto client = vhid::Client::connect(socket, error);
+            if (!client) {
+                continue; // a file nobody listens on any more: not plugged in
+            }
+            const vhid::DeviceInfo& dev = client->info();
+            CollectionInfo node;
+            node.path = socket.string();
+            node.attributes = HidAttributes{dev.vendorId, dev.productId, dev.version};
+            node.manufacturer = dev.manufacturer;
+            node.product = dev.product;
+            node.serial = dev.serial;
+            // A sim that restarts makes a new socket file: inode and change
+            // time tell the attachments apart, like a new USB enumeration.
+            const std::string nodeId =
+                "virtual:" + socket.string() + "@" + std::to_string(st.st_ino) + "." +
+                std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
+            for (CollectionInfo& info : collectionsOf(node, nodeId, dev.reportDescriptor, error)) {
+                out.push_back(std::move(info));
+            }
+        }
+        return out;
+    }
+
+    std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) override {
+        std::string error;
+        auto feature = vhid::Client::connect(path, error);
+        auto input = feature ? vhid::Client::connect(path, error) : nullptr;
+        if (!feature || !input) {
+            // The client reports its failure as text only; a device that
+            // cannot be reached any more has gone.
+            errorNumber = ENODEV;
+            return nullptr;
+        }
+        const int rc = input->subscribe();
+        if (rc != 0) {
+            errorNumber = rc;
+            return nullptr;
+        }
+        errorNumber = 0;
+        return std::make_unique<VirtualNode>(std::move(feature), std::move(input));
+    }
+
+    void setChangeCallback(std::function<void()> callback) override {
+        m_callback = std::move(callback);
+    }
+
+private:
+    // The folder must exist to be watched; one made here is private to the user.
+    void ensureWatched() {
+        if (!m_watcher.directories().isEmpty()) {
+            return;
+        }
+        std::error_code ec;
+        if (fs::create_directories(m_folder, ec)) {
+            fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::replace, ec);
+        }
+        m_watcher.addPath(QString::fromStdString(m_folder.string()));
+    }
+
+    fs::path m_folder;
+    QFileSystemWatcher m_watcher;
+    std::function<void()> m_callback;
+};
+
+} // namespace
+
+std::unique_ptr<HidBackend> makeVirtualBackend(std::filesystem::path folder) {
+    if (folder.empty()) {
+        folder = vhid::deviceFolder();
+    }
+    return std::make_unique<VirtualBackend>(std::move(folder));
+}
+
+} // namespace volmar::hid

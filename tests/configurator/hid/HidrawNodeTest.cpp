@@ -1,0 +1,83 @@
+// The hidraw node's reading side over a pipe standing in for /dev/hidrawN:
+// reports, quiet wake-ups, being woken for a stop, and the hang-up that an
+// unplugged node shows. Feature ioctls on something that is not a hidraw
+// node fail with the system's text instead of pretending.
+#include "volmar/hid/HidrawBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <unistd.h>
+
+namespace volmar::hid {
+namespace {
+
+class HidrawNode : public ::testing::Test {
+protected:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(::pipe2(fds, O_CLOEXEC | O_NONBLOCK), 0);
+        writer = fds[1];
+        int err = -1;
+        node = hidraw::makeNode(fds[0], err);
+        ASSERT_NE(node, nullptr);
+        ASSERT_EQ(err, 0);
+    }
+    void TearDown() override {
+        if (writer >= 0) {
+            ::close(writer);
+        }
+    }
+    void send(std::initializer_list<std::uint8_t> bytes) {
+        const std::vector<std::uint8_t> v(bytes);
+        ASSERT_EQ(::write(writer, v.data(), v.size()), static_cast<ssize_t>(v.size()));
+    }
+
+    int writer = -1;
+    std::unique_ptr<HidNode> node;
+};
+
+TEST_F(HidrawNode, ReadsWhatTheNodeGivesAndTimesOutQuietly) {
+    std::vector<std::uint8_t> report;
+    EXPECT_EQ(node->readInput(report, 10), ETIMEDOUT);
+    send({3, 0x10, 0x20});
+    ASSERT_EQ(node->readInput(report, 1000), 0);
+    EXPECT_EQ(report, (std::vector<std::uint8_t>{3, 0x10, 0x20}));
+}
+
+TEST_F(HidrawNode, CancelWakesAReadWaitingOnAnotherThread) {
+    auto reading = std::async(std::launch::async, [&] {
+        std::vector<std::uint8_t> report;
+        return node->readInput(report, 60000);
+    });
+    node->cancelRead();
+    EXPECT_EQ(reading.get(), ECANCELED);
+    // And every read after it, even with data waiting.
+    send({1});
+    std::vector<std::uint8_t> report;
+    EXPECT_EQ(node->readInput(report, 1000), ECANCELED);
+}
+
+TEST_F(HidrawNode, HangUpIsRemoval) {
+    ::close(writer);
+    writer = -1;
+    std::vector<std::uint8_t> report;
+    EXPECT_EQ(node->readInput(report, 1000), ENODEV);
+}
+
+TEST_F(HidrawNode, FeatureCallsOnANonHidNodeFailWithTheSystemText) {
+    std::vector<std::uint8_t> frame(38, 0);
+    frame[0] = 1;
+    const int set = node->setFeature(frame);
+    const int get = node->getFeature(frame);
+    EXPECT_NE(set, 0);
+    EXPECT_NE(get, 0);
+    EXPECT_STREQ(std::strerror(get), "Inappropriate ioctl for device");
+    EXPECT_EQ(node->setFeature({}), EINVAL);
+}
+
+} // namespace
+} // namespace volmar::hid

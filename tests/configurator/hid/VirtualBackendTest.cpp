@@ -1,0 +1,287 @@
+// The virtual backend end to end over the real socket transport: listing,
+// feature transfers and their failures, input routing, unplug in the middle
+// of reading, and the watched folder.
+#include "volmar/hid/VirtualBackend.h"
+#include "HidTestSupport.h"
+#include "volmar/hid/HidController.h"
+#include "volmar/vhid/Wire.h"
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace volmar::hid {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeSim;
+
+class Virtual : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ensureApp();
+        folder = vhid::deviceFolder();
+        fs::remove_all(folder);
+    }
+    void TearDown() override {
+        controller.reset();
+        sims.clear();
+        test::settle();
+    }
+
+    FakeSim& plug(const std::string& name, vhid::DeviceInfo info = test::controllerInfo()) {
+        sims.push_back(std::make_unique<FakeSim>(folder / (name + ".sock"), std::move(info)));
+        EXPECT_TRUE(sims.back()->ok()) << sims.back()->error();
+        return *sims.back();
+    }
+    void startController() {
+        std::vector<std::unique_ptr<HidBackend>> backends;
+        backends.push_back(makeVirtualBackend());
+        controller = std::make_unique<HidController>(std::move(backends));
+        QObject::connect(controller.get(), &HidController::deviceChange, [this] { ++changes; });
+        QObject::connect(controller.get(), &HidController::deviceUnplug,
+                         [this](HidDevice* d) { unplugged.push_back(d); });
+        ASSERT_TRUE(test::waitFor([&] { return changes == 1; }));
+    }
+    HidDevice* byUsage(std::uint16_t usage, std::uint16_t vid = 0x8888) const {
+        for (HidDevice* d : controller->devices()) {
+            if (d->isPluggedIn() && d->caps().usage == usage && d->attributes().vendorId == vid) {
+                return d;
+            }
+        }
+        return nullptr;
+    }
+
+    fs::path folder;
+    std::vector<std::unique_ptr<FakeSim>> sims;
+    std::unique_ptr<HidController> controller;
+    int changes = 0;
+    std::vector<HidDevice*> unplugged;
+};
+
+TEST_F(Virtual, MissingFolderIsCreatedSoItCanBeWatched) {
+    ASSERT_FALSE(fs::exists(folder));
+    startController();
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(controller->devices().empty());
+}
+
+TEST_F(Virtual, SimIsListedAsItsTwoCollections) {
+    plug("dev1", test::controllerInfo(0x03EB, 0x2041, "Volmar2-20161101"));
+    auto backend = makeVirtualBackend();
+    const auto list = backend->enumerate();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].caps.featureReportByteLength, 194);
+    EXPECT_EQ(list[0].caps.usagePage, 0xFF00);
+    EXPECT_EQ(list[1].caps.usage, 4);
+    EXPECT_EQ(list[1].inputReportIds, (std::vector<std::uint8_t>{3, 4}));
+    for (const auto& c : list) {
+        EXPECT_EQ(c.attributes, (HidAttributes{0x03EB, 0x2041, 0x0101}));
+        EXPECT_EQ(c.product, "Volmar2");
+        EXPECT_EQ(c.manufacturer, "Volmar");
+        EXPECT_EQ(c.serial, "Volmar2-20161101");
+        EXPECT_EQ(c.path, (folder / "dev1.sock").string());
+        EXPECT_TRUE(c.openable);
+        EXPECT_TRUE(c.deviceId.starts_with("virtual:"));
+    }
+    EXPECT_NE(list[0].deviceId, list[1].deviceId);
+    // Listing again gives the same identities.
+    const auto again = backend->enumerate();
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0].deviceId, list[0].deviceId);
+}
+
+TEST_F(Virtual, SocketFileNobodyListensOnIsNotADevice) {
+    fs::create_directories(folder);
+    const fs::path stale = folder / "stale.sock";
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", stale.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(fd); // the file stays behind, as after a crash
+    plug("live");
+    auto backend = makeVirtualBackend();
+    const auto list = backend->enumerate();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].path, (folder / "live.sock").string());
+}
+
+TEST_F(Virtual, FeatureReportsTravelWholeBothWays) {
+    FakeSim& sim = plug("dev1");
+    startController();
+    HidDevice* vendor = byUsage(1);
+    ASSERT_NE(vendor, nullptr);
+    ASSERT_TRUE(controller->checkOut(vendor));
+
+    std::vector<std::uint8_t> frame(38);
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        frame[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    frame[0] = 1;
+    ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
+    EXPECT_EQ(sim.feature(1), frame);
+
+    std::vector<std::uint8_t> answer(38, 0);
+    answer[0] = 1;
+    ASSERT_TRUE(vendor->getFeature(answer)) << vendor->lastError();
+    EXPECT_EQ(answer, frame);
+
+    std::vector<std::uint8_t> live(194, 0xEE);
+    live[0] = 2;
+    ASSERT_TRUE(vendor->getFeature(live)) << vendor->lastError();
+    EXPECT_EQ(live[0], 2);
+    EXPECT_EQ(live[193], 0); // the device answered all 194 bytes
+}
+
+struct FailCase {
+    const char* name;
+    int status;          // what the device answers
+    std::size_t shortBy; // bytes missing from a get
+    const char* setText; // lastError after a set ("" = it succeeds)
+    const char* getText;
+};
+
+class VirtualFailure : public Virtual, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(VirtualFailure, DeviceFailuresKeepTheSystemText) {
+    FakeSim& sim = plug("dev1");
+    startController();
+    HidDevice* vendor = byUsage(1);
+    ASSERT_TRUE(controller->checkOut(vendor));
+    sim.setFeatureStatus(GetParam().status);
+    sim.setGetLengthShortBy(GetParam().shortBy);
+
+    std::vector<std::uint8_t> frame(38, 0);
+    frame[0] = 1;
+    EXPECT_EQ(vendor->setFeature(frame), std::string(GetParam().setText).empty());
+    EXPECT_EQ(vendor->lastError(), GetParam().setText);
+    std::vector<std::uint8_t> answer(38, 0xAB);
+    answer[0] = 1;
+    EXPECT_FALSE(vendor->getFeature(answer));
+    EXPECT_EQ(vendor->lastError(), GetParam().getText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, VirtualFailure,
+    ::testing::Values(FailCase{"stall", EPIPE, 0, "Broken pipe", "Broken pipe"},
+                      FailCase{"timeout", ETIMEDOUT, 0, "Connection timed out",
+                               "Connection timed out"},
+                      FailCase{"io", EIO, 0, "Input/output error", "Input/output error"},
+                      // A short answer is no answer: the rest of the buffer is not the device's.
+                      FailCase{"short_get", 0, 1, "", "Input/output error"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Virtual, InputReportsReachTheCollectionDeclaringThem) {
+    FakeSim& sim = plug("dev1");
+    startController();
+    HidDevice* vendor = byUsage(1);
+    HidDevice* joystick = byUsage(4);
+    ASSERT_TRUE(controller->checkOut(vendor));
+    ASSERT_TRUE(controller->checkOut(joystick));
+    std::vector<std::pair<HidDevice*, QByteArray>> got;
+    QObject::connect(controller.get(), &HidController::deviceData,
+                     [&](HidDevice* d, quint8 id, const QByteArray& payload) {
+                         got.emplace_back(d, QByteArray(1, static_cast<char>(id)) + payload);
+                     });
+    ASSERT_TRUE(test::waitFor([&] { return sim.subscribers() == 1; }));
+    sim.broadcast({3, 0x10, 0x20, 0x01});
+    sim.broadcast({5, 0x77});
+    sim.broadcast({4, 0x33});
+    ASSERT_TRUE(test::waitFor([&] { return got.size() == 3; }));
+    EXPECT_EQ(got[0].first, joystick);
+    EXPECT_EQ(got[0].second, QByteArray("\x03\x10\x20\x01", 4));
+    EXPECT_EQ(got[1].first, vendor);
+    EXPECT_EQ(got[1].second, QByteArray("\x05\x77", 2));
+    EXPECT_EQ(got[2].first, joystick);
+}
+
+TEST_F(Virtual, UnplugInTheMiddleOfReadingLeavesTheDeviceUnplugged) {
+    FakeSim& sim = plug("dev1");
+    startController();
+    HidDevice* joystick = byUsage(4);
+    HidDevice* vendor = byUsage(1);
+    ASSERT_TRUE(controller->checkOut(joystick));
+    ASSERT_TRUE(controller->checkOut(vendor));
+    int reports = 0;
+    QObject::connect(joystick, &HidDevice::data, [&] { ++reports; });
+    ASSERT_TRUE(test::waitFor([&] { return sim.subscribers() == 1; }));
+    for (int i = 0; i < 50; ++i) {
+        sim.broadcast({3, static_cast<std::uint8_t>(i), 0, 0});
+    }
+    ASSERT_TRUE(test::waitFor([&] { return reports > 0; }));
+    sim.unplug();
+
+    ASSERT_TRUE(test::waitFor([&] { return !joystick->isPluggedIn(); }));
+    ASSERT_TRUE(test::waitFor([&] { return unplugged.size() == 2; }));
+    EXPECT_FALSE(vendor->isPluggedIn());
+    EXPECT_EQ(controller->devices().size(), 2u); // both checked out: both stay
+    std::vector<std::uint8_t> frame(38, 0);
+    frame[0] = 1;
+    EXPECT_FALSE(vendor->getFeature(frame));
+    EXPECT_EQ(vendor->lastError(), "No such device");
+    controller->checkIn(joystick);
+    controller->checkIn(vendor);
+    EXPECT_TRUE(controller->devices().empty());
+}
+
+TEST_F(Virtual, SecondSimAppearsThroughTheFolderWatchAndTheFirstIsUntouched) {
+    FakeSim& first = plug("dev1");
+    startController();
+    HidDevice* vendor = byUsage(1);
+    ASSERT_TRUE(controller->checkOut(vendor));
+    const std::vector<HidDevice*> before = controller->devices();
+
+    plug("dev2", test::controllerInfo(0x1111, 0x2222));
+    ASSERT_TRUE(test::waitFor([&] { return controller->devices().size() == 4; }));
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(controller->devices()[0], before[0]);
+    EXPECT_EQ(controller->devices()[1], before[1]);
+    EXPECT_NE(byUsage(4, 0x1111), nullptr);
+
+    std::vector<std::uint8_t> frame(38, 0x5A);
+    frame[0] = 1;
+    ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
+    EXPECT_EQ(first.feature(1), frame);
+}
+
+TEST_F(Virtual, SimComingBackWithAnotherIdentityIsANewDevice) {
+    plug("dev1");
+    startController();
+    QPointer<HidDevice> oldJoystick = byUsage(4);
+    ASSERT_TRUE(oldJoystick);
+    sims.back()->unplug();
+    ASSERT_TRUE(test::waitFor([&] { return controller->devices().empty(); }));
+
+    plug("dev1", test::controllerInfo(0x03EB, 0x2041));
+    ASSERT_TRUE(test::waitFor([&] { return controller->devices().size() == 2; }));
+    EXPECT_NE(byUsage(4, 0x03EB), nullptr);
+    EXPECT_EQ(byUsage(4, 0x8888), nullptr);
+    test::settle();
+    EXPECT_TRUE(oldJoystick.isNull());
+}
+
+} // namespace
+} // namespace volmar::hid
+
+namespace volmar::hid {
+namespace {
+
+TEST_F(Virtual, FolderRemovedAndMadeAgainIsStillWatched) {
+    startController();
+    fs::remove_all(folder);
+    // The rebuild the removal causes makes the folder again and watches it.
+    ASSERT_TRUE(test::waitFor([&] { return fs::is_directory(folder); }));
+    test::settle();
+    plug("dev1");
+    ASSERT_TRUE(test::waitFor([&] { return controller->devices().size() == 2; }));
+}
+
+} // namespace
+} // namespace volmar::hid
