@@ -310,6 +310,34 @@ TEST(Identity, NonAsciiNameBytesSurviveARoundTrip) {
     EXPECT_EQ(bytesAt(again, 470, 5), (std::vector<int>{'A', 0xE9, 0xFF, 0x80, 0}));
 }
 
+// Loading runs the defaults first and the axis rules between the
+// axis-to-button rows and the device bytes. Each field below is one the
+// rules would change, so its value after decoding tells on which side of the
+// rules it was read.
+TEST(DecodeOrder, DefaultsFirstThenRulesBetweenButtonRowsAndDeviceBytes) {
+    ConfigImage image{};
+    image[3] = 1;     // axis 1: no source, assignment X
+    image[10] = 0x05; // axis 1: low dead zone 5
+    image[436] = 3;   // axis-to-button row 1: no button, axis 3,
+    image[437] = 50;  // from 50 %
+    image[438] = 60;  // to 60 %
+    image[459] = 3;   // hub configuration value without any hub type
+    ConfigState state = cleared();
+    state.slv_type[0] = 2; // an editor field the image does not carry
+    ReportToConfig(image, state, englishLanguage(), false);
+
+    EXPECT_EQ(state.slv_type[0], 0); // the defaults ran first
+    // Read before the rules: the rules reset an unused axis and a row
+    // without a button.
+    EXPECT_EQ(state.axes[0].name, 0);
+    EXPECT_EQ(state.axes[0].dzl, 0);
+    EXPECT_EQ(state.ab[0].a, 0);
+    EXPECT_EQ(state.ab[0].l, "0");
+    EXPECT_EQ(state.ab[0].h, "0");
+    // Read after the rules: their hub count would have made this "0".
+    EXPECT_EQ(state.slv_cnfg, "3");
+}
+
 TEST(UnusedBytes, ReservedAndTailAreZero) {
     ConfigState state = cleared();
     state.axes[0].src = 2;
