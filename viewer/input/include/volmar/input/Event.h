@@ -1,0 +1,41 @@
+#pragma once
+
+// An auto-reset event on an eventfd: set() wakes one wait, and any number of
+// set() calls before that wait are answered by it. waitAny() is the reader
+// threads' only blocking point.
+
+#include <chrono>
+#include <initializer_list>
+#include <string>
+
+namespace volmar::input {
+
+class Event {
+public:
+    Event();
+    ~Event();
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+
+    bool valid() const { return m_fd >= 0; }
+    // strerror text when the eventfd could not be made.
+    const std::string& error() const { return m_error; }
+    void set();
+    // Clears the event; true when it was set.
+    bool consume();
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+    std::string m_error;
+};
+
+inline constexpr int kWaitTimeout = -1;
+inline constexpr int kWaitFailed = -2;
+
+// Blocks until one of the events is set (timeout < 0: forever) and resets
+// the first set one in list order; returns its index, kWaitTimeout or
+// kWaitFailed.
+int waitAny(std::initializer_list<Event*> events, int timeoutMs = -1);
+
+} // namespace volmar::input

@@ -1,0 +1,18 @@
+#pragma once
+
+// Text lines of inspecta-probe: what the service finds and what it reads.
+
+#include "volmar/input/DeviceManager.h"
+
+#include <string>
+
+namespace volmar::input::probe {
+
+const char* className(DeviceClass deviceClass);
+std::string describeDevice(const DeviceRecord& device);
+std::string describeObject(const ObjectRecord& object);
+// One event: device, object name (or the offset when unknown), value,
+// time stamp and sequence number.
+std::string describeEvent(const DeviceRecord& device, const DeviceObjectData& item);
+
+} // namespace volmar::input::probe

@@ -1,0 +1,176 @@
+#include "UdevUtil.h"
+#include "volmar/input/HidJoystick.h"
+#include "volmar/input/LinuxBackends.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace volmar::input {
+
+namespace {
+
+// The node's report descriptor, parsed; nullopt (with the reason) otherwise.
+std::optional<hidparse::ParsedDescriptor> readDescriptor(int fd, std::string& error) {
+    int size = 0;
+    if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    hidraw_report_descriptor desc{};
+    desc.size = static_cast<std::uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
+    if (::ioctl(fd, HIDIOCGRDESC, &desc) < 0) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    return hidparse::parseDescriptor(std::span(desc.value, desc.size), error);
+}
+
+std::size_t gameCollectionCount(const hidparse::ParsedDescriptor& descriptor) {
+    std::size_t n = 0;
+    for (const hidparse::Collection& c : descriptor.collections) {
+        n += c.usagePage == 0x01 && (c.usage == 0x04 || c.usage == 0x05 || c.usage == 0x08);
+    }
+    return n;
+}
+
+class HidrawSource : public Source {
+public:
+    HidrawSource(int fd, hidparse::ParsedDescriptor descriptor, std::size_t collection)
+        : m_fd(fd), m_joystick(std::move(descriptor), collection) {}
+    ~HidrawSource() override { ::close(m_fd); }
+
+    const std::vector<ObjectDesc>& objects() const override { return m_joystick.objects(); }
+    int fd() const override { return m_fd; }
+    std::string error() const override { return m_error; }
+
+    PumpStatus pump(FrameSink& sink) override {
+        for (;;) {
+            const ssize_t n = ::read(m_fd, m_report.data(), m_report.size());
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    return PumpStatus::Ok;
+                }
+                m_error = std::strerror(errno); // EIO/ENODEV: unplugged
+                return PumpStatus::Gone;
+            }
+            if (n == 0) {
+                m_error = std::strerror(ENODEV);
+                return PumpStatus::Gone;
+            }
+            if (m_joystick.decode(std::span(m_report.data(), static_cast<std::size_t>(n)), nowMs(),
+                                  m_frame) &&
+                !m_frame.changes.empty()) {
+                sink.onFrame(m_frame);
+            }
+        }
+    }
+
+    // hidraw keeps no state: the latest report is the state.
+    bool snapshot(std::vector<std::int32_t>& values) override {
+        values = m_joystick.values();
+        return true;
+    }
+
+private:
+    int m_fd;
+    HidJoystick m_joystick;
+    std::array<std::uint8_t, 4096> m_report{};
+    Frame m_frame;
+    std::string m_error;
+};
+
+class HidrawBackend : public Backend {
+public:
+    const char* name() const override { return "hidraw"; }
+
+    std::vector<DeviceInstance> enumerate(DeviceClass deviceClass) override {
+        std::vector<DeviceInstance> out;
+        if (deviceClass != DeviceClass::GameController) {
+            return out;
+        }
+        for (const UdevNode& node : listUdevNodes("hidraw")) {
+            if (!node.initialized) {
+                continue;
+            }
+            // Nodes this user cannot read are left to evdev.
+            const int fd = ::open(node.devnode.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0) {
+                continue;
+            }
+            std::string error;
+            const auto descriptor = readDescriptor(fd, error);
+            hidraw_devinfo info{};
+            const bool haveInfo = ::ioctl(fd, HIDIOCGRAWINFO, &info) == 0;
+            std::array<char, 256> rawName{};
+            const int nameLength = ::ioctl(fd, HIDIOCGRAWNAME(rawName.size() - 1), rawName.data());
+            ::close(fd);
+            if (!descriptor) {
+                continue;
+            }
+            const auto collection = findGameCollection(*descriptor);
+            if (!collection || gameCollectionCount(*descriptor) != 1) {
+                continue; // several sticks on one node: evdev tells them apart
+            }
+            DeviceInstance d;
+            d.instanceId = "hidraw:" + node.devnode;
+            d.path = node.devnode;
+            d.deviceClass = DeviceClass::GameController;
+            d.productName = !node.hidName.empty() ? node.hidName
+                            : nameLength > 0      ? std::string(rawName.data())
+                                                  : node.devnode;
+            d.instanceName = d.productName;
+            if (haveInfo) {
+                d.vendorId = static_cast<std::uint16_t>(info.vendor);
+                d.productId = static_cast<std::uint16_t>(info.product);
+            }
+            d.usagePage = descriptor->collections[*collection].usagePage;
+            d.usage = descriptor->collections[*collection].usage;
+            d.parentKey = node.hidParent.empty()
+                              ? std::string{}
+                              : node.hidParent + "#" +
+                                    std::to_string(static_cast<int>(DeviceClass::GameController));
+            out.push_back(std::move(d));
+        }
+        return out;
+    }
+
+    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
+        const int fd = ::open(instance.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            error = instance.path + ": " + std::strerror(errno);
+            return nullptr;
+        }
+        auto descriptor = readDescriptor(fd, error);
+        const auto collection = descriptor ? findGameCollection(*descriptor) : std::nullopt;
+        if (!collection) {
+            if (error.empty()) {
+                error = instance.path + ": no game controller collection";
+            }
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<HidrawSource>(fd, std::move(*descriptor), *collection);
+    }
+};
+
+} // namespace
+
+std::shared_ptr<Backend> makeHidrawBackend() {
+    return std::make_shared<HidrawBackend>();
+}
+
+std::unique_ptr<Source> makeHidReportSource(int fd, hidparse::ParsedDescriptor descriptor,
+                                            std::size_t collection) {
+    return std::make_unique<HidrawSource>(fd, std::move(descriptor), collection);
+}
+
+} // namespace volmar::input

@@ -1,0 +1,133 @@
+#include "EvdevStream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace volmar::input {
+
+struct ScriptedEvdev::Shared {
+    std::mutex mutex;
+    EvdevCaps caps;
+    int writeFd = -1;
+    int readFd = -1;
+};
+
+ScriptedEvdev::ScriptedEvdev(DeviceInstance instance, EvdevCaps caps)
+    : m_instance(std::move(instance)), m_shared(std::make_shared<Shared>()) {
+    m_shared->caps = std::move(caps);
+    int fds[2] = {-1, -1};
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        m_shared->readFd = fds[0];
+        m_shared->writeFd = fds[1];
+        // Room for a long burst, like a kernel node's buffer.
+        ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
+    }
+}
+
+ScriptedEvdev::~ScriptedEvdev() {
+    unplug();
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->readFd >= 0) {
+        ::close(m_shared->readFd);
+        m_shared->readFd = -1;
+    }
+}
+
+bool ScriptedEvdev::send(std::span<const input_event> events) {
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->writeFd < 0) {
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const char*>(events.data());
+    std::size_t left = events.size_bytes();
+    while (left > 0) {
+        const ssize_t n = ::write(m_shared->writeFd, bytes, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void ScriptedEvdev::setCaps(const EvdevCaps& caps) {
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->caps = caps;
+}
+
+void ScriptedEvdev::unplug() {
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->writeFd >= 0) {
+        ::close(m_shared->writeFd);
+        m_shared->writeFd = -1;
+    }
+}
+
+bool ScriptedEvdev::plugged() const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->writeFd >= 0;
+}
+
+std::unique_ptr<Source> ScriptedEvdev::open(std::string& error) {
+    EvdevCaps caps;
+    int fd = -1;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->writeFd < 0 || m_shared->readFd < 0) {
+            error = std::strerror(ENODEV);
+            return nullptr;
+        }
+        fd = ::fcntl(m_shared->readFd, F_DUPFD_CLOEXEC, 0);
+        caps = m_shared->caps;
+    }
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    auto layout = buildEvdevLayout(caps, m_instance.deviceClass);
+    std::weak_ptr<Shared> weak = m_shared;
+    return std::make_unique<EvdevStream>(fd, std::move(layout),
+                                         [weak](EvdevCaps& out, std::string& err) {
+                                             auto shared = weak.lock();
+                                             if (!shared) {
+                                                 err = std::strerror(ENODEV);
+                                                 return false;
+                                             }
+                                             std::lock_guard lock(shared->mutex);
+                                             out = shared->caps;
+                                             return true;
+                                         });
+}
+
+std::vector<DeviceInstance> ScriptedBackend::enumerate(DeviceClass deviceClass) {
+    std::vector<DeviceInstance> out;
+    for (const auto& node : m_nodes) {
+        if (node->instance().deviceClass == deviceClass && node->plugged()) {
+            out.push_back(node->instance());
+        }
+    }
+    return out;
+}
+
+std::unique_ptr<Source> ScriptedBackend::open(const DeviceInstance& instance, std::string& error) {
+    if (m_failOpens) {
+        error = std::strerror(EACCES);
+        return nullptr;
+    }
+    for (const auto& node : m_nodes) {
+        if (node->instance().instanceId == instance.instanceId) {
+            return node->open(error);
+        }
+    }
+    error = std::strerror(ENODEV);
+    return nullptr;
+}
+
+} // namespace volmar::input
