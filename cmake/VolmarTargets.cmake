@@ -3,6 +3,11 @@
 
 function(volmar_target_defaults target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-error=deprecated-declarations)
+    # g++ 12 at -O2/-O3 reports std::string concatenation inside libstdc++ as
+    # overlapping memcpy (GCC bug 105329): a false positive, so not an error.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+        target_compile_options(${target} PRIVATE -Wno-restrict)
+    endif()
     target_compile_features(${target} PUBLIC cxx_std_20)
 endfunction()
 
