@@ -28,14 +28,46 @@ Identity identityOf(const EepromImage& eeprom) {
     Identity id;
     id.vendorId = static_cast<std::uint16_t>(eeprom[image::kVid] | (eeprom[image::kVid + 1] << 8));
     id.productId = static_cast<std::uint16_t>(eeprom[image::kPid] | (eeprom[image::kPid + 1] << 8));
+    // The board sends each name byte as one UTF-16 unit of its string
+    // descriptor, so a host reads bytes above 0x7F as U+0080..U+00FF; here
+    // they become the UTF-8 a host's string API hands out.
     for (std::size_t i = 0; i < image::kNameSize && eeprom[image::kName + i] != 0; ++i) {
-        id.product.push_back(static_cast<char>(eeprom[image::kName + i]));
+        const std::uint8_t c = eeprom[image::kName + i];
+        if (c < 0x80) {
+            id.product.push_back(static_cast<char>(c));
+        } else {
+            id.product.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            id.product.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
     }
     return id;
 }
 
+const EepromImage& blankConfiguration() {
+    static const EepromImage config = [] {
+        EepromImage e{};
+        for (std::size_t axis = 1; axis <= 2; ++axis) {
+            const std::size_t at = image::kAxisRecords + image::kAxisRecordSize * (axis - 1);
+            e[at] = 1;                                   // source 1
+            e[at + 3] = static_cast<std::uint8_t>(axis); // X, Y
+            e[at + 4] = 2;                               // 12 bits
+        }
+        for (std::size_t row = 1; row <= 14; ++row) {
+            e[image::kButtonMap + row - 1] = static_cast<std::uint8_t>(row);
+        }
+        e[image::kUsbFlags] = 0x01 | (8 << 4);
+        e[image::kReportLength] = 6;
+        return e;
+    }();
+    return config;
+}
+
+const EepromImage& configurationInUse(const EepromImage& eeprom) {
+    return isBlank(eeprom) ? blankConfiguration() : eeprom;
+}
+
 int pollIntervalMs(const EepromImage& eeprom) {
-    const int code = eeprom[image::kUsbFlags] >> 4;
+    const int code = configurationInUse(eeprom)[image::kUsbFlags] >> 4;
     return code == 0 ? 8 : code;
 }
 

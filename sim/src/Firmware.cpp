@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 namespace volmar::sim {
 
@@ -166,9 +167,16 @@ void Firmware::command(std::span<const std::uint8_t> frame, SimTime now) {
     case cmd::HubTransfer:
         hubTransfer(frame, now);
         break;
-    case cmd::StepperMove:
-        m_stepper += static_cast<std::int16_t>(frame[5] | (frame[6] << 8));
+    case cmd::StepperMove: {
+        // The position stops at the ends of its range: a host that keeps
+        // sending moves in one direction must not make it overflow.
+        const std::int64_t moved =
+            std::int64_t{m_stepper} + static_cast<std::int16_t>(frame[5] | (frame[6] << 8));
+        m_stepper = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(moved, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max()));
         break;
+    }
     case cmd::RegisterReadFixed:
     case cmd::RegisterRead:
     case cmd::RegisterWrite:

@@ -57,6 +57,18 @@ Joystick::Joystick(const EepromImage& bootImage) {
     } else if (!adopt(*stored, error)) {
         m_problem = "stored joystick descriptor is unusable: " + error;
     } else {
+        // The firmware sends as many bytes as the image states, whatever the
+        // descriptor declares; a mismatch is a fault of whoever wrote the
+        // image, and shows up at the host as it would with the board.
+        const std::size_t described =
+            hasInput() ? inputPayloadBytes() + (m_parsed.usesReportIds ? 1 : 0) : 0;
+        m_statedLength = bootImage[image::kReportLength];
+        if (hasInput() && m_statedLength != 0 && m_statedLength != described) {
+            m_lengthWarning = "the configuration states joystick reports of " +
+                              std::to_string(m_statedLength) + " bytes, its descriptor " +
+                              std::to_string(described) + " bytes; sending " +
+                              std::to_string(m_statedLength);
+        }
         return;
     }
     adopt(emptyJoystickDescriptor(), error);
@@ -75,6 +87,30 @@ bool Joystick::adopt(const std::vector<std::uint8_t>& joystick, std::string& err
         parsed->collections[1].usage != 0x04) {
         error = "it is not one joystick collection (usage page 1, usage 4)";
         return false;
+    }
+    // A host's HID driver refuses a descriptor whose logical maximum lies
+    // below its minimum (compared unsigned when the minimum is not
+    // negative), so the real board would not get its joystick bound.
+    for (const hp::ReportField& field : parsed->collections[1].fields) {
+        const bool inverted = field.logicalMin < 0
+                                  ? field.logicalMax < field.logicalMin
+                                  : static_cast<std::uint32_t>(field.logicalMax) <
+                                        static_cast<std::uint32_t>(field.logicalMin);
+        if (inverted) {
+            error = "a logical range is invalid (maximum " + std::to_string(field.logicalMax) +
+                    " below minimum " + std::to_string(field.logicalMin) + ")";
+            return false;
+        }
+    }
+    // The image states the input report length in one byte (452).
+    for (const hp::ReportInfo& report : parsed->collections[1].reports) {
+        const std::size_t wireBytes = report.payloadBytes() + (parsed->usesReportIds ? 1 : 0);
+        if (report.type == hp::ReportType::Input && wireBytes > kMaxInputReportBytes) {
+            error = "its input report of " + std::to_string(wireBytes) +
+                    " bytes is longer than the " + std::to_string(kMaxInputReportBytes) +
+                    " bytes the configuration can state";
+            return false;
+        }
     }
     m_joystick = joystick;
     m_node = std::move(node);
@@ -100,7 +136,11 @@ std::size_t Joystick::inputPayloadBytes() const {
 namespace {
 
 std::int64_t fitToField(const hp::ReportField& field, std::int64_t v) {
-    return std::clamp<std::int64_t>(v, field.logicalMin, field.logicalMax);
+    // A range taken as signed can still read inverted (a 32-bit maximum
+    // with the top bit set); clamping needs min <= max.
+    const std::int64_t lo = field.logicalMin;
+    const std::int64_t hi = std::max<std::int64_t>(field.logicalMax, lo);
+    return std::clamp<std::int64_t>(v, lo, hi);
 }
 
 // Hat position from the four bound direction buttons (up, right, down,
@@ -135,7 +175,7 @@ int hatFrom(bool up, bool right, bool down, bool left) {
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage& config,
+std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage& eeprom,
                                                                const BoardSettings& settings,
                                                                SimTime sinceBoot) const {
     if (!m_inputId) {
@@ -146,19 +186,19 @@ std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage
     if (!builder.valid()) {
         return std::nullopt;
     }
-    // A blank controller has no configuration to follow: everything moves
-    // on its own. Otherwise the axes follow the processed values and the
-    // buttons the bound hardware buttons, as the firmware maps them.
-    const bool blank = isBlank(config);
+    // The axes follow the processed values and the buttons the bound
+    // hardware buttons, as the firmware maps them; a blank controller runs
+    // with its default configuration, so its joystick shows what its live
+    // data shows.
+    const EepromImage& config = configurationInUse(eeprom);
     const AxisValues axes = axisValues(config, settings, sinceBoot);
     const auto pressed = pressedButtons(config, settings, sinceBoot);
     std::vector<int> configuredAxes;
     for (int axis = 1; axis <= 8; ++axis) {
-        if (!blank && axisSource(config, axis) != 0) {
+        if (axisSource(config, axis) != 0) {
             configuredAxes.push_back(axis);
         }
     }
-    const auto step = static_cast<std::int64_t>(sinceBoot / kButtonStep);
     const auto rowPressed = [&](int row) {
         const int hw = boundHardwareButton(config, row);
         return hw >= 1 && hw <= kHardwareButtons && pressed[static_cast<std::size_t>(hw)];
@@ -182,29 +222,29 @@ std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage
                                              static_cast<double>(sinceBoot.count()) /
                                              static_cast<double>(kAxisPeriod.count()) +
                                          static_cast<double>(axisIndex) * std::numbers::pi / 4.0;
-                    const double span = static_cast<double>(field.logicalMax - field.logicalMin);
+                    // in double: max - min overflows 32 bits for the widest ranges
+                    const double span = static_cast<double>(field.logicalMax) -
+                                        static_cast<double>(field.logicalMin);
                     value = field.logicalMin + static_cast<std::int64_t>(std::lround(
                                                    span * (0.5 + 0.5 * std::sin(phase))));
                 }
                 ++axisIndex;
                 value = fitToField(field, value);
             } else if (u.page == 0x01 && u.id == 0x39) {
-                value = blank ? step % 9
-                              : hatFrom(rowPressed(1), rowPressed(2), rowPressed(3), rowPressed(4));
+                value = hatFrom(rowPressed(1), rowPressed(2), rowPressed(3), rowPressed(4));
             } else if (u.page == 0x09 && u.id >= 1) {
-                const int button = u.id;
-                if (blank) {
-                    value = button == 1 + step % 10 ? 1 : 0;
-                } else {
-                    value = rowPressed(4 + button) ? 1 : 0;
-                }
+                value = rowPressed(4 + u.id) ? 1 : 0;
             } else {
                 continue;
             }
             builder.set(field, i, value);
         }
     }
-    return builder.bytes();
+    std::vector<std::uint8_t> report = builder.bytes();
+    if (m_statedLength != 0) {
+        report.resize(m_statedLength, 0);
+    }
+    return report;
 }
 
 } // namespace volmar::sim

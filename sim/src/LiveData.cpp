@@ -23,7 +23,8 @@ void put16(std::vector<std::uint8_t>& r, std::size_t at, std::uint16_t v) {
 
 } // namespace
 
-AxisValues axisValues(const EepromImage& config, const BoardSettings& settings, SimTime sinceBoot) {
+AxisValues axisValues(const EepromImage& eeprom, const BoardSettings& settings, SimTime sinceBoot) {
+    const EepromImage& config = configurationInUse(eeprom);
     AxisValues v;
     for (int axis = 1; axis <= 8; ++axis) {
         const std::size_t i = static_cast<std::size_t>(axis - 1);
@@ -45,7 +46,8 @@ AxisValues axisValues(const EepromImage& config, const BoardSettings& settings, 
 }
 
 std::array<bool, kHardwareButtons + 1>
-pressedButtons(const EepromImage& config, const BoardSettings& settings, SimTime sinceBoot) {
+pressedButtons(const EepromImage& eeprom, const BoardSettings& settings, SimTime sinceBoot) {
+    const EepromImage& config = configurationInUse(eeprom);
     std::array<bool, kHardwareButtons + 1> pressed{};
     if (settings.pressedButtons) {
         for (int b : *settings.pressedButtons) {
@@ -76,10 +78,14 @@ std::vector<std::uint8_t> liveDataReport(const EepromImage& config, const BoardS
     std::vector<std::uint8_t> r(kLiveReportSize, 0);
     r[0] = 2;
     r[1] = static_cast<std::uint8_t>(settings.hardwareType);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceBoot).count();
-    r[2] = static_cast<std::uint8_t>((seconds / 3600) % 256);
-    r[3] = static_cast<std::uint8_t>((seconds / 60) % 60);
-    r[4] = static_cast<std::uint8_t>(seconds % 60);
+    if (settings.uptime) {
+        std::copy(settings.uptime->begin(), settings.uptime->end(), r.begin() + 2);
+    } else {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceBoot).count();
+        r[2] = static_cast<std::uint8_t>((seconds / 3600) % 256);
+        r[3] = static_cast<std::uint8_t>((seconds / 60) % 60);
+        r[4] = static_cast<std::uint8_t>(seconds % 60);
+    }
     const AxisValues axes = axisValues(config, settings, sinceBoot);
     for (std::size_t i = 0; i < 8; ++i) {
         put16(r, 5 + 2 * i, axes.raw[i]);

@@ -84,6 +84,9 @@ bool Simulator::plugIn(const char* word) {
         std::fprintf(stderr, "volmar-sim: %s; the joystick has no inputs until it is fixed\n",
                      m_joystick->problem().c_str());
     }
+    if (!m_joystick->lengthWarning().empty()) {
+        std::fprintf(stderr, "volmar-sim: %s\n", m_joystick->lengthWarning().c_str());
+    }
     const std::filesystem::path path = vhid::deviceFolder() / (m_options.id + ".sock");
     std::string error;
     m_server = vhid::Server::listen(
@@ -262,6 +265,9 @@ int runSimulator(const ProgramOptions& options) {
     sigemptyset(&mask);
     sigaddset(&mask, SIGINT);
     sigaddset(&mask, SIGTERM);
+    // A closed terminal too: dying by the default action would leave the
+    // socket file behind, listed as a device that nobody answers.
+    sigaddset(&mask, SIGHUP);
     int rc = 1;
     if (::sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         std::fprintf(stderr, "volmar-sim: sigprocmask: %s\n", std::strerror(errno));

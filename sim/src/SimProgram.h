@@ -23,7 +23,7 @@ struct ProgramOptions {
     std::optional<SimTime> bootloaderStay; // nullopt: stays in the bootloader
 };
 
-// Runs until SIGINT/SIGTERM (exit 0, device unplugged) or the unplug fault
+// Runs until SIGINT/SIGTERM/SIGHUP (exit 0, device unplugged) or the unplug fault
 // (exit 0); returns non-zero with a message on stderr when it cannot start.
 int runSimulator(const ProgramOptions& options);
 

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <stdexcept>
@@ -93,7 +94,9 @@ int main(int argc, char** argv) {
                    "clear; a missing file is a blank EEPROM");
     std::string log;
     app.add_option("--log", log,
-                   "Frame log: one line per feature transfer, '<ms> SET|GET <hex bytes>'");
+                   "Frame log: one line per feature transfer, '<ms> SET|GET <hex bytes>': "
+                   "milliseconds since the start with three decimals, then every byte of the "
+                   "report as sent or returned (report id first) in upper-case hex");
 
     std::string vid, pid;
     app.add_option("--vid", vid, "Present this USB vendor id (hex) instead of the EEPROM's");
@@ -124,6 +127,10 @@ int main(int argc, char** argv) {
     app.add_option("--debug", debug,
                    "A,B,C,D: fixed debug words; default: transfers, stepper position, last "
                    "command, blocks of the open write");
+    std::string uptime;
+    app.add_option("--uptime", uptime,
+                   "H:M:S: fixed uptime fields of the live data, each 0-255; default: the time "
+                   "since the start (hours mod 256, minutes, seconds)");
     std::vector<std::string> linkErrors;
     app.add_option("--link-errors", linkErrors, "N=COUNT: link-error count of axis N; repeatable")
         ->take_all();
@@ -196,6 +203,25 @@ int main(int argc, char** argv) {
                 w[i] = static_cast<std::uint16_t>(parseNumber(words[i], 10, 65535, "--debug"));
             }
             o.board.debugWords = w;
+        }
+        if (!uptime.empty()) {
+            std::vector<std::string_view> fields;
+            for (std::string_view rest = uptime;;) {
+                const auto colon = rest.find(':');
+                fields.push_back(rest.substr(0, colon));
+                if (colon == std::string_view::npos) {
+                    break;
+                }
+                rest.remove_prefix(colon + 1);
+            }
+            if (fields.size() != 3) {
+                throw CLI::ValidationError("--uptime: '" + uptime + "' is not H:M:S");
+            }
+            std::array<std::uint8_t, 3> u{};
+            for (std::size_t i = 0; i < 3; ++i) {
+                u[i] = static_cast<std::uint8_t>(parseNumber(fields[i], 10, 255, "--uptime"));
+            }
+            o.board.uptime = u;
         }
         for (const auto& l : linkErrors) {
             applyLinkErrors(o, l);

@@ -46,6 +46,17 @@ TEST(EepromIdentity, TwentyCharacterNameHasNoTerminatorAndIsNotOverrun) {
     EXPECT_EQ(identityOf(e).product, "abcdefghijklmnopqrst");
 }
 
+// Names written elsewhere may hold bytes above 0x7F (the name field keeps
+// the low 8 bits of each character): the host sees them as Latin-1, so the
+// product string must stay valid UTF-8 for every consumer of the device.
+TEST(EepromIdentity, NameBytesAbove127AreLatin1InUtf8) {
+    EepromImage e = configuredImage();
+    std::fill_n(e.begin() + image::kName, image::kNameSize, 0);
+    const Bytes name{'J', 0xE9, 'r', 0xF4, 'm', 0xFF};
+    std::copy(name.begin(), name.end(), e.begin() + image::kName);
+    EXPECT_EQ(identityOf(e).product, "J\xC3\xA9r\xC3\xB4m\xC3\xBF");
+}
+
 struct PollCase {
     std::uint8_t flags;
     int ms;

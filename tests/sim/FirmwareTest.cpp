@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <limits>
 
 namespace volmar::sim::test {
 namespace {
@@ -311,6 +312,22 @@ TEST_F(FirmwareModel, StepperMovesBySignedCounts) {
     EXPECT_EQ(fw.stepperPosition(), 3999);
     const Bytes live = fw.getFeature(2, kLiveReportSize, 2ms).report;
     EXPECT_EQ(live[171] | (live[172] << 8), 3999) << "second debug word shows the position";
+}
+
+// A host that keeps moving one way (or a flood of hostile frames) must not
+// overflow the position.
+TEST_F(FirmwareModel, StepperStopsAtTheEndsOfItsRange) {
+    const std::int64_t moves = std::int64_t{std::numeric_limits<std::int32_t>::max()} / 32767 + 2;
+    for (std::int64_t i = 0; i < moves; ++i) {
+        fw.setFeature(frame(cmd::StepperMove, 0, 0, {0xFF, 0x7F}), 0ms); // +32767
+    }
+    EXPECT_EQ(fw.stepperPosition(), std::numeric_limits<std::int32_t>::max());
+    set(frame(cmd::StepperMove, 0, 0, {0xFF, 0xFF}), 1ms); // -1
+    EXPECT_EQ(fw.stepperPosition(), std::numeric_limits<std::int32_t>::max() - 1);
+    for (std::int64_t i = 0; i < 2 * moves; ++i) {
+        fw.setFeature(frame(cmd::StepperMove, 0, 0, {0x00, 0x80}), 2ms); // -32768
+    }
+    EXPECT_EQ(fw.stepperPosition(), std::numeric_limits<std::int32_t>::min());
 }
 
 TEST_F(FirmwareModel, RegisterDeviceWriteThenReadBack) {

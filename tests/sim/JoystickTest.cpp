@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 
 namespace volmar::sim::test {
@@ -70,15 +71,61 @@ TEST_P(BrokenStoredDescriptor, FallsBackToAnEmptyJoystickAndSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Images, BrokenStoredDescriptor,
-    ::testing::Values(BrokenCase{"LengthZero", 0, {}}, BrokenCase{"LengthTooLarge", 151, {}},
-                      BrokenCase{"Truncated", 5, {0x05, 0x01, 0x09, 0x04, 0xA1}},
-                      BrokenCase{"UnbalancedCollection", 4, {0xA1, 0x01, 0xC0, 0xC0}},
-                      BrokenCase{"NotAJoystick", 7, {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0}},
-                      BrokenCase{"TwoCollections",
-                                 14,
-                                 {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0, 0x05, 0x01, 0x09, 0x04,
-                                  0xA1, 0x01, 0xC0}}),
+    ::testing::Values(
+        BrokenCase{"LengthZero", 0, {}}, BrokenCase{"LengthTooLarge", 151, {}},
+        BrokenCase{"Truncated", 5, {0x05, 0x01, 0x09, 0x04, 0xA1}},
+        BrokenCase{"UnbalancedCollection", 4, {0xA1, 0x01, 0xC0, 0xC0}},
+        BrokenCase{"NotAJoystick", 7, {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0}},
+        BrokenCase{"InvertedLogicalRange", 21, {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x85,
+                                                0x01, 0x15, 0x05, 0x25, 0x01, 0x75, 0x08,
+                                                0x95, 0x01, 0x09, 0x30, 0x81, 0x02, 0xC0}},
+        BrokenCase{"InputReportTooLong", 22, {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x85, 0x01,
+                                              0x15, 0x00, 0x25, 0x01, 0x75, 0x08, 0x96, 0xFF,
+                                              0x00, 0x09, 0x30, 0x81, 0x02, 0xC0}},
+        BrokenCase{
+            "TwoCollections",
+            14,
+            {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0, 0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimJoystickNode, InputReportOfTheLongestStatableLengthIsKept) {
+    EepromImage e = configuredImage();
+    const Bytes d{0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x85, 0x01, 0x15, 0x00, 0x25,
+                  0x01, 0x75, 0x08, 0x96, 0xFE, 0x00, 0x09, 0x30, 0x81, 0x02, 0xC0};
+    e[image::kReportLength] = static_cast<std::uint8_t>(kMaxInputReportBytes);
+    e[image::kDescriptorLength] = static_cast<std::uint8_t>(d.size());
+    std::copy(d.begin(), d.end(), e.begin() + image::kDescriptor);
+    const Joystick joy(e);
+    EXPECT_TRUE(joy.problem().empty()) << joy.problem();
+    const auto report = joy.inputReport(e, BoardSettings{}, 0us);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->size(), kMaxInputReportBytes);
+}
+
+// The board sends as many bytes as its configuration states (byte 452), so
+// an image whose length disagrees with its descriptor reaches the host as
+// it would from the board: padded with zeros or cut, and the sim says so.
+class SimJoystickStatedLength : public ::testing::TestWithParam<std::uint8_t> {};
+TEST_P(SimJoystickStatedLength, ReportsHaveTheLengthTheImageStates) {
+    EepromImage e = configuredImage(); // its descriptor makes 6-byte reports
+    e[image::kReportLength] = GetParam();
+    const Joystick joy(e);
+    EXPECT_TRUE(joy.problem().empty()) << joy.problem();
+    BoardSettings s;
+    s.pressedButtons = std::vector<int>{5, 14}; // buttons 1 and 10, in the last two bytes
+    s.axisRaw = {4095, 4095};
+    const auto report = joy.inputReport(e, s, 0us);
+    ASSERT_TRUE(report.has_value());
+    const std::size_t stated = GetParam() == 0 ? 6 : GetParam();
+    ASSERT_EQ(report->size(), stated);
+    EXPECT_EQ(joy.lengthWarning().empty(), stated == 6) << joy.lengthWarning();
+    EepromImage exact = configuredImage();
+    const auto full = *Joystick(exact).inputReport(exact, s, 0us);
+    for (std::size_t i = 0; i < stated; ++i) {
+        EXPECT_EQ((*report)[i], i < full.size() ? full[i] : 0) << "byte " << i;
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Lengths, SimJoystickStatedLength, ::testing::Values(0, 4, 6, 8));
 
 TEST(SimJoystickNode, InactiveJoystickHasNoInputButIsNoProblem) {
     EepromImage e = configuredImage();
@@ -154,25 +201,78 @@ INSTANTIATE_TEST_SUITE_P(Directions, SimJoystickHat,
                                            HatCase{{3, 4}, 5}, HatCase{{4}, 6},
                                            HatCase{{4, 1}, 7}));
 
-TEST(SimJoystickInput, BlankControllerAnimatesEverything) {
+// An axis the configuration does not feed still moves across its whole
+// declared range, even the widest a 32-bit field can declare.
+TEST(SimJoystickInput, UnfedAxisSweepsEvenTheWidestRange) {
+    EepromImage e{};
+    const Bytes d{0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x85, 0x01, 0x17,
+                  0x00, 0x00, 0x00, 0x80, 0x27, 0xFF, 0xFF, 0xFF, 0x7F,
+                  0x75, 0x20, 0x95, 0x01, 0x09, 0x30, 0x81, 0x02, 0xC0};
+    e[image::kDescriptorLength] = static_cast<std::uint8_t>(d.size());
+    std::copy(d.begin(), d.end(), e.begin() + image::kDescriptor);
+    const Joystick joy(e);
+    ASSERT_TRUE(joy.problem().empty()) << joy.problem();
+    const hp::ParsedDescriptor p = parse(joy.nodeDescriptor());
+    const auto ref = hp::findUsage(p.collections[1], hp::ReportType::Input, {1, 0x30});
+    ASSERT_TRUE(ref.has_value());
+    std::int64_t lo = std::numeric_limits<std::int64_t>::max();
+    std::int64_t hi = std::numeric_limits<std::int64_t>::min();
+    for (SimTime t = 0us; t < kAxisPeriod; t += 100ms) {
+        const auto report = joy.inputReport(e, BoardSettings{}, t);
+        ASSERT_TRUE(report.has_value());
+        const auto v = hp::extractField(*ref->field, ref->index, p.payloadOf(*report));
+        ASSERT_TRUE(v.has_value());
+        lo = std::min(lo, *v);
+        hi = std::max(hi, *v);
+    }
+    EXPECT_LT(lo, -2000000000);
+    EXPECT_GT(hi, 2000000000);
+}
+
+// A blank controller moves on its own, and its joystick shows what its
+// live data shows: X and Y are the processed values of axes 1 and 2, the hat
+// and the buttons follow the hardware buttons pressed one after the other.
+class SimJoystickBlank : public ::testing::TestWithParam<std::uint8_t> {};
+TEST_P(SimJoystickBlank, MovesOnItsOwnAsItsLiveDataSays) {
     EepromImage blank;
-    blank.fill(0xFF);
+    blank.fill(GetParam());
     const Joystick joy(blank);
     std::set<std::int64_t> xs, hats;
     std::set<int> buttons;
-    for (SimTime t = 0us; t < kAxisPeriod; t += 100ms) {
+    for (SimTime t = 0us; t < 14 * kButtonStep; t += 100ms) {
         const Decoded d = decode(joy, *joy.inputReport(blank, BoardSettings{}, t));
+        const Bytes live = liveDataReport(blank, BoardSettings{}, t, {});
+        EXPECT_EQ(d.x, live[153] | (live[154] << 8));
+        EXPECT_EQ(d.y, live[155] | (live[156] << 8));
+        int pressed = 0;
+        for (std::size_t b = 1; b <= 14; ++b) {
+            pressed += live[20 + b];
+        }
+        // hardware buttons 1-4 are the hat, 5-14 joystick buttons 1-10
+        const auto isPressed = [&](std::size_t hw) { return live[20 + hw] != 0; };
+        const int hat = isPressed(1)   ? 0
+                        : isPressed(2) ? 2
+                        : isPressed(3) ? 4
+                        : isPressed(4) ? 6
+                                       : 8;
+        EXPECT_EQ(d.hat, hat);
+        std::vector<int> expected;
+        for (std::size_t hw = 5; hw <= 14; ++hw) {
+            if (isPressed(hw)) {
+                expected.push_back(static_cast<int>(hw) - 4);
+            }
+        }
+        EXPECT_EQ(d.buttons, expected);
+        EXPECT_EQ(pressed, 1);
         xs.insert(d.x);
         hats.insert(d.hat);
-        EXPECT_LE(d.buttons.size(), 1u);
         buttons.insert(d.buttons.begin(), d.buttons.end());
-        EXPECT_GE(d.x, 0);
-        EXPECT_LE(d.x, 4095);
     }
     EXPECT_GT(xs.size(), 10u);
-    EXPECT_EQ(hats.size(), 8u);
-    EXPECT_EQ(buttons.size(), 8u);
+    EXPECT_EQ(hats, (std::set<std::int64_t>{0, 2, 4, 6, 8}));
+    EXPECT_EQ(buttons.size(), 10u);
 }
+INSTANTIATE_TEST_SUITE_P(Forms, SimJoystickBlank, ::testing::Values(0x00, 0xFF));
 
 } // namespace
 } // namespace volmar::sim::test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace volmar::sim::test {
 namespace {
 
@@ -49,6 +51,15 @@ TEST(SimLiveData, UptimeHoursWrapAt256) {
     EXPECT_EQ(Bytes(r.begin() + 2, r.begin() + 5), (Bytes{1, 59, 59}));
 }
 
+TEST(SimLiveData, FixedUptimeFieldsStayWhateverTheTime) {
+    BoardSettings s;
+    s.uptime = std::array<std::uint8_t, 3>{7, 255, 0};
+    for (SimTime t : {SimTime(0), SimTime(1h + 2min + 3s)}) {
+        const Bytes r = liveDataReport(configuredImage(), s, t, {});
+        EXPECT_EQ(Bytes(r.begin() + 2, r.begin() + 5), (Bytes{7, 255, 0}));
+    }
+}
+
 TEST(SimLiveData, AnimatedAxesMoveWithinTheirPrecision) {
     EepromImage e = configuredImage();
     e[18 + 4] = 0; // axis 2 at 10 bits
@@ -91,9 +102,48 @@ TEST(SimLiveData, BoundButtonsArePressedOneAfterTheOther) {
 }
 
 TEST(SimLiveData, NoBoundButtonsMeansNonePressed) {
-    const auto p = pressedButtons(EepromImage{}, BoardSettings{}, 5s);
+    EepromImage e = configuredImage();
+    std::fill_n(e.begin() + image::kButtonMap, image::kButtonRows, 0);
+    const auto p = pressedButtons(e, BoardSettings{}, 5s);
     EXPECT_EQ(std::count(p.begin(), p.end(), true), 0);
 }
+
+// Both blank forms (never written, or cleared) are the same controller: the
+// live data shows the two 12-bit axes and the buttons of the joystick it
+// presents, and it polls every 8 ms.
+class SimLiveDataBlank : public ::testing::TestWithParam<std::uint8_t> {};
+TEST_P(SimLiveDataBlank, ShowsTheDefaultJoystick) {
+    EepromImage blank;
+    blank.fill(GetParam());
+    EXPECT_EQ(pollIntervalMs(blank), 8);
+    std::uint16_t hi = 0;
+    std::set<int> pressedSeen;
+    for (SimTime t = 0us; t < 8s; t += 100ms) {
+        const Bytes r = liveDataReport(blank, BoardSettings{}, t, {});
+        for (std::size_t axis = 1; axis <= 8; ++axis) {
+            const std::uint16_t processed = word(r, 153 + 2 * (axis - 1));
+            if (axis <= 2) {
+                EXPECT_LE(processed, 4095) << "axis " << axis << " is a 12-bit axis";
+                hi = std::max(hi, processed);
+            } else {
+                EXPECT_EQ(word(r, 5 + 2 * (axis - 1)), 0) << "axis " << axis;
+                EXPECT_EQ(processed, 0) << "axis " << axis;
+            }
+        }
+        int pressedNow = 0;
+        for (int b = 1; b <= kHardwareButtons; ++b) {
+            if (r[static_cast<std::size_t>(20 + b)] != 0) {
+                ++pressedNow;
+                pressedSeen.insert(b);
+            }
+        }
+        EXPECT_EQ(pressedNow, 1);
+    }
+    EXPECT_GT(hi, 4000) << "the axes move";
+    ASSERT_EQ(pressedSeen.size(), 14u) << "hat and ten buttons";
+    EXPECT_EQ(*pressedSeen.rbegin(), 14);
+}
+INSTANTIATE_TEST_SUITE_P(Forms, SimLiveDataBlank, ::testing::Values(0x00, 0xFF));
 
 } // namespace
 } // namespace volmar::sim::test

@@ -119,9 +119,9 @@ int SimProcess::waitExit(int timeoutMs) {
     }
 }
 
-int SimProcess::terminate() {
+int SimProcess::terminate(int signal) {
     if (!m_reaped) {
-        ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, signal);
     }
     return waitExit(10000);
 }

@@ -3,6 +3,7 @@
 // Runs the volmar-sim program built by CMake as a child process for the
 // end-to-end tests, with its stdout/stderr captured.
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -23,8 +24,8 @@ public:
     std::filesystem::path waitReady(int timeoutMs = 10000);
     // Exit code, or -1 when it did not end in time (or died by a signal).
     int waitExit(int timeoutMs);
-    int terminate();          // SIGTERM, then waitExit
-    std::string stderrText(); // all stderr so far
+    int terminate(int signal = SIGTERM); // the signal, then waitExit
+    std::string stderrText();            // all stderr so far
 
 private:
     void drain(int fd, std::string& into, int timeoutMs);

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -248,13 +250,14 @@ TEST_F(SimProgram, WrittenDescriptorIsWhatTheJoystickPresentsAfterRestart) {
 
 TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
     auto sim = start({"--hardware", "2", "--buttons", "3,17", "--debug", "1,255,4096,65535",
-                      "--link-errors", "2=9", "8=255"});
+                      "--uptime", "1:2:3", "--link-errors", "2=9", "8=255"});
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
     Bytes live;
     ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
     ASSERT_EQ(live.size(), kLiveReportSize);
     EXPECT_EQ(live[1], 2);
+    EXPECT_EQ(Bytes(live.begin() + 2, live.begin() + 5), (Bytes{1, 2, 3}));
     EXPECT_EQ(live[20 + 3], 1);
     EXPECT_EQ(live[20 + 17], 1);
     EXPECT_EQ(std::count(live.begin() + 21, live.begin() + 153, 1), 2);
@@ -313,12 +316,17 @@ TEST_F(SimProgram, ReplyDelayBeyondTheClientTimeoutIsATimeout) {
     EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000), 0);
 }
 
-TEST_F(SimProgram, SigtermUnplugsCleanly) {
+// Every way a user stops it (Ctrl-C, kill, closing its terminal) unplugs it:
+// a socket file left behind would stay listed as a device nobody answers.
+class SimStopSignal : public SimProgram, public ::testing::WithParamInterface<int> {};
+TEST_P(SimStopSignal, UnplugsCleanly) {
     auto sim = start({});
     ASSERT_TRUE(std::filesystem::exists(m_socket));
-    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_EQ(sim->terminate(GetParam()), 0);
     EXPECT_FALSE(std::filesystem::exists(m_socket));
 }
+INSTANTIATE_TEST_SUITE_P(Signals, SimStopSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST_F(SimProgram, SecondSimWithTheSameIdIsRefused) {
     auto first = start({});
@@ -358,6 +366,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
                       BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
                       BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
+                      BadOption{"UptimeTwoFields", {"--uptime", "1:2"}, "--uptime"},
+                      BadOption{"UptimeFieldTooLarge", {"--uptime", "1:256:3"}, "--uptime"},
                       BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
                       BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
                       BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "larger than 1024"},

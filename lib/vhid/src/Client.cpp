@@ -69,7 +69,11 @@ std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std
     }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
 
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    // Non-blocking: a device process that is stopped or stuck stops
+    // accepting, and once its backlog is full a blocking connect() would
+    // wait for ever. Here it fails at once (EAGAIN); every later wait of
+    // the client has a deadline anyway.
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         error = std::strerror(errno);
         return nullptr;

@@ -74,14 +74,17 @@ int clearStale(const std::filesystem::path& path) {
     if (!fillAddress(path, addr)) {
         return ENAMETOOLONG;
     }
-    const int probe = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    // Non-blocking, so that a device that is alive but stuck (its backlog
+    // full) cannot hold up the start of another one; EAGAIN then means that
+    // somebody still listens.
+    const int probe = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (probe < 0) {
         return errno;
     }
     const int rc = ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
     const int err = errno;
     ::close(probe);
-    if (rc == 0) {
+    if (rc == 0 || err == EAGAIN) {
         return EADDRINUSE;
     }
     if (err != ECONNREFUSED) {
@@ -189,6 +192,10 @@ void Server::acceptPending() {
             // up before we accepted it, fd exhaustion) affect only that
             // client; the device stays plugged in.
             return;
+        }
+        if (m_connections.size() >= kMaxConnections) {
+            ::close(fd);
+            continue;
         }
         Connection conn;
         conn.fd = fd;

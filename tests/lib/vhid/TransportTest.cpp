@@ -296,6 +296,83 @@ TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
     ::close(fd);
 }
 
+// A device process that is stopped (or stuck) keeps its socket but accepts
+// nothing; once its backlog is full, neither a client looking at it nor a
+// second device starting under its name may wait for ever.
+TEST_F(VhidTransport, StuckDeviceWithAFullBacklogFailsFastInsteadOfHanging) {
+    const int stuck = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof(addr.sun_path) - 1);
+    ASSERT_EQ(::bind(stuck, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(::listen(stuck, 0), 0);
+    // Fill the backlog with connections nobody accepts.
+    std::vector<int> waiting;
+    for (int i = 0; i < 8; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+            ::close(fd);
+            break;
+        }
+        waiting.push_back(fd);
+    }
+    ASSERT_FALSE(waiting.empty());
+
+    struct Outcome {
+        std::atomic<bool> done{false};
+        bool connected = true;
+        std::string connectError;
+        bool listened = true;
+        std::string listenError;
+    };
+    auto out = std::make_shared<Outcome>();
+    // On a thread of its own: if a call blocks, the test fails instead of
+    // hanging the run (the thread is left behind, blocked).
+    std::thread([out, path = socketPath()] {
+        std::string error;
+        out->connected = Client::connect(path, error) != nullptr;
+        out->connectError = error;
+        out->listened = Server::listen(path, DeviceInfo{}, error) != nullptr;
+        out->listenError = error;
+        out->done = true;
+    }).detach();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!out->done && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(out->done) << "connect or listen blocked on a device that accepts nothing";
+    EXPECT_FALSE(out->connected);
+    EXPECT_EQ(out->connectError, std::strerror(EAGAIN));
+    EXPECT_FALSE(out->listened);
+    EXPECT_EQ(out->listenError, std::strerror(EADDRINUSE));
+    EXPECT_TRUE(std::filesystem::exists(socketPath()));
+    for (int fd : waiting) {
+        ::close(fd);
+    }
+    ::close(stuck);
+}
+
+TEST_F(VhidTransport, ConnectionsBeyondTheLimitAreTurnedAwayUntilOneCloses) {
+    Device dev(socketPath(), echoHandler(std::make_shared<Bytes>(38, 1)));
+    ASSERT_TRUE(dev.ok());
+    std::vector<std::unique_ptr<Client>> clients;
+    for (std::size_t i = 0; i < Server::kMaxConnections; ++i) {
+        clients.push_back(connectOrFail());
+        ASSERT_NE(clients.back(), nullptr) << "connection " << i;
+    }
+    std::string error;
+    EXPECT_EQ(Client::connect(socketPath(), error), nullptr);
+    EXPECT_EQ(error, std::strerror(ENODEV));
+    // those within the limit keep working
+    EXPECT_EQ(clients.front()->setFeature(Bytes(38, 2)), 0);
+    clients.pop_back();
+    std::unique_ptr<Client> again;
+    for (int attempt = 0; attempt < 100 && !again; ++attempt) {
+        again = Client::connect(socketPath(), error); // once the close has been seen
+    }
+    EXPECT_NE(again, nullptr) << error;
+}
+
 TEST_F(VhidTransport, ListenReplacesAStaleSocketButNotALiveOneNorAPlainFile) {
     {
         // Bound and closed without unlink: what a crashed device leaves.

@@ -52,10 +52,18 @@ EepromImage erasedEeprom();
 // All 0x00 or all 0xFF.
 bool isBlank(const EepromImage& eeprom);
 // VID 466-467, PID 468-469 (little-endian), product name 470-489 up to its
-// first 0 byte; a blank EEPROM gives 8888:8888 "Volmar2".
+// first 0 byte, in UTF-8 (bytes above 0x7F are Latin-1); a blank EEPROM
+// gives 8888:8888 "Volmar2".
 Identity identityOf(const EepromImage& eeprom);
+// What a blank controller runs with, so that both blank forms behave alike
+// and match the joystick it presents: axes 1 (X) and 2 (Y) at 12 bits, the
+// hat on hardware buttons 1-4, joystick buttons 1-10 on hardware buttons
+// 5-14, 8 ms polling. (Its descriptor is defaultJoystickDescriptor().)
+const EepromImage& blankConfiguration();
+// blankConfiguration() for a blank EEPROM, the EEPROM itself otherwise.
+const EepromImage& configurationInUse(const EepromImage& eeprom);
 // Poll interval in ms from byte 451 bits 4-7; code 0 means 8 ms, as the
-// configurator reads it.
+// configurator reads it. A blank EEPROM polls every 8 ms.
 int pollIntervalMs(const EepromImage& eeprom);
 // The stored joystick descriptor (length at 490, bytes from 491), or nullopt
 // when the length is 0 or beyond the 150 bytes the image has room for.

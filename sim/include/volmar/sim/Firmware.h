@@ -25,7 +25,8 @@
 //                   slave types; writing register 127 stores the types so
 //                   they survive a restart. Reply: byte 5 the first bus
 //                   byte, bytes 6.. the n-1 register bytes (at most 8)
-//   22 stepper      moves the stepper by a signed 16-bit count (bytes 5-6)
+//   22 stepper      moves the stepper by a signed 16-bit count (bytes 5-6);
+//                   the position stops at the ends of the 32-bit range
 //   24, 25, 26      a register device with 256 16-bit registers: 24 reads
 //                   register 0, 25 reads the register at byte 5, 26 writes
 //                   bytes 6-7 into it. Reply: 5 register, 6 low, 7 high,

@@ -28,6 +28,10 @@ const std::vector<std::uint8_t>& defaultJoystickDescriptor();
 // unusable, so the node still has its joystick interface.
 const std::vector<std::uint8_t>& emptyJoystickDescriptor();
 
+// Longest joystick input report (report id included) a configuration can
+// state in its one length byte; a stored descriptor declaring more is unusable.
+inline constexpr std::size_t kMaxInputReportBytes = 255;
+
 class Joystick {
 public:
     explicit Joystick(const EepromImage& bootImage);
@@ -36,6 +40,10 @@ public:
     const std::vector<std::uint8_t>& joystickDescriptor() const { return m_joystick; }
     // Why the stored descriptor was replaced by the empty one; empty if it was not.
     const std::string& problem() const { return m_problem; }
+    // Set when the report length stored in the image (byte 452) disagrees
+    // with the stored descriptor; the reports then have the stored length,
+    // cut or padded with zeros, as the firmware sends them.
+    const std::string& lengthWarning() const { return m_lengthWarning; }
     bool hasInput() const { return m_inputId.has_value(); }
     // Payload bytes of the input report (report id not counted).
     std::size_t inputPayloadBytes() const;
@@ -43,7 +51,7 @@ public:
     // The input report at this moment (report id first when the descriptor
     // uses ids), or nullopt when the joystick declares no input.
     std::optional<std::vector<std::uint8_t>>
-    inputReport(const EepromImage& config, const BoardSettings& settings, SimTime sinceBoot) const;
+    inputReport(const EepromImage& eeprom, const BoardSettings& settings, SimTime sinceBoot) const;
 
 private:
     bool adopt(const std::vector<std::uint8_t>& joystick, std::string& error);
@@ -51,6 +59,8 @@ private:
     std::vector<std::uint8_t> m_joystick;
     std::vector<std::uint8_t> m_node;
     std::string m_problem;
+    std::string m_lengthWarning;
+    std::size_t m_statedLength = 0; // byte 452; 0 = as the descriptor says
     hidparse::ParsedDescriptor m_parsed;
     std::size_t m_collection = 0;
     std::optional<std::uint8_t> m_inputId;

@@ -7,7 +7,7 @@
 // Report 2, 194 bytes (16-bit values little-endian):
 //   0        report id 2
 //   1        hardware type (0 = no data, 1 atmega32u4, 2 at90usb646, 3 at90usb1286)
-//   2..4     uptime: hours (mod 256), minutes, seconds
+//   2..4     uptime: hours (mod 256), minutes, seconds (or fixed fields)
 //   5..20    raw sensor value of axes 1..8
 //   21..152  hardware buttons 1..132, one byte each, bit 0 = pressed
 //   153..168 processed value of axes 1..8
@@ -39,6 +39,8 @@ struct BoardSettings {
     // Fixed debug words; without them the firmware shows its own counters.
     std::optional<std::array<std::uint16_t, 4>> debugWords;
     std::array<std::uint8_t, 8> linkErrors{};
+    // Fixed uptime fields (bytes 2-4) instead of the time since the start.
+    std::optional<std::array<std::uint8_t, 3>> uptime;
 };
 
 struct AxisValues {
@@ -47,7 +49,8 @@ struct AxisValues {
 };
 
 // Axes without a source in the configuration read 0. Raw values are 12-bit
-// sensor readings; processed values span the axis's precision.
+// sensor readings; processed values span the axis's precision. A blank
+// EEPROM runs with blankConfiguration().
 AxisValues axisValues(const EepromImage& config, const BoardSettings& settings, SimTime sinceBoot);
 // Index 1..132 (index 0 unused): hardware buttons pressed now.
 std::array<bool, kHardwareButtons + 1>

@@ -66,6 +66,11 @@ public:
     // Messages waiting for one slow connection; beyond it input reports are
     // dropped, and a client that lets replies pile up is disconnected.
     static constexpr std::size_t kMaxQueued = 512;
+    // Open connections at most; one more is closed as soon as it is
+    // accepted (its client sees the device go), so that clients which never
+    // hang up cannot use up the device's file descriptors, which it also
+    // needs for its own files.
+    static constexpr std::size_t kMaxConnections = 64;
     static constexpr std::size_t kMaxReadPerCall = 64;
 
 private:
