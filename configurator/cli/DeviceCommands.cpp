@@ -50,6 +50,7 @@ public:
     explicit Session(bool virtualOnly)
         : m_app(s_argc, s_argv), m_hid(backends(virtualOnly)), m_state(startupState(lng())),
           m_document(m_state, lng()), m_link(m_hid, m_scheduler, m_document, lng(), *this) {
+        m_link.setTransferExecutor(m_worker);
         QTimer::singleShot(kSessionTimeoutMs, &m_app,
                            [this] { fail("volmarctl: the controller did not finish in time"); });
     }
@@ -136,6 +137,7 @@ private:
 
     QCoreApplication m_app;
     device::QtScheduler m_scheduler;
+    device::WorkerExecutor m_worker;
     hid::HidController m_hid;
     ConfigState m_state;
     device::StateDocument m_document;
