@@ -1,18 +1,21 @@
 // What the viewer's input service costs and carries, against a virtual
 // controller served in this process:
-//  - ViewerInput/Carried/<reports per s>: items carried from the device into
-//    the event queue per second, and how many were lost on the way (0 means
-//    the rate is carried without a drop); 9 items per report (8 axes and a
-//    button).
-//  - ViewerInput/Cpu1kHz: a 1 kHz controller with 8 axes and 32 buttons; CPU
-//    of the service's threads as a share of one core (goal: under 3 %) and
-//    per 1000 items.
+//  - ViewerInput/Carried: max_events_per_s_without_drop, the highest rate of
+//    events (9 per report: 8 axes and a button) carried from the device into
+//    the event queue with none lost, and the first rate that lost some (0:
+//    none up to what the device could send). The queue is drained every
+//    millisecond so that its reader is not the limit; a window draining it
+//    every 10 ms takes at most 256 items per tick (25600 events/s).
+//  - ViewerInput/Cpu1kHz_8axes_32buttons: a 1 kHz controller; CPU of the
+//    service's threads in % of one core (goal: under 3 %) and in ms per 1000
+//    events, and the events lost (should be 0).
 #include "volmar/input/DeviceManager.h"
 #include "volmar/input/LinuxBackends.h"
 #include "volmar/vhid/Server.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -112,10 +115,13 @@ struct Rig {
 };
 
 // Sends `reports` reports at `rate` per second from a device thread while
-// this thread drains the queue every millisecond; returns items received.
+// this thread drains the queue every millisecond (so the queue's reader is
+// never the limit: what is measured is the service), and counts the items.
 struct RunResult {
-    std::size_t received = 0;
-    double seconds = 0;
+    std::size_t sent = 0;     // items the device reported
+    std::size_t received = 0; // items that reached the queue
+    double sendSeconds = 0;   // how long the device took to send them
+    double seconds = 0;       // until the last item was in (or given up)
     double producerCpu = 0;
     double drainCpu = 0;
     double processCpu = 0;
@@ -140,6 +146,7 @@ RunResult run(Rig& rig, int reports, int rate) {
                 std::this_thread::sleep_until(next);
             }
         }
+        result.sendSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
         for (int i = 0; i < 20; ++i) {
             rig.serveOnce(1); // flush what is still queued
         }
@@ -147,8 +154,8 @@ RunResult run(Rig& rig, int reports, int rate) {
         done = true;
     });
     const double d0 = threadCpuSeconds();
-    const std::size_t expected = static_cast<std::size_t>(reports) * kItemsPerReport;
-    auto quiet = Clock::now();
+    result.sent = static_cast<std::size_t>(reports) * kItemsPerReport;
+    auto last = Clock::now();
     for (;;) {
         input::DeviceObjectData item;
         bool any = false;
@@ -157,63 +164,79 @@ RunResult run(Rig& rig, int reports, int rate) {
             any = true;
         }
         if (any) {
-            quiet = Clock::now();
+            last = Clock::now();
         }
-        if (done.load() && (result.received >= expected ||
-                            Clock::now() - quiet > std::chrono::milliseconds(200))) {
+        if (done.load() && (result.received >= result.sent ||
+                            Clock::now() - last > std::chrono::milliseconds(200))) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     result.drainCpu = threadCpuSeconds() - d0;
     producer.join();
-    result.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    // The time the stream took, without the wait that found nothing more.
+    result.seconds = std::chrono::duration<double>(last - t0).count();
     result.processCpu = processCpuSeconds() - cpu0;
     return result;
 }
 
-void BM_Carried(benchmark::State& state) {
+// Doubles the report rate from 1 kHz for one second each until items are
+// lost (or the device cannot send faster): the highest rate carried whole is
+// the figure.
+void BM_CarriedWithoutDrop(benchmark::State& state) {
     Rig rig;
     if (!rig.ok()) {
         state.SkipWithError("virtual controller could not be set up");
         return;
     }
-    const int rate = static_cast<int>(state.range(0));
-    const int reports = rate; // one second of input
-    RunResult r;
+    double best = 0;
+    double firstLossy = 0;
+    double lostThere = 0;
     for (auto _ : state) {
-        r = run(rig, reports, rate);
+        for (int rate = 1000; rate <= 64000; rate *= 2) {
+            const RunResult r = run(rig, rate, rate);
+            const double offered = static_cast<double>(r.sent) / r.sendSeconds;
+            if (r.received < r.sent) {
+                firstLossy = offered;
+                lostThere = static_cast<double>(r.sent - r.received);
+                break;
+            }
+            best = std::max(best, offered);
+            if (offered < 0.8 * rate * static_cast<double>(kItemsPerReport)) {
+                break; // the device is at its own limit
+            }
+        }
     }
-    const double expected = static_cast<double>(reports) * kItemsPerReport;
-    state.counters["items_per_s"] = static_cast<double>(r.received) / r.seconds;
-    state.counters["dropped"] = expected - static_cast<double>(r.received);
+    state.counters["max_events_per_s_without_drop"] = best;
+    state.counters["first_lossy_events_per_s"] = firstLossy;
+    state.counters["events_lost_there"] = lostThere;
 }
-BENCHMARK(BM_Carried)
+BENCHMARK(BM_CarriedWithoutDrop)
     ->Name("ViewerInput/Carried")
-    ->Arg(1000)
-    ->Arg(4000)
-    ->Arg(8000)
-    ->Arg(16000)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// A 1 kHz controller with 8 axes and 32 buttons, every report moving all
+// axes and one button (9 events): what the service's own threads cost.
 void BM_Cpu1kHz(benchmark::State& state) {
     Rig rig;
     if (!rig.ok()) {
         state.SkipWithError("virtual controller could not be set up");
         return;
     }
+    constexpr int kReports = 3000;
     RunResult r;
     for (auto _ : state) {
-        r = run(rig, 2000, 1000);
+        r = run(rig, kReports, 1000);
     }
     // The service's own threads: everything but the device and the drain.
     const double service = r.processCpu - r.producerCpu - r.drainCpu;
-    state.counters["cpu_share_pct"] = 100.0 * service / r.seconds;
-    state.counters["cpu_us_per_1000_items"] =
-        r.received > 0 ? 1e6 * service / (static_cast<double>(r.received) / 1000.0) : 0.0;
-    state.counters["dropped"] = 2000.0 * kItemsPerReport - static_cast<double>(r.received);
+    const double events = static_cast<double>(r.received);
+    state.counters["cpu_pct_of_one_core"] = 100.0 * service / r.seconds;
+    state.counters["cpu_ms_per_1000_events"] = events > 0 ? 1e3 * service / (events / 1000.0) : 0;
+    state.counters["events_per_s"] = events / r.seconds;
+    state.counters["events_lost"] = static_cast<double>(r.sent - r.received);
 }
 BENCHMARK(BM_Cpu1kHz)
     ->Name("ViewerInput/Cpu1kHz_8axes_32buttons")

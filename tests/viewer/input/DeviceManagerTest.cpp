@@ -183,6 +183,33 @@ TEST_F(DeviceManagerTest, AnObjectWithoutAPlaceInTheStateReadsZero) {
     EXPECT_EQ(object(d, "Hat Switch").stateOffset, 32);
 }
 
+TEST_F(DeviceManagerTest, EveryHatHasItsOwnPlaceAndHidRangeThoughTheyShareAUsage) {
+    EvdevCaps caps = test::stickCaps();
+    caps.abs.push_back({ABS_HAT1X, -1, 1, 1}); // second hat pushed right
+    caps.abs.push_back({ABS_HAT1Y, -1, 1, 0});
+    auto stick = rig.add("stick", DeviceClass::GameController, caps, "Stick");
+    start();
+    DeviceRecord& d = device(0);
+    std::vector<const ObjectRecord*> hats;
+    for (const ObjectRecord& o : d.objects) {
+        if (o.isPov()) {
+            hats.push_back(&o);
+        }
+    }
+    ASSERT_EQ(hats.size(), 2u);
+    EXPECT_EQ(hats[0]->stateOffset, 32);
+    EXPECT_EQ(hats[1]->stateOffset, 36);
+    for (const ObjectRecord* hat : hats) {
+        EXPECT_EQ(hat->hidLogicalMin, -1);
+        EXPECT_EQ(hat->hidLogicalMax, 1);
+    }
+    EXPECT_EQ(d.readValue(*hats[0], false), -1);
+    EXPECT_EQ(d.readValue(*hats[1], false), 9000);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_HAT1Y, -1}})));
+    ASSERT_TRUE(test::waitFor([&] { return d.readValue(*hats[1], false) == 4500; }));
+    EXPECT_EQ(d.readValue(*hats[0], false), -1);
+}
+
 TEST_F(DeviceManagerTest, AFullBatchIsQueuedButLeavesTheStateForTheResync) {
     auto stick = rig.add("stick", DeviceClass::GameController, test::stickCaps(40), "Stick");
     start();
@@ -217,6 +244,51 @@ TEST_F(DeviceManagerTest, AFullBatchIsQueuedButLeavesTheStateForTheResync) {
     EXPECT_EQ(d.readValue(first, false), 0x80);
     EXPECT_EQ(d.readValue(last, true), 0x80);
     EXPECT_EQ(d.readValue(b33, true), 0x80);
+}
+
+TEST_F(DeviceManagerTest, AReaderThatFallsBehindLosesNoItemsOfABurst) {
+    auto stick = rig.add("stick", DeviceClass::GameController, test::stickCaps(), "Stick");
+    start();
+    DeviceRecord& d = device(0);
+    // Eight reports of nine changes each, more than two device buffers,
+    // arrive while the reader is held up (it needs the state lock to read).
+    constexpr int kReports = 8;
+    std::vector<input_event> burst;
+    for (int r = 1; r <= kReports; ++r) {
+        const auto f = frame({{EV_ABS, ABS_X, r},
+                              {EV_ABS, ABS_Y, r},
+                              {EV_ABS, ABS_Z, r},
+                              {EV_ABS, ABS_RX, r},
+                              {EV_ABS, ABS_THROTTLE, r},
+                              {EV_KEY, test::stickButton(0), r & 1},
+                              {EV_KEY, test::stickButton(1), r & 1},
+                              {EV_KEY, test::stickButton(2), r & 1},
+                              {EV_KEY, test::stickButton(3), r & 1}});
+        burst.insert(burst.end(), f.begin(), f.end());
+    }
+    {
+        std::lock_guard hold(d.stateLock);
+        ASSERT_TRUE(stick->send(burst));
+        // The interface has taken the whole burst before the reader runs.
+        ASSERT_TRUE(test::waitFor([&] {
+            std::array<std::uint8_t, kJoystickStateSize> state{};
+            d.raw->getDeviceState(kJoystickStateSize, state.data());
+            return state[24] == kReports;
+        }));
+    }
+    ASSERT_TRUE(
+        test::waitFor([&] { return d.queueSize() >= 9u * kReports; }, std::chrono::seconds(3)));
+    std::uint32_t lastSequence = 0;
+    int frames = 0;
+    DeviceObjectData item;
+    while (d.popFront(item)) {
+        if (item.sequence != lastSequence) {
+            EXPECT_GT(item.sequence, lastSequence);
+            lastSequence = item.sequence;
+            ++frames;
+        }
+    }
+    EXPECT_EQ(frames, kReports);
 }
 
 TEST_F(DeviceManagerTest, TheQueueKeepsTheNewest256Items) {

@@ -3,6 +3,8 @@
 #include "volmar/input/LinuxBackends.h"
 
 #include "InputTestSupport.h"
+
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -77,6 +79,62 @@ TEST(HidJoystickTest, AReportGivesOnlyWhatChangedAndOtherCollectionsAreIgnored) 
     const std::vector<std::uint8_t> vendor = {2, 9, 9, 9, 9};
     EXPECT_FALSE(stick->decode(vendor, 80, f));
     EXPECT_FALSE(stick->decode({}, 81, f));
+}
+
+// The configurator's joystick descriptor declares its hat 0..7 without a
+// null state, and the firmware (like volmar-sim) sends a value outside that
+// range while the hat is centred: both forms must read centred then.
+struct HatCase {
+    std::uint8_t nibble;
+    std::uint32_t expected;
+};
+
+class HatNullStateTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HatNullStateTest, OutOfRangeHatValuesReadCentredWithOrWithoutANullState) {
+    std::vector<std::uint8_t> bytes = kStickDescriptor;
+    if (!GetParam()) {
+        // Input (Data, Var, Abs, Null state) -> Input (Data, Var, Abs).
+        const std::vector<std::uint8_t> hatInput = {0x95, 0x01, 0x81, 0x42};
+        auto at = std::search(bytes.begin(), bytes.end(), hatInput.begin(), hatInput.end());
+        ASSERT_NE(at, bytes.end());
+        at[3] = 0x02;
+    }
+    auto stick = load(bytes);
+    ASSERT_TRUE(stick);
+    ASSERT_EQ(stick->objects()[2].kind, ObjectKind::POV);
+    EXPECT_EQ(static_cast<std::uint32_t>(stick->values()[2]), kPovCentred); // before any report
+    const HatCase cases[] = {{0, 0},     {2, 9000},         {7, 31500},       {8, kPovCentred},
+                             {3, 13500}, {15, kPovCentred}, {12, kPovCentred}};
+    Frame f;
+    for (const HatCase& c : cases) {
+        ASSERT_TRUE(stick->decode(stickReport(1, 1, c.nibble, {}), 0, f));
+        EXPECT_EQ(static_cast<std::uint32_t>(stick->values()[2]), c.expected)
+            << "hat value " << int{c.nibble};
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(NullState, HatNullStateTest, ::testing::Bool());
+
+TEST(HidJoystickTest, RepeatedSliderAndHatUsagesAreControlsOfTheirOwnAsFarAsTheLayoutGoes) {
+    auto stick = load(test::twoSliderTwoHatDescriptor());
+    ASSERT_TRUE(stick);
+    std::vector<std::string> names;
+    for (const ObjectDesc& o : stick->objects()) {
+        names.push_back(o.name);
+    }
+    const std::vector<std::string> expected = {
+        "X Axis",   "Slider",   "Slider",   "Hat Switch", "Hat Switch", "Button 1", "Button 2",
+        "Button 3", "Button 4", "Button 5", "Button 6",   "Button 7",   "Button 8"};
+    EXPECT_EQ(names, expected); // the third slider has no place
+    Frame f;
+    ASSERT_TRUE(stick->decode(test::twoSliderTwoHatReport(10, 20, 30, 2, 6, true), 0, f));
+    const auto& v = stick->values();
+    EXPECT_EQ(v[1], 20);
+    EXPECT_EQ(v[2], 30);
+    EXPECT_EQ(static_cast<std::uint32_t>(v[3]), 9000u);
+    EXPECT_EQ(static_cast<std::uint32_t>(v[4]), 27000u);
+    EXPECT_EQ(v[5], 1);
 }
 
 TEST(HidJoystickTest, AShortReportKeepsTheValuesItDoesNotCarry) {

@@ -54,7 +54,7 @@ protected:
         return items;
     }
 
-    static std::uint32_t stateDword(const InputDevice& d, std::uint32_t offset) {
+    static std::uint32_t stateDword(InputDevice& d, std::uint32_t offset) {
         std::array<std::uint8_t, kJoystickStateSize> state{};
         EXPECT_EQ(d.getDeviceState(kJoystickStateSize, state.data()), DI_OK);
         std::uint32_t v = 0;
@@ -279,7 +279,7 @@ TEST_F(InputDeviceTest, RawInterfaceReportsTheLogicalValueAndSharesTheSequence) 
     EXPECT_EQ(c[0].sequence, r[0].sequence);
 }
 
-TEST_F(InputDeviceTest, AFullDeviceBufferLosesItsOldestItemsAndSaysSo) {
+TEST_F(InputDeviceTest, ABurstBeyondTheBufferWaitsBelowItAndIsReadInBufferSizedPieces) {
     auto d = open(DeviceClass::GameController, "stick", true, 4);
     ASSERT_TRUE(d);
     ASSERT_TRUE(stick->send(frame({{EV_KEY, stickButton(0), 1},
@@ -289,16 +289,48 @@ TEST_F(InputDeviceTest, AFullDeviceBufferLosesItsOldestItemsAndSaysSo) {
                                    {EV_KEY, stickButton(4), 1},
                                    {EV_KEY, stickButton(5), 1}})));
     ASSERT_TRUE(signalled());
+    ASSERT_TRUE(test::waitFor([&] {
+        std::array<std::uint8_t, kJoystickStateSize> state{};
+        d->getDeviceState(kJoystickStateSize, state.data());
+        return state[53] == kButtonDown;
+    }));
+    HResult hr = DI_BUFFEROVERFLOW;
+    auto items = drain(*d, &hr);
+    EXPECT_EQ(hr, DI_OK);
+    ASSERT_EQ(items.size(), 4u); // never more than the buffer holds
+    EXPECT_EQ(items.front().offset, 48u);
+    // The rest is announced again and follows in order.
+    ASSERT_TRUE(signalled());
+    items = drain(*d, &hr);
+    EXPECT_EQ(hr, DI_OK);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items.front().offset, 52u);
+    EXPECT_EQ(items.back().offset, 53u);
+}
+
+TEST_F(InputDeviceTest, BeyondBufferAndBacklogTheOldestItemsAreLostAndReadsSaySo) {
+    auto d = open(DeviceClass::GameController, "stick", false, 4);
+    ASSERT_TRUE(d);
+    // Raw values, so that every item tells which frame it came from.
+    ASSERT_EQ(d->setProperty(PropId::CalibrationMode,
+                             PropDword{{20, 16, 0, How::Device}, DIPROPCALIBRATIONMODE_RAW}),
+              DI_OK);
+    ASSERT_EQ(d->acquire(), DI_OK);
+    const int frames = 4 + static_cast<int>(kDeviceBacklogItems) + 70;
+    std::vector<input_event> burst;
+    for (int v = 1; v <= frames; ++v) {
+        const auto f = frame({{EV_ABS, ABS_X, 2000 + v}});
+        burst.insert(burst.end(), f.begin(), f.end());
+    }
+    ASSERT_TRUE(stick->send(burst));
+    ASSERT_TRUE(test::waitFor([&] { return stateDword(*d, 0) == 2000u + frames; }));
     HResult hr = DI_OK;
     const auto items = drain(*d, &hr);
     EXPECT_EQ(hr, DI_BUFFEROVERFLOW);
     ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items.front().offset, 50u); // buttons 1 and 2 went first
-    EXPECT_EQ(items.back().offset, 53u);
-    // The state still holds every press.
-    std::array<std::uint8_t, kJoystickStateSize> state{};
-    ASSERT_EQ(d->getDeviceState(kJoystickStateSize, state.data()), DI_OK);
-    EXPECT_EQ(state[48], kButtonDown);
+    EXPECT_EQ(items.front().data, 2000u + 71u); // the first 70 went
+    // The state holds the newest value whatever the buffer lost.
+    EXPECT_EQ(stateDword(*d, 0), 2000u + frames);
     drain(*d, &hr);
     EXPECT_EQ(hr, DI_OK);
 }
@@ -371,25 +403,43 @@ TEST_F(InputDeviceTest, KeyboardKeysLandOnTheirScanCodes) {
     EXPECT_EQ(state[0x30], 0);
 }
 
-TEST_F(InputDeviceTest, PointerMovementsAreItemsAndAddUpInTheState) {
+TEST_F(InputDeviceTest, PointerMovementsAreItemsAndTheStateHoldsTheMovementSinceTheLastRead) {
     auto mouse = rig.add("mouse", DeviceClass::Pointer, test::mouseCaps(), "Mouse");
     auto d = open(DeviceClass::Pointer, "mouse");
     ASSERT_TRUE(d);
     ASSERT_TRUE(mouse->send(frame({{EV_REL, REL_X, 5}})));
     ASSERT_TRUE(mouse->send(frame({{EV_REL, REL_X, 7}, {EV_KEY, BTN_RIGHT, 1}})));
-    std::array<std::uint8_t, kMouseStateSize> state{};
+    // Reading the items leaves the state alone.
+    std::vector<DeviceObjectData> items;
     ASSERT_TRUE(test::waitFor([&] {
-        d->getDeviceState(kMouseStateSize, state.data());
-        return state[13] == kButtonDown;
+        const auto more = drain(*d);
+        items.insert(items.end(), more.begin(), more.end());
+        return items.size() >= 3;
     }));
-    std::int32_t x = 0;
-    std::memcpy(&x, state.data(), 4);
-    EXPECT_EQ(x, 12);
-    const auto items = drain(*d);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0].data, 5u);
     EXPECT_EQ(items[1].data, 7u);
     EXPECT_NE(items[0].sequence, items[1].sequence);
+
+    std::array<std::uint8_t, kMouseStateSize> state{};
+    ASSERT_EQ(d->getDeviceState(kMouseStateSize, state.data()), DI_OK);
+    std::int32_t x = 0;
+    std::memcpy(&x, state.data(), 4);
+    EXPECT_EQ(x, 12);
+    EXPECT_EQ(state[13], kButtonDown);
+    // The next read starts from no movement; a held button stays held.
+    ASSERT_EQ(d->getDeviceState(kMouseStateSize, state.data()), DI_OK);
+    std::memcpy(&x, state.data(), 4);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(state[13], kButtonDown);
+    ASSERT_TRUE(mouse->send(frame({{EV_REL, REL_X, -3}})));
+    ASSERT_TRUE(signalled());
+    ASSERT_TRUE(test::waitFor([&] {
+        d->getDeviceState(kMouseStateSize, state.data());
+        std::memcpy(&x, state.data(), 4);
+        return x != 0;
+    }));
+    EXPECT_EQ(x, -3);
 }
 
 TEST(EventTest, AutoResetAnswersManySetsWithOneWaitAndPrefersTheFirst) {

@@ -92,6 +92,26 @@ std::vector<std::uint8_t> stickReport(std::uint16_t x, std::uint16_t y, std::uin
     return r;
 }
 
+const std::vector<std::uint8_t>& twoSliderTwoHatDescriptor() {
+    static const std::vector<std::uint8_t> bytes = {
+        0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0x09, 0x30, 0x09, 0x36, 0x15, 0x00, 0x26,
+        0xFF, 0x00, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02, 0x09, 0x39, 0x15, 0x00, 0x25,
+        0x07, 0x75, 0x04, 0x95, 0x02, 0x81, 0x42, 0x05, 0x09, 0x19, 0x01, 0x29, 0x08,
+        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02, 0xC0};
+    return bytes;
+}
+
+std::vector<std::uint8_t> twoSliderTwoHatReport(std::uint8_t x, std::uint8_t slider1,
+                                                std::uint8_t slider2, std::uint8_t hat1,
+                                                std::uint8_t hat2, bool button1) {
+    return {x,
+            slider1,
+            slider2,
+            0,
+            static_cast<std::uint8_t>((hat1 & 0x0F) | (hat2 << 4)),
+            static_cast<std::uint8_t>(button1 ? 1 : 0)};
+}
+
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
     const auto end = std::chrono::steady_clock::now() + deadline;
     while (!condition()) {

@@ -49,6 +49,13 @@ const std::vector<std::uint8_t>& stickDescriptor();
 std::vector<std::uint8_t> stickReport(std::uint16_t x, std::uint16_t y, std::uint8_t hat,
                                       std::initializer_list<int> buttons);
 
+// A joystick without report ids: X and three sliders (one usage that
+// repeats), two 4-bit hats (one usage, two elements), 8 buttons.
+const std::vector<std::uint8_t>& twoSliderTwoHatDescriptor();
+std::vector<std::uint8_t> twoSliderTwoHatReport(std::uint8_t x, std::uint8_t slider1,
+                                                std::uint8_t slider2, std::uint8_t hat1,
+                                                std::uint8_t hat2, bool button1);
+
 // Waits (on the test thread) until the condition holds; false after the
 // deadline. The deadline only bounds a hang, it measures nothing.
 bool waitFor(const std::function<bool()>& condition,

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace volmar::input {
 namespace {
 
@@ -63,6 +65,24 @@ AxisScaling signedByte() {
     return s;
 }
 
+// Ranges and calibrations the axis dialogs may set, spanning the whole
+// 32-bit scale: the arithmetic must not overflow on the way.
+AxisScaling fullRange() {
+    AxisScaling s = tenBit();
+    s.rangeMin = std::numeric_limits<std::int32_t>::min();
+    s.rangeMax = std::numeric_limits<std::int32_t>::max();
+    return s;
+}
+
+AxisScaling wideCalibration() {
+    AxisScaling s = tenBit();
+    s.calibrated = true;
+    s.calMin = std::numeric_limits<std::int32_t>::min();
+    s.calCenter = 2147483000;
+    s.calMax = std::numeric_limits<std::int32_t>::max();
+    return s;
+}
+
 class ScaleAxisTest : public ::testing::TestWithParam<ScaleCase> {};
 
 TEST_P(ScaleAxisTest, MatchesWorkedExample) {
@@ -91,7 +111,16 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"signed range centre", signedByte(), 0, 32767},
         ScaleCase{"signed range low end", signedByte(), -127, 0},
         ScaleCase{"signed range upper half", signedByte(), 64, 49280},
-        ScaleCase{"dead zone equal to saturation is a switch", tenBit(5000, 5000), 900, 65535}));
+        ScaleCase{"dead zone equal to saturation is a switch", tenBit(5000, 5000), 900, 65535},
+        ScaleCase{"full 32-bit range, low end", fullRange(), 0,
+                  std::numeric_limits<std::int32_t>::min()},
+        ScaleCase{"full 32-bit range, high end", fullRange(), 1023,
+                  std::numeric_limits<std::int32_t>::max()},
+        ScaleCase{"full 32-bit range, centre", fullRange(), 511, -1},
+        ScaleCase{"full 32-bit range, upper half", fullRange(), 767, 1073741823},
+        ScaleCase{"calibration over the whole scale, lower half", wideCalibration(), 0, 16384},
+        ScaleCase{"calibration over the whole scale, top", wideCalibration(),
+                  std::numeric_limits<std::int32_t>::max(), 65535}));
 
 TEST(HatTest, HidHatStepsAroundTheCircleAndCentresOutsideItsRange) {
     struct Case {

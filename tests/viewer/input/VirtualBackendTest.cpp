@@ -18,7 +18,11 @@ namespace {
 // thread and broadcast by the loop.
 class VirtualStick {
 public:
-    explicit VirtualStick(std::filesystem::path socket) : m_socket(std::move(socket)) { plug(); }
+    explicit VirtualStick(std::filesystem::path socket,
+                          std::vector<std::uint8_t> descriptor = test::stickDescriptor())
+        : m_socket(std::move(socket)), m_descriptor(std::move(descriptor)) {
+        plug();
+    }
     ~VirtualStick() { unplug(); }
 
     void plug() {
@@ -27,7 +31,7 @@ public:
         info.productId = 0x05DF;
         info.product = "Virtual Stick";
         info.serial = "Volmar2-20161101";
-        info.reportDescriptor = test::stickDescriptor();
+        info.reportDescriptor = m_descriptor;
         std::string error;
         m_server = vhid::Server::listen(m_socket, info, error);
         ASSERT_TRUE(m_server) << error;
@@ -88,6 +92,7 @@ private:
     }
 
     std::filesystem::path m_socket;
+    std::vector<std::uint8_t> m_descriptor;
     std::unique_ptr<vhid::Server> m_server;
     std::thread m_thread;
     Event m_wake;
@@ -188,6 +193,43 @@ TEST_F(VirtualBackendTest, UnplugLosesInputAndAReplugIsReacquired) {
     ASSERT_TRUE(test::waitFor([&] { return stick->subscribers() >= 1; }));
     stick->send(test::stickReport(0, 0, 15, {1}));
     ASSERT_TRUE(test::waitFor([&] { return d.readValue(*find(d, "Button 1"), false) == 0x80; }));
+}
+
+TEST(VirtualBackendLayoutTest, TwoSlidersAndTwoHatsEachReadTheirOwnPlace) {
+    const std::filesystem::path folder = vhid::deviceFolder();
+    VirtualStick stick(folder / "sliders.sock", test::twoSliderTwoHatDescriptor());
+    CDeviceManager manager([&] {
+        return std::make_unique<InputApi>(
+            std::vector<std::shared_ptr<Backend>>{makeVirtualBackend(folder)});
+    });
+    ASSERT_EQ(manager.Create(), DI_OK);
+    manager.Enumerate();
+    ASSERT_EQ(manager.devices().size(), 1u);
+    DeviceRecord& d = *manager.devices()[0];
+    std::vector<const ObjectRecord*> sliders;
+    std::vector<const ObjectRecord*> hats;
+    for (const ObjectRecord& o : d.objects) {
+        if (o.object.kind == ObjectKind::Slider) {
+            sliders.push_back(&o);
+        } else if (o.isPov()) {
+            hats.push_back(&o);
+        }
+    }
+    ASSERT_EQ(sliders.size(), 2u);
+    ASSERT_EQ(hats.size(), 2u);
+    EXPECT_EQ(sliders[0]->stateOffset, 24);
+    EXPECT_EQ(sliders[1]->stateOffset, 28);
+    EXPECT_EQ(hats[0]->stateOffset, 32);
+    EXPECT_EQ(hats[1]->stateOffset, 36);
+    for (const ObjectRecord* slider : sliders) {
+        EXPECT_EQ(slider->hidLogicalMax, 255); // its own HID range, not the default
+    }
+    ASSERT_TRUE(test::waitFor([&] { return stick.subscribers() >= 1; }));
+    stick.send(test::twoSliderTwoHatReport(10, 20, 30, 2, 6, true));
+    ASSERT_TRUE(test::waitFor([&] { return d.readValue(*hats[1], true) == 27000; }));
+    EXPECT_EQ(d.readValue(*sliders[0], true), 20);
+    EXPECT_EQ(d.readValue(*sliders[1], true), 30);
+    EXPECT_EQ(d.readValue(*hats[0], true), 9000);
 }
 
 } // namespace

@@ -36,36 +36,58 @@ std::int32_t centreOf(std::int32_t min, std::int32_t max) {
     return static_cast<std::int32_t>(std::lround((static_cast<double>(min) + max) / 2.0));
 }
 
+// a * b / c rounded half away from zero, in a width no range can overflow:
+// ranges and calibrations may span the whole 32-bit scale.
+__extension__ typedef __int128 Wide;
+
+std::int64_t mulDivWide(std::int64_t a, std::int64_t b, std::int64_t c) {
+    Wide num = Wide{a} * b;
+    Wide den = c;
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    const Wide q = num >= 0 ? (num + den / 2) / den : (num - den / 2) / den;
+    return static_cast<std::int64_t>(q);
+}
+
 } // namespace
 
 std::int32_t scaleAxis(std::int32_t raw, const AxisScaling& s) {
-    std::int32_t logMin = s.calibrated ? s.calMin : s.logicalMin;
-    std::int32_t logMax = s.calibrated ? s.calMax : s.logicalMax;
-    const std::int32_t logCtr = s.calibrated ? s.calCenter : centreOf(logMin, logMax);
-    std::int32_t phyMin = s.rangeMin;
-    std::int32_t phyMax = s.rangeMax;
-    const std::int32_t phyCtr = centreOf(phyMin, phyMax);
-    const auto dz = static_cast<std::int32_t>(s.deadZone);
-    const auto sat = static_cast<std::int32_t>(s.saturation);
+    const std::int64_t logMin = s.calibrated ? s.calMin : s.logicalMin;
+    const std::int64_t logMax = s.calibrated ? s.calMax : s.logicalMax;
+    const std::int64_t logCtr = s.calibrated ? s.calCenter
+                                             : centreOf(static_cast<std::int32_t>(logMin),
+                                                        static_cast<std::int32_t>(logMax));
+    const std::int64_t phyCtr = centreOf(s.rangeMin, s.rangeMax);
+    const std::int64_t dz = s.deadZone;
+    const std::int64_t sat = s.saturation;
 
-    // Work in 64 bits: a raw value far outside the range must not wrap.
+    // The half the value lies in: from the dead zone's edge (the range's
+    // centre) to the saturation point (the half's end).
     const std::int64_t v = std::int64_t{raw} - logCtr;
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    std::int64_t outFrom = 0;
+    std::int64_t outTo = 0;
     if (v <= 0) {
-        logMax = mulDiv(logMin - logCtr, dz, 10000);
-        logMin = mulDiv(logMin - logCtr, sat, 10000);
-        phyMax = phyCtr;
+        from = mulDivWide(logMin - logCtr, sat, 10000);
+        to = mulDivWide(logMin - logCtr, dz, 10000);
+        outFrom = s.rangeMin;
+        outTo = phyCtr;
     } else {
-        logMin = mulDiv(logMax - logCtr, dz, 10000);
-        logMax = mulDiv(logMax - logCtr, sat, 10000);
-        phyMin = phyCtr;
+        from = mulDivWide(logMax - logCtr, dz, 10000);
+        to = mulDivWide(logMax - logCtr, sat, 10000);
+        outFrom = phyCtr;
+        outTo = s.rangeMax;
     }
-    if (v <= logMin) {
-        return phyMin;
+    if (v <= from) {
+        return static_cast<std::int32_t>(outFrom);
     }
-    if (v >= logMax) {
-        return phyMax;
+    if (v >= to) {
+        return static_cast<std::int32_t>(outTo);
     }
-    return phyMin + mulDiv(static_cast<std::int32_t>(v - logMin), phyMax - phyMin, logMax - logMin);
+    return static_cast<std::int32_t>(outFrom + mulDivWide(v - from, outTo - outFrom, to - from));
 }
 
 std::uint32_t hatToPov(std::int32_t raw, std::int32_t logicalMin, std::int32_t logicalMax) {

@@ -274,14 +274,16 @@ bool CDeviceManager::objectCallback(DeviceRecord& record, const ObjectInstance& 
         o.range.min = o.logicalRange.min = o.physicalRange.min = 0;
         o.range.max = o.logicalRange.max = o.physicalRange.max = 36000;
     }
-    // The state offset: the first format entry whose object has this usage.
+    // The state offset: the format entry whose object has this usage. Usages
+    // repeat (every hat is a hat switch), so the entry must hold this very
+    // object: the first hat's place would show it to the second hat too.
     const std::uint32_t usage = (std::uint32_t{object.usagePage} << 16) | object.usage;
     for (const FormatEntry& entry : record.format->entries) {
         ObjectInstance at;
         if (failed(record.calibrated->getObjectInfo(at, entry.offset, How::ByOffset))) {
             continue;
         }
-        if (((std::uint32_t{at.usagePage} << 16) | at.usage) == usage) {
+        if (((std::uint32_t{at.usagePage} << 16) | at.usage) == usage && at.type == object.type) {
             o.stateOffset = static_cast<std::int32_t>(entry.offset);
             break;
         }
@@ -300,12 +302,17 @@ void CDeviceManager::lookUpHidRanges(DeviceRecord& record) {
         return;
     }
     // Every value is taken, not only the first twenty: a controller with
-    // more axes deserves its ranges too.
+    // more axes deserves its ranges too. Values come in object order; one
+    // with a usage seen before (a second hat) belongs to the next object of
+    // that usage, not again to the first.
+    std::vector<bool> given(record.objects.size(), false);
     for (const InputApi::ValueCaps& cap : caps) {
-        for (ObjectRecord& o : record.objects) {
-            if (o.object.usage == cap.usage && o.object.usagePage == cap.usagePage) {
+        for (std::size_t i = 0; i < record.objects.size(); ++i) {
+            ObjectRecord& o = record.objects[i];
+            if (!given[i] && o.object.usage == cap.usage && o.object.usagePage == cap.usagePage) {
                 o.hidLogicalMin = cap.logicalMin;
                 o.hidLogicalMax = cap.logicalMax;
+                given[i] = true;
                 break;
             }
         }

@@ -53,6 +53,29 @@ int kindRank(const ObjectDesc& s) {
     }
 }
 
+// Usages a joystick may declare more than once, each time for another
+// control (two sliders, several hats): as many of them are objects as the
+// joystick layout has places for.
+bool repeatable(hp::Usage usage, const std::vector<ObjectDesc>& objects) {
+    ObjectKind kind = ObjectKind::Unknown;
+    std::size_t places = 0;
+    if (usage.page == 0x01 && usage.id == 0x39) {
+        kind = ObjectKind::POV;
+        places = kJoystickPovs;
+    } else {
+        for (const AxisUsage& a : kAxisUsages) {
+            if (a.page == usage.page && a.usage == usage.id && a.kind == ObjectKind::Slider) {
+                kind = ObjectKind::Slider;
+                places = 2;
+            }
+        }
+    }
+    return kind != ObjectKind::Unknown &&
+           static_cast<std::size_t>(std::count_if(objects.begin(), objects.end(),
+                                                  [&](const auto& o) { return o.kind == kind; })) <
+               places;
+}
+
 } // namespace
 
 std::optional<std::size_t> findGameCollection(const hp::ParsedDescriptor& descriptor) {
@@ -92,8 +115,10 @@ HidJoystick::HidJoystick(hp::ParsedDescriptor descriptor, std::size_t collection
         }
         if (field.isVariable()) {
             for (std::uint32_t i = 0; i < field.count && i < field.usages.size(); ++i) {
-                // A usage declared twice is one object: the first one wins.
-                if (seen.insert(field.usages[i].extended()).second) {
+                // A usage declared twice is one object (the first one wins),
+                // except sliders and hats, of which a stick may have several.
+                if (seen.insert(field.usages[i].extended()).second ||
+                    repeatable(field.usages[i], m_objects)) {
                     addVariable(field, i, field.usages[i]);
                 }
             }

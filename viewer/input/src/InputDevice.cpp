@@ -411,7 +411,7 @@ HResult InputDevice::unacquire() {
     return DI_OK;
 }
 
-HResult InputDevice::getDeviceState(std::uint32_t size, void* data) const {
+HResult InputDevice::getDeviceState(std::uint32_t size, void* data) {
     std::lock_guard lock(m_mutex);
     if (m_lost) {
         return DIERR_INPUTLOST;
@@ -423,6 +423,11 @@ HResult InputDevice::getDeviceState(std::uint32_t size, void* data) const {
         return DIERR_INVALIDPARAM;
     }
     std::memcpy(data, m_state.data(), size);
+    for (const Object& o : m_objects) {
+        if (o.offset >= 0 && o.desc.typeBits == DIDFT_RELAXIS) {
+            writeState(o, 0, false);
+        }
+    }
     return DI_OK;
 }
 
@@ -442,7 +447,8 @@ HResult InputDevice::getDeviceData(std::uint32_t itemSize, DeviceObjectData* ite
         count = 0;
         return DIERR_NOTACQUIRED;
     }
-    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(count, m_buffer.size()));
+    const auto n = static_cast<std::uint32_t>(
+        std::min<std::size_t>({count, m_buffer.size(), std::size_t{m_bufferSize}}));
     if (items != nullptr) {
         std::copy_n(m_buffer.begin(), n, items);
     }
@@ -553,7 +559,7 @@ Event* InputDevice::deliver(const Frame& frame, std::uint32_t sequence) {
         if (m_bufferSize == 0) {
             continue;
         }
-        if (m_buffer.size() >= m_bufferSize) {
+        if (m_buffer.size() >= std::size_t{m_bufferSize} + kDeviceBacklogItems) {
             m_buffer.pop_front();
             m_overflow = true;
         }

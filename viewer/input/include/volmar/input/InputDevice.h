@@ -22,6 +22,13 @@ namespace volmar::input {
 
 class DeviceHub;
 
+// Items the device side keeps below an interface's buffer, as a kernel node
+// keeps events its reader has not fetched yet: a reader that is late by a
+// few milliseconds must not lose a 1 kHz controller's items. A read still
+// hands out at most the buffer size, so callers see buffers of the size they
+// asked for; only beyond both are the oldest items lost.
+inline constexpr std::uint32_t kDeviceBacklogItems = 1024;
+
 class InputDevice {
 public:
     InputDevice(std::shared_ptr<DeviceHub> hub, DeviceInstance instance);
@@ -55,8 +62,11 @@ public:
     HResult acquire();
     HResult unacquire();
     // The whole state in the data format's layout; size must be the format's.
-    HResult getDeviceState(std::uint32_t size, void* data) const;
-    // Moves up to `count` buffered items out (count = how many were moved).
+    // Relative axes (a mouse) hold the movement since the previous call,
+    // which this call starts again from 0.
+    HResult getDeviceState(std::uint32_t size, void* data);
+    // Moves up to `count` buffered items out, never more than the buffer size
+    // (count = how many were moved); items still waiting set the event again.
     // DI_BUFFEROVERFLOW when items were lost since the last read;
     // DIERR_INPUTLOST once after the device lost input, then DIERR_NOTACQUIRED.
     HResult getDeviceData(std::uint32_t itemSize, DeviceObjectData* items, std::uint32_t& count,
