@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -42,39 +43,42 @@ std::vector<std::string_view> splitList(std::string_view text) {
     return parts;
 }
 
-// "N=VALUE[,PROCESSED]" with N = 1..8
-void applyAxis(ProgramOptions& o, const std::string& spec) {
+// "N=REST" with N = 1..8: the axis index (0-based) and REST. `form` is the
+// shape the option expects, for the message.
+std::pair<std::size_t, std::string_view> axisAndRest(std::string_view spec,
+                                                     const std::string& option, const char* form) {
     const auto eq = spec.find('=');
-    if (eq == std::string::npos) {
-        throw CLI::ValidationError("--axis: '" + spec + "' is not N=VALUE[,PROCESSED]");
+    if (eq == std::string_view::npos) {
+        throw CLI::ValidationError(option + ": '" + std::string(spec) + "' is not " + form);
     }
-    const auto n = parseNumber(std::string_view(spec).substr(0, eq), 10, 8, "--axis axis");
+    const auto n = parseNumber(spec.substr(0, eq), 10, 8, (option + " axis").c_str());
     if (n == 0) {
-        throw CLI::ValidationError("--axis: axes are numbered 1..8");
+        throw CLI::ValidationError(option + ": axes are numbered 1..8");
     }
-    const auto values = splitList(std::string_view(spec).substr(eq + 1));
+    return {n - 1, spec.substr(eq + 1)};
+}
+
+// "N=VALUE[,PROCESSED]"
+void applyAxis(ProgramOptions& o, const std::string& spec) {
+    const char* form = "N=VALUE[,PROCESSED]";
+    const auto [axis, rest] = axisAndRest(spec, "--axis", form);
+    const auto values = splitList(rest);
     if (values.empty() || values.size() > 2) {
-        throw CLI::ValidationError("--axis: '" + spec + "' is not N=VALUE[,PROCESSED]");
+        throw CLI::ValidationError("--axis: '" + spec + "' is not " + form);
     }
-    o.board.axisRaw[n - 1] =
+    o.board.axisRaw[axis] =
         static_cast<std::uint16_t>(parseNumber(values[0], 10, 65535, "--axis value"));
     if (values.size() == 2) {
-        o.board.axisProcessed[n - 1] =
+        o.board.axisProcessed[axis] =
             static_cast<std::uint16_t>(parseNumber(values[1], 10, 65535, "--axis value"));
     }
 }
 
+// "N=COUNT"
 void applyLinkErrors(ProgramOptions& o, const std::string& spec) {
-    const auto eq = spec.find('=');
-    if (eq == std::string::npos) {
-        throw CLI::ValidationError("--link-errors: '" + spec + "' is not N=COUNT");
-    }
-    const auto n = parseNumber(std::string_view(spec).substr(0, eq), 10, 8, "--link-errors axis");
-    if (n == 0) {
-        throw CLI::ValidationError("--link-errors: axes are numbered 1..8");
-    }
-    o.board.linkErrors[n - 1] = static_cast<std::uint8_t>(
-        parseNumber(std::string_view(spec).substr(eq + 1), 10, 255, "--link-errors count"));
+    const auto [axis, rest] = axisAndRest(spec, "--link-errors", "N=COUNT");
+    o.board.linkErrors[axis] =
+        static_cast<std::uint8_t>(parseNumber(rest, 10, 255, "--link-errors count"));
 }
 
 } // namespace

@@ -13,36 +13,18 @@
 namespace volmar::e2e {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun volmarctl(QStringList args) {
-    QProcess process;
-    process.start(QString(VOLMARCTL_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = "volmarctl did not finish";
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+test::RunResult volmarctl(const std::vector<std::string>& args) {
+    return test::runProgram(VOLMARCTL_PATH, args);
 }
 
-QString path(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
+std::string path(const std::filesystem::path& p) {
+    return p.string();
 }
 
 class CliTest : public ::testing::Test {
 protected:
-    void start(QStringList args) {
-        sim = std::make_unique<SimProcess>(folder.path(), args);
+    void start(std::vector<std::string> args) {
+        sim = std::make_unique<SimProcess>(folder.path(), std::move(args));
         ASSERT_TRUE(sim->ready()) << sim->output();
     }
     test::TempDir folder;
@@ -51,7 +33,7 @@ protected:
 
 TEST_F(CliTest, ListShowsOneLinePerCollection) {
     start({"--vid", "0001", "--pid", "00A0", "--name", "Panel"});
-    const CliRun run = volmarctl({"list", "--virtual"});
+    const test::RunResult run = volmarctl({"list", "--virtual"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n"
                        "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n");
@@ -59,27 +41,27 @@ TEST_F(CliTest, ListShowsOneLinePerCollection) {
 
 TEST_F(CliTest, ReadWritesTheImageExactlyAsRead) {
     const ConfigImage stored = knownImage("Known", "8888", "8888");
-    writeFile(folder / "eeprom.bin", stored);
+    writeFileBytes(folder / "eeprom.bin", stored);
     start({"--eeprom", path(folder / "eeprom.bin")});
-    const CliRun run =
+    const test::RunResult run =
         volmarctl({"read", "--virtual", "--device", "8888:8888", "-o", path(folder / "r.volmar")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto file = readFile(folder / "r.volmar");
+    const auto file = readFileBytes(folder / "r.volmar");
     ASSERT_EQ(file.size(), 1024u);
     EXPECT_TRUE(std::equal(file.begin(), file.begin() + 672, stored.begin()));
     EXPECT_TRUE(std::all_of(file.begin() + 672, file.end(), [](auto b) { return b == 0; }));
-    const auto listing = readFile(folder / "r.volmar_HID_txt");
+    const auto listing = readFileBytes(folder / "r.volmar_HID_txt");
     EXPECT_FALSE(listing.empty());
 }
 
 TEST_F(CliTest, WriteThenReadBackGivesTheSameImage) {
     const ConfigImage image = knownImage("Roundtrip", "4321", "8765");
-    writeFile(folder / "in.volmar", image);
+    writeFileBytes(folder / "in.volmar", image);
     start({"--eeprom", path(folder / "eeprom.bin")});
-    const CliRun write =
+    const test::RunResult write =
         volmarctl({"write", "--virtual", "--device", "8888:8888", path(folder / "in.volmar")});
     ASSERT_EQ(write.exitCode, 0) << write.err;
-    const auto eeprom = readFile(folder / "eeprom.bin");
+    const auto eeprom = readFileBytes(folder / "eeprom.bin");
     ASSERT_GE(eeprom.size(), 641u);
     // The window loads the file and encodes it again: the same image comes out.
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 641, eeprom.begin()));
@@ -90,7 +72,7 @@ TEST_F(CliTest, InvalidConfigurationIsNotWrittenAtAll) {
     std::ofstream(folder / "bad.json") << R"({"osi_1_src":2,"osi_1_name":1,"osi_1_src_port":41,)"
                                        << R"("osi_2_src":2,"osi_2_name":1,"osi_2_src_port":42})";
     start({});
-    const CliRun run =
+    const test::RunResult run =
         volmarctl({"write", "--virtual", "--device", "8888:8888", path(folder / "bad.json")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_FALSE(run.err.empty());
@@ -99,23 +81,24 @@ TEST_F(CliTest, InvalidConfigurationIsNotWrittenAtAll) {
 
 TEST_F(CliTest, FailuresExitNonZeroWithAMessage) {
     start({"--fail-get"});
-    const CliRun read =
+    const test::RunResult read =
         volmarctl({"read", "--virtual", "--device", "8888:8888", "-o", path(folder / "x.volmar")});
     EXPECT_EQ(read.exitCode, 1);
     EXPECT_NE(read.err.find("Error read RawTranzit.GET ["), std::string::npos) << read.err;
     EXPECT_FALSE(std::filesystem::exists(folder / "x.volmar"));
 
-    const CliRun absent = volmarctl({"restart", "--virtual", "--device", "1234:5678"});
+    const test::RunResult absent = volmarctl({"restart", "--virtual", "--device", "1234:5678"});
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_NE(absent.err.find("1234:5678"), std::string::npos) << absent.err;
 
-    const CliRun badIds = volmarctl({"clear", "--virtual", "--device", "88888"});
+    const test::RunResult badIds = volmarctl({"clear", "--virtual", "--device", "88888"});
     EXPECT_NE(badIds.exitCode, 0);
 }
 
 TEST_F(CliTest, LivePrintsOneLinePerPoll) {
     start({"--hardware", "2", "--axis", "1=1000,2000", "--buttons", "3,17"});
-    const CliRun run = volmarctl({"live", "--virtual", "--device", "8888:8888", "--count", "3"});
+    const test::RunResult run =
+        volmarctl({"live", "--virtual", "--device", "8888:8888", "--count", "3"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto lines = std::count(run.out.begin(), run.out.end(), '\n');
     EXPECT_EQ(lines, 3);
@@ -129,7 +112,7 @@ TEST_F(CliTest, RestartClearAndBootloaderSucceed) {
     EXPECT_EQ(volmarctl({"clear", "--virtual", "--device", "8888:8888"}).exitCode, 0);
     EXPECT_EQ(volmarctl({"restart", "--virtual", "--device", "8888:8888"}).exitCode, 0);
     // back after the restart
-    CliRun list;
+    test::RunResult list;
     ASSERT_TRUE(waitUntil([&] {
         list = volmarctl({"list", "--virtual"});
         return !list.out.empty();

@@ -8,8 +8,8 @@ namespace {
 using device::Operation;
 using device::Outcome;
 
-QString path(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
+std::string path(const std::filesystem::path& p) {
+    return p.string();
 }
 
 // One configured axis, so validation passes and a write goes out.
@@ -32,7 +32,7 @@ TEST_F(E2eTest, ListsTheSimAndConnectsByItsIds) {
 
 TEST_F(E2eTest, ReadGetsTheSimsEepromBlockByBlock) {
     const ConfigImage stored = knownImage("Known", "1234", "5678");
-    writeFile(folder / "eeprom.bin", stored);
+    writeFileBytes(folder / "eeprom.bin", stored);
     startSim({"--eeprom", path(folder / "eeprom.bin")},
              "VID:1234 PID:5678 Known (Volmar2-20161101)");
     connect(0x1234, 0x5678);
@@ -69,7 +69,7 @@ TEST_F(E2eTest, WriteLandsInTheSimsEepromInProtocolOrder) {
     ASSERT_TRUE(link->writeConfiguration());
     EXPECT_EQ(finish(), std::make_pair(Operation::Write, Outcome::Completed));
 
-    const auto eeprom = readFile(folder / "eeprom.bin");
+    const auto eeprom = readFileBytes(folder / "eeprom.bin");
     ASSERT_GE(eeprom.size(), 672u);
     EXPECT_TRUE(std::equal(eeprom.begin(), eeprom.begin() + 672, document.image().begin()));
 
@@ -105,7 +105,7 @@ TEST_F(E2eTest, AnotherFirmwareVersionWarnsAndTheReadGoesOn) {
 class OddController : public E2eTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(OddController, ReadEndsWithoutATransferError) {
-    startSim(QString(GetParam()).split(' '));
+    startSim(splitArgs(GetParam()));
     connect();
     ASSERT_TRUE(link->readConfiguration());
     EXPECT_EQ(finish(), std::make_pair(Operation::Read, Outcome::Completed));
@@ -141,7 +141,7 @@ TEST_F(E2eTest, UnplugInTheMiddleOfAReadLeavesTheConfigurationAlone) {
 
 TEST_F(E2eTest, UnplugInTheMiddleOfAWriteNeverSendsWriteEnd) {
     const ConfigImage stored = knownImage("Stored", "8888", "8888");
-    writeFile(folder / "eeprom.bin", stored);
+    writeFileBytes(folder / "eeprom.bin", stored);
     startSim({"--eeprom", path(folder / "eeprom.bin"), "--unplug-after-frames", "10"},
              "VID:8888 PID:8888 Stored (Volmar2-20161101)");
     connect();
@@ -155,7 +155,7 @@ TEST_F(E2eTest, UnplugInTheMiddleOfAWriteNeverSendsWriteEnd) {
     for (const auto& frame : frames) {
         EXPECT_NE(frame.command(), 3);
     }
-    const auto eeprom = readFile(folder / "eeprom.bin");
+    const auto eeprom = readFileBytes(folder / "eeprom.bin");
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), eeprom.begin()))
         << "the stored configuration changed";
 }

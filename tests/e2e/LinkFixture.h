@@ -51,8 +51,8 @@ protected:
     }
 
     // Starts the sim, then the HID layer and the link; waits until the sim is listed.
-    void startSim(QStringList args, const std::string& line = kDefaultLine) {
-        sim = std::make_unique<SimProcess>(folder.path(), args);
+    void startSim(std::vector<std::string> args, const std::string& line = kDefaultLine) {
+        sim = std::make_unique<SimProcess>(folder.path(), std::move(args));
         ASSERT_TRUE(sim->ready()) << sim->output();
         std::vector<std::unique_ptr<hid::HidBackend>> backends;
         backends.push_back(hid::makeVirtualBackend());

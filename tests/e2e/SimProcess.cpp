@@ -8,45 +8,21 @@
 
 namespace volmar::e2e {
 
-QCoreApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "e2e_device_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
-SimProcess::SimProcess(const std::filesystem::path& folder, QStringList args)
+SimProcess::SimProcess(const std::filesystem::path& folder, std::vector<std::string> args)
     : m_log(folder / "frames.log") {
     qtApp();
-    args << "--log" << QString::fromStdString(m_log.string());
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QString(VOLMAR_SIM_PATH), args);
-    if (!m_process.waitForStarted(30000)) {
-        m_output = "cannot start volmar-sim: " + m_process.errorString().toStdString();
-        return;
-    }
+    args.insert(args.end(), {"--log", m_log.string()});
+    m_child = std::make_unique<test::ChildProcess>(VOLMAR_SIM_PATH, args);
     // The socket exists once the ready line is printed.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline && m_process.state() == QProcess::Running) {
-        m_process.waitForReadyRead(200);
-        m_output += m_process.readAll().toStdString();
-        if (m_output.find("ready") != std::string::npos) {
-            m_ready = true;
-            return;
-        }
-    }
-    m_output += m_process.readAll().toStdString();
+    m_ready = !test::waitForSimReady(*m_child, 30000).empty();
 }
 
 SimProcess::~SimProcess() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
+    m_child->terminate();
+}
+
+std::string SimProcess::output() {
+    return m_child->stdoutText() + m_child->stderrText();
 }
 
 std::vector<LoggedFrame> SimProcess::frames() const {
@@ -70,6 +46,15 @@ std::vector<LoggedFrame> SimProcess::frames() const {
     return out;
 }
 
+std::vector<std::string> splitArgs(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream words(line);
+    for (std::string w; std::getline(words, w, ' ');) {
+        out.push_back(w);
+    }
+    return out;
+}
+
 ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid) {
     const TRecordLng& lng = englishLanguage();
     ConfigState state = startupState(lng);
@@ -84,17 +69,6 @@ ConfigImage knownImage(const std::string& name, const std::string& vid, const st
     DescriptorLog log(kDescriptorLogLines);
     ConfigToReport(state, image, log);
     return image;
-}
-
-void writeFile(const std::filesystem::path& path, const ConfigImage& image) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()),
-              static_cast<std::streamsize>(image.size()));
-}
-
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace volmar::e2e

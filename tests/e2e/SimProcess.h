@@ -5,35 +5,24 @@
 
 #include "volmar/core/ImageCodec.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QStringList>
-#include <QTimer>
+#include "ChildProcess.h"
+#include "QtWait.h"
+#include "TempDir.h"
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace volmar::e2e {
 
-QCoreApplication& qtApp();
+using test::qtApp;
 
-// Runs the event loop until `done` holds or `timeoutMs` passed; returns done().
+// Runs the event loop until `done` holds (30 s at most); returns done().
 template <typename F>
 bool waitUntil(F done, int timeoutMs = 30000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    // Wakes the loop now and then, so waiting for events never outlives the deadline.
-    QTimer heartbeat;
-    heartbeat.start(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return test::waitUntil(done, timeoutMs);
 }
 
 // One line of the sim's --log.
@@ -48,26 +37,27 @@ struct LoggedFrame {
 class SimProcess {
 public:
     // Starts the sim with a frame log in `folder` and waits for its ready line.
-    SimProcess(const std::filesystem::path& folder, QStringList args);
-    ~SimProcess();
+    SimProcess(const std::filesystem::path& folder, std::vector<std::string> args);
+    ~SimProcess(); // asks the sim to end, so it removes its socket
 
     bool ready() const { return m_ready; }
-    const std::string& output() const { return m_output; }
-    std::filesystem::path logPath() const { return m_log; }
+    std::string output(); // stdout and stderr so far, for failure messages
     std::vector<LoggedFrame> frames() const;
 
 private:
-    QProcess m_process;
     std::filesystem::path m_log;
-    std::string m_output;
+    std::unique_ptr<test::ChildProcess> m_child;
     bool m_ready = false;
 };
+
+// Splits "--a 1 --b" at single spaces into program arguments.
+std::vector<std::string> splitArgs(const std::string& line);
 
 // A complete, valid configuration image: the editor's start-up state with a
 // few fields changed, encoded.
 ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid);
 
-void writeFile(const std::filesystem::path& path, const ConfigImage& image);
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+using test::readFileBytes;
+using test::writeFileBytes;
 
 } // namespace volmar::e2e

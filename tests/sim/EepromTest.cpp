@@ -86,15 +86,6 @@ TEST(EepromDescriptor, LengthZeroOrBeyondTheRoomIsNoDescriptor) {
 
 class EepromFile : public ::testing::Test {
 protected:
-    void writeFile(const std::filesystem::path& p, const Bytes& content) {
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(content.data()),
-                   static_cast<std::streamsize>(content.size()));
-    }
-    Bytes readFile(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
     volmar::test::TempDir m_dir;
     std::string m_error;
 };
@@ -106,7 +97,7 @@ TEST_F(EepromFile, MissingFileIsAnErasedEeprom) {
 }
 
 TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
-    writeFile(m_dir / "img", Bytes(641, 0x11));
+    volmar::test::writeFileBytes(m_dir / "img", Bytes(641, 0x11));
     const auto e = loadEepromFile(m_dir / "img", m_error);
     ASSERT_TRUE(e.has_value()) << m_error;
     EXPECT_EQ((*e)[640], 0x11);
@@ -114,7 +105,7 @@ TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
 }
 
 TEST_F(EepromFile, OversizedFileIsRefused) {
-    writeFile(m_dir / "big", Bytes(1025, 0));
+    volmar::test::writeFileBytes(m_dir / "big", Bytes(1025, 0));
     EXPECT_FALSE(loadEepromFile(m_dir / "big", m_error).has_value());
     EXPECT_NE(m_error.find("larger than 1024"), std::string::npos) << m_error;
 }
@@ -126,10 +117,10 @@ TEST_F(EepromFile, UnreadableFileGivesTheSystemText) {
 }
 
 TEST_F(EepromFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {
-    writeFile(m_dir / "e.bin", Bytes(2000, 0x55)); // longer old content must go
+    volmar::test::writeFileBytes(m_dir / "e.bin", Bytes(2000, 0x55)); // longer old content must go
     const EepromImage e = configuredImage();
     ASSERT_TRUE(saveEepromFile(m_dir / "e.bin", e, m_error)) << m_error;
-    EXPECT_EQ(readFile(m_dir / "e.bin"), Bytes(e.begin(), e.end()));
+    EXPECT_EQ(volmar::test::readFileBytes(m_dir / "e.bin"), Bytes(e.begin(), e.end()));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "e.bin.tmp"));
     const auto back = loadEepromFile(m_dir / "e.bin", m_error);
     ASSERT_TRUE(back.has_value());

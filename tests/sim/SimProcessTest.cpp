@@ -1,11 +1,11 @@
 // volmar-sim as a separate process, driven through the transport client the
 // configurator and the viewer use.
-#include "SimProcess.h"
 #include "SimTestSupport.h"
 
 #include "volmar/hidparse/HidParse.h"
 #include "volmar/vhid/Client.h"
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,12 @@ namespace {
 
 using vhid::Client;
 
+// The volmar-sim built next to this suite.
+struct SimProcess : volmar::test::ChildProcess {
+    explicit SimProcess(const std::vector<std::string>& args)
+        : ChildProcess(VOLMAR_SIM_BINARY, args) {}
+};
+
 class SimProgram : public ::testing::Test {
 protected:
     std::filesystem::path eepromFile(const EepromImage& e) {
@@ -36,7 +42,7 @@ protected:
         id += std::to_string(m_next++);
         args.insert(args.begin(), {"--id", id});
         auto sim = std::make_unique<SimProcess>(args);
-        m_socket = sim->waitReady();
+        m_socket = volmar::test::waitForSimReady(*sim);
         EXPECT_FALSE(m_socket.empty()) << sim->stderrText();
         return sim;
     }
@@ -67,10 +73,6 @@ protected:
             out.push_back(l);
         }
         return out;
-    }
-    Bytes fileBytes(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
     }
 
     volmar::test::TempDir m_dir;
@@ -134,7 +136,7 @@ TEST_F(SimProgram, WriteReachesTheEepromFileAndTheLogShowsEveryFrameInOrder) {
     }
     ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
 
-    const Bytes stored = fileBytes(file);
+    const Bytes stored = volmar::test::readFileBytes(file);
     ASSERT_EQ(stored.size(), 1024u);
     EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 672), bytesOf(img, 0, 672));
     EXPECT_EQ(Bytes(stored.begin() + 672, stored.end()), bytesOf(configuredImage(), 672, 352));

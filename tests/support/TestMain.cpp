@@ -14,7 +14,9 @@ namespace {
 TempDir* g_root = nullptr;
 }
 
-const std::filesystem::path& testRoot() { return g_root->path(); }
+const std::filesystem::path& testRoot() {
+    return g_root->path();
+}
 
 } // namespace volmar::test
 

@@ -1,25 +1,13 @@
 #include "volmar/core/DeviceLine.h"
 
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/NumberConversion.h"
 
 #include <cstdio>
 
 namespace volmar::line {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 std::optional<std::uint32_t> hexValue(std::string_view text, std::size_t maxDigits) {
     if (text.empty() || text.size() > maxDigits) {

@@ -47,8 +47,6 @@ std::int32_t strToIntDef(std::string_view text, std::int32_t fallback) {
     return converted.ok() ? converted.value : fallback;
 }
 
-namespace {
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -61,6 +59,8 @@ int hexDigit(char c) {
     }
     return -1;
 }
+
+namespace {
 
 // Value of one or two hex digits; -1 when any is not a hex digit.
 int hexValue(std::string_view digits) {

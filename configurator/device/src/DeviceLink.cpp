@@ -322,6 +322,14 @@ void DeviceLink::finishExchange(bool completed) {
     m_observer.exchangeFinished(op, outcome);
 }
 
+void DeviceLink::addProgressOpen(int waitMs, const std::string& caption) {
+    m_runner.then(waitMs, [this, caption] {
+        m_observer.progressOpen(caption);
+        m_current.progressOpen = true;
+        return true;
+    });
+}
+
 void DeviceLink::closeProgress() {
     if (m_current.progressOpen) {
         m_current.progressOpen = false;

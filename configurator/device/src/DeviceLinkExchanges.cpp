@@ -23,11 +23,7 @@ bool DeviceLink::readConfiguration() {
     versionCheck();
     beginWith(Operation::Read, kExchangeWaitMs, true);
     const std::string caption = m_lng->btnRead_MK;
-    m_runner.then(0, [this, caption] {
-        m_observer.progressOpen(caption);
-        m_current.progressOpen = true;
-        return true;
-    });
+    addProgressOpen(0, caption);
     for (int block = 0; block < m_geometry.blockCount; ++block) {
         const int address = m_geometry.blockAddress(block);
         addSet(
@@ -83,11 +79,7 @@ bool DeviceLink::writeConfiguration() {
     addSet(
         0, [] { return commandFrame(Command::WriteBegin); }, writeBlockFailed);
     const std::string caption = m_lng->btnWrite_MK;
-    m_runner.then(kExchangeWaitMs, [this, caption] {
-        m_observer.progressOpen(caption);
-        m_current.progressOpen = true;
-        return true;
-    });
+    addProgressOpen(kExchangeWaitMs, caption);
     for (int block = 0; block < m_geometry.blockCount; ++block) {
         const int address = m_geometry.blockAddress(block);
         // A failed block ends the write: write end would mark a half-written

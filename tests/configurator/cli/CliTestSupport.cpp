@@ -1,73 +1,19 @@
 #include "CliTestSupport.h"
 
-#include "TempDir.h"
-
 #include "volmar/core/ConfigFields.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace volmar::test {
 
 namespace fs = std::filesystem;
 
 RunResult runVolmarctl(const std::vector<std::string>& args) {
-    const fs::path dir = testRoot() / "volmarctl-run";
-    fs::create_directories(dir);
-    const fs::path outFile = dir / "stdout";
-    const fs::path errFile = dir / "stderr";
-
-    std::vector<std::string> argv{VOLMARCTL_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (std::string& a : argv)
-        cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << VOLMARCTL_PATH << ": " << std::strerror(rc);
-        return result;
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readText(outFile);
-    result.err = readText(errFile);
-    fs::remove_all(dir);
-    return result;
-}
-
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeText(const fs::path& file, const std::string& text) {
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-    ASSERT_TRUE(out.good()) << file;
+    return runProgram(VOLMARCTL_PATH, args);
 }
 
 int lineCount(const std::string& text) {

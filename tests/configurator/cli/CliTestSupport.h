@@ -3,6 +3,8 @@
 // Helpers of the volmarctl suites: running the program, reading back what it
 // left, and random configurations that the image can carry.
 
+#include "ChildProcess.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -11,17 +13,8 @@
 
 namespace volmar::test {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs the built volmarctl with `args`, capturing both streams.
 RunResult runVolmarctl(const std::vector<std::string>& args);
-
-std::string readText(const std::filesystem::path& file);
-void writeText(const std::filesystem::path& file, const std::string& text);
 
 // Number of '\n'-ended lines.
 int lineCount(const std::string& text);

@@ -24,28 +24,28 @@ namespace {
 using json = nlohmann::ordered_json;
 using test::TempDir;
 
-struct Captured {
-    int rc = -1;
-    std::string out;
-    std::string err;
-};
+using Captured = test::RunResult;
 
-Captured exportOf(const std::string& file) {
+// A command's exit code and what it printed, as if run as a program.
+template <typename Command>
+Captured capture(Command command) {
     std::ostringstream out, err;
     Captured c;
-    c.rc = exportCommand(file, out, err);
+    c.exitCode = command(out, err);
     c.out = out.str();
     c.err = err.str();
     return c;
 }
 
+Captured exportOf(const std::string& file) {
+    return capture(
+        [&](std::ostream& out, std::ostream& err) { return exportCommand(file, out, err); });
+}
+
 Captured importOf(const std::string& jsonFile, const std::string& outFile, bool check = false) {
-    std::ostringstream out, err;
-    Captured c;
-    c.rc = importCommand(jsonFile, outFile, check, out, err);
-    c.out = out.str();
-    c.err = err.str();
-    return c;
+    return capture([&](std::ostream& out, std::ostream& err) {
+        return importCommand(jsonFile, outFile, check, out, err);
+    });
 }
 
 ConfigImage imageOf(const std::string& file) {
@@ -63,15 +63,16 @@ TEST(ImportExport, ExportedJsonIsAFixedPointAndEveryFieldTravels) {
     std::map<std::string, std::set<std::string>> seen;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        test::writeText(dir / "in.json", test::randomConfig(seed).dump());
-        ASSERT_EQ(importOf((dir / "in.json").string(), (dir / "a.volmar").string()).rc, kExitOk);
+        test::writeFileText(dir / "in.json", test::randomConfig(seed).dump());
+        ASSERT_EQ(importOf((dir / "in.json").string(), (dir / "a.volmar").string()).exitCode,
+                  kExitOk);
         const Captured first = exportOf((dir / "a.volmar").string());
-        ASSERT_EQ(first.rc, kExitOk) << first.err;
-        test::writeText(dir / "e1.json", first.out);
+        ASSERT_EQ(first.exitCode, kExitOk) << first.err;
+        test::writeFileText(dir / "e1.json", first.out);
         const Captured reimport = importOf((dir / "e1.json").string(), (dir / "b.volmar").string());
-        ASSERT_EQ(reimport.rc, kExitOk) << reimport.err;
+        ASSERT_EQ(reimport.exitCode, kExitOk) << reimport.err;
         const Captured second = exportOf((dir / "b.volmar").string());
-        ASSERT_EQ(second.rc, kExitOk) << second.err;
+        ASSERT_EQ(second.exitCode, kExitOk) << second.err;
         ASSERT_EQ(json::parse(second.out), json::parse(first.out));
 
         const json exported = json::parse(first.out);
@@ -114,7 +115,7 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
         ASSERT_TRUE(saved.ok()) << saved.error;
 
         const Captured exported = exportOf(file);
-        ASSERT_EQ(exported.rc, kExitOk) << exported.err;
+        ASSERT_EQ(exported.exitCode, kExitOk) << exported.err;
         const json loaded = json::parse(exported.out);
         ConfigState fromExport = clearedState();
         ASSERT_TRUE(applyConfigJson(loaded, fromExport, error)) << error;
@@ -128,8 +129,9 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
 // initial values ("1111", "Volmar", no poll entry).
 TEST(ImportCommand, UnnamedFieldsKeepTheClearedValues) {
     TempDir dir;
-    test::writeText(dir / "empty.json", "{}");
-    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "c.volmar").string()).rc, kExitOk);
+    test::writeFileText(dir / "empty.json", "{}");
+    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "c.volmar").string()).exitCode,
+              kExitOk);
     const json exported = json::parse(exportOf((dir / "c.volmar").string()).out);
     EXPECT_EQ(exported["dev_vid"], "8888");
     EXPECT_EQ(exported["dev_pid"], "8888");
@@ -140,10 +142,12 @@ TEST(ImportCommand, UnnamedFieldsKeepTheClearedValues) {
 
 TEST(ImportCommand, ANamedFieldChangesOnlyItsOwnBytes) {
     TempDir dir;
-    test::writeText(dir / "empty.json", "{}");
-    test::writeText(dir / "named.json", R"({"dev_name": "Pad"})");
-    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "a.volmar").string()).rc, kExitOk);
-    ASSERT_EQ(importOf((dir / "named.json").string(), (dir / "b.volmar").string()).rc, kExitOk);
+    test::writeFileText(dir / "empty.json", "{}");
+    test::writeFileText(dir / "named.json", R"({"dev_name": "Pad"})");
+    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "a.volmar").string()).exitCode,
+              kExitOk);
+    ASSERT_EQ(importOf((dir / "named.json").string(), (dir / "b.volmar").string()).exitCode,
+              kExitOk);
     const ConfigImage a = imageOf((dir / "a.volmar").string());
     const ConfigImage b = imageOf((dir / "b.volmar").string());
     std::vector<std::size_t> differing;
@@ -163,13 +167,14 @@ TEST(ImportCommand, ANamedFieldChangesOnlyItsOwnBytes) {
 // a zoom divisor of 0 to 2.
 TEST(ImportCommand, RunsNoRulesAndValidatesOnlyWhenAsked) {
     TempDir dir;
-    test::writeText(dir / "in.json", R"({"osi_1_src": 0, "osi_1_name": 3, "osi_1_zm_del": "0"})");
+    test::writeFileText(dir / "in.json",
+                        R"({"osi_1_src": 0, "osi_1_name": 3, "osi_1_zm_del": "0"})");
     const Captured plain = importOf((dir / "in.json").string(), (dir / "plain.volmar").string());
-    ASSERT_EQ(plain.rc, kExitOk) << plain.err;
+    ASSERT_EQ(plain.exitCode, kExitOk) << plain.err;
     EXPECT_EQ(plain.out, "");
     const Captured checked =
         importOf((dir / "in.json").string(), (dir / "checked.volmar").string(), true);
-    ASSERT_EQ(checked.rc, kExitOk) << checked.err;
+    ASSERT_EQ(checked.exitCode, kExitOk) << checked.err;
     EXPECT_EQ(checked.out.rfind(englishLanguage().cfg_error_m, 0), 0u) << checked.out;
 
     const ConfigImage plainImage = imageOf((dir / "plain.volmar").string());
@@ -182,10 +187,11 @@ TEST(ImportCommand, RunsNoRulesAndValidatesOnlyWhenAsked) {
 
 TEST(DiffCommand, ComparesAFileWithJson) {
     TempDir dir;
-    test::writeText(dir / "a.json", R"({"dev_name": "One"})");
-    ASSERT_EQ(importOf((dir / "a.json").string(), (dir / "a.volmar").string(), true).rc, kExitOk);
+    test::writeFileText(dir / "a.json", R"({"dev_name": "One"})");
+    ASSERT_EQ(importOf((dir / "a.json").string(), (dir / "a.volmar").string(), true).exitCode,
+              kExitOk);
     // Loaded and exported again, the file is its own JSON's equal.
-    test::writeText(dir / "a2.json", exportOf((dir / "a.volmar").string()).out);
+    test::writeFileText(dir / "a2.json", exportOf((dir / "a.volmar").string()).out);
     std::ostringstream out, err;
     EXPECT_EQ(diffCommand((dir / "a.volmar").string(), (dir / "a2.json").string(), out, err),
               kExitOk)

@@ -28,13 +28,13 @@ void expectOneErrorLine(const RunResult& r) {
 
 TEST(VolmarctlImport, WritesTheImageAndItsListing) {
     TempDir dir;
-    writeText(dir / "in.json", R"({"osi_1_src": 2, "osi_1_name": 1, "osi_1_prcsn": 2})");
+    writeFileText(dir / "in.json", R"({"osi_1_src": 2, "osi_1_name": 1, "osi_1_prcsn": 2})");
     const RunResult r =
         runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "pad.volmar")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(fs::file_size(dir / "pad.volmar"), 1024u);
-    const std::string listing = readText(dir / "pad.volmar_HID_txt");
+    const std::string listing = readFileText(dir / "pad.volmar_HID_txt");
     EXPECT_EQ(lineCount(listing), 1000);
     EXPECT_EQ(listing.rfind("=BEGIN HID DEBUG FILE=\r\n", 0), 0u);
     EXPECT_NE(listing.find("=END HID DEBUG FILE=\r\n"), std::string::npos);
@@ -44,7 +44,7 @@ TEST(VolmarctlImport, WritesTheImageAndItsListing) {
 // import --check does the same.
 TEST(VolmarctlImport, CheckPrintsTheReportLineAndStillWrites) {
     TempDir dir;
-    writeText(dir / "bad.json", R"({"osi_2_src": 1, "osi_2_name": 0})");
+    writeFileText(dir / "bad.json", R"({"osi_2_src": 1, "osi_2_name": 0})");
     const RunResult r =
         runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "bad.volmar"), "--check"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -66,7 +66,7 @@ TEST_P(VolmarctlImportRefuses, ExitsWith2AndWritesNothing) {
     TempDir dir;
     const auto& c = GetParam();
     if (c.jsonText)
-        writeText(dir / "in.json", c.jsonText);
+        writeFileText(dir / "in.json", c.jsonText);
     const fs::path out = dir / c.output;
     const RunResult r = runVolmarctl({"import", str(dir / "in.json"), "-o", str(out), "--check"});
     EXPECT_EQ(r.exitCode, 2);
@@ -81,49 +81,41 @@ TEST_P(VolmarctlImportRefuses, ExitsWith2AndWritesNothing) {
     }
 }
 
+// The program's side of a refusal: each way in (reading, the JSON check,
+// the encoder, writing) once. Which values the JSON check and the encoder
+// refuse is the core suites' business.
 INSTANTIATE_TEST_SUITE_P(
     Inputs, VolmarctlImportRefuses,
     ::testing::Values(
         RefusedImport{"MissingInput", nullptr, "o.volmar", "in.json"},
         RefusedImport{"MalformedJson", R"({"osi_1_src": )", "o.volmar", "malformed JSON"},
-        RefusedImport{"NotAnObject", "[1, 2]", "o.volmar", "expected a JSON object"},
         RefusedImport{"UnknownField", R"({"osi_1_source": 1})", "o.volmar", "osi_1_source"},
         RefusedImport{"WrongType", R"({"led_ws2811": "yes"})", "o.volmar", "led_ws2811"},
-        RefusedImport{"ListOutOfRange", R"({"dev_poll": 5})", "o.volmar", "dev_poll"},
-        RefusedImport{"SpinOutOfRange", R"({"osi_1_curve_01": -1})", "o.volmar", "osi_1_curve_01"},
-        RefusedImport{"ModeOnRow40",
-                      R"({"buttons": [)"
-                      R"({},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},)"
-                      R"({},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},)"
-                      R"({"mode": 2}]})",
-                      "o.volmar", "buttons row 40 mode"},
         // Strict conversion failures stop the encoding with its own message.
         RefusedImport{"EmptyStep", R"({"osi_1_ms_step": ""})", "o.volmar",
                       "'' is not a valid integer value"},
-        RefusedImport{"ShortVid", R"({"dev_vid": "12"})", "o.volmar",
-                      "'12' is not a valid integer value"},
         RefusedImport{"OutputFolderMissing", "{}", "no/such/folder/o.volmar", "o.volmar"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VolmarctlImport, ARefusedImportLeavesExistingFilesAlone) {
     TempDir dir;
-    writeText(dir / "good.json", R"({"dev_name": "Good"})");
+    writeFileText(dir / "good.json", R"({"dev_name": "Good"})");
     ASSERT_EQ(
         runVolmarctl({"import", str(dir / "good.json"), "-o", str(dir / "pad.volmar")}).exitCode,
         0);
-    const std::string image = readText(dir / "pad.volmar");
-    const std::string listing = readText(dir / "pad.volmar_HID_txt");
-    writeText(dir / "bad.json", R"({"dev_name": "Bad", "osi_1_ms_step": "x"})");
+    const std::string image = readFileText(dir / "pad.volmar");
+    const std::string listing = readFileText(dir / "pad.volmar_HID_txt");
+    writeFileText(dir / "bad.json", R"({"dev_name": "Bad", "osi_1_ms_step": "x"})");
     const RunResult r =
         runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "pad.volmar")});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(readText(dir / "pad.volmar"), image);
-    EXPECT_EQ(readText(dir / "pad.volmar_HID_txt"), listing);
+    EXPECT_EQ(readFileText(dir / "pad.volmar"), image);
+    EXPECT_EQ(readFileText(dir / "pad.volmar_HID_txt"), listing);
 }
 
 TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResults) {
     TempDir dir;
-    writeText(dir / "in.json", randomConfig(7).dump());
+    writeFileText(dir / "in.json", randomConfig(7).dump());
     ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
               0);
     const RunResult r = runVolmarctl({"export", str(dir / "a.volmar")});
@@ -138,10 +130,10 @@ TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResults) {
 // Only the first 1024 bytes are the configuration.
 TEST(VolmarctlExport, ALongerFileExportsAsItsFirst1024Bytes) {
     TempDir dir;
-    writeText(dir / "in.json", randomConfig(3).dump());
+    writeFileText(dir / "in.json", randomConfig(3).dump());
     ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
               0);
-    writeText(dir / "long.volmar", readText(dir / "a.volmar") + std::string(1024, '\xFF'));
+    writeFileText(dir / "long.volmar", readFileText(dir / "a.volmar") + std::string(1024, '\xFF'));
     const RunResult a = runVolmarctl({"export", str(dir / "a.volmar")});
     const RunResult b = runVolmarctl({"export", str(dir / "long.volmar")});
     ASSERT_EQ(b.exitCode, 0) << b.err;
@@ -161,7 +153,7 @@ TEST_P(VolmarctlBadFile, OneLineOnStderrAndExit2) {
     TempDir dir;
     const auto& c = GetParam();
     if (c.bytes)
-        writeText(dir / c.fileName, std::string(c.bytes, '\0'));
+        writeFileText(dir / c.fileName, std::string(c.bytes, '\0'));
     std::vector<std::string> args{c.command, str(dir / c.fileName)};
     if (std::string(c.command) == "diff")
         args.push_back(str(dir / c.fileName));
@@ -173,7 +165,6 @@ TEST_P(VolmarctlBadFile, OneLineOnStderrAndExit2) {
 
 INSTANTIATE_TEST_SUITE_P(Files, VolmarctlBadFile,
                          ::testing::Values(BadFile{"ExportMissing", "export", 0, "none.volmar"},
-                                           BadFile{"ExportShort", "export", 100, "short.volmar"},
                                            BadFile{"ExportOneByteShort", "export", 1023,
                                                    "short.volmar"},
                                            BadFile{"CheckMissing", "check", 0, "none.volmar"},
@@ -195,7 +186,7 @@ class VolmarctlCheck : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
     TempDir dir;
     const auto& c = GetParam();
-    writeText(dir / "c.json", c.jsonText);
+    writeFileText(dir / "c.json", c.jsonText);
     fs::path target = dir / "c.json";
     if (c.asImage) {
         ASSERT_EQ(runVolmarctl({"import", str(target), "-o", str(dir / "c.volmar")}).exitCode, 0);
@@ -215,8 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"NoAssignmentJson", R"({"osi_4_src": 2, "osi_4_name": 0})", false, 1},
         // The same assignment on two axes survives the load's axis rules.
         CheckCase{"TwiceXFile",
-                  R"({"osi_2_src": 2, "osi_2_name": 1, "osi_5_src": 2, "osi_5_name": 1})", true, 1},
-        CheckCase{"VirtualWithoutButtonsJson", R"({"osi_1_src": 1, "osi_1_name": 1})", false, 1}),
+                  R"({"osi_2_src": 2, "osi_2_name": 1, "osi_5_src": 2, "osi_5_name": 1})", true,
+                  1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An encoder with one input is repaired and announced, never an error; the
@@ -225,7 +216,7 @@ class VolmarctlCheckHalfEncoder : public ::testing::TestWithParam<bool> {};
 
 TEST_P(VolmarctlCheckHalfEncoder, IsAnnouncedOnStderrAndStillValid) {
     TempDir dir;
-    writeText(dir / "enc.json", R"({"enc_04_r": 12})");
+    writeFileText(dir / "enc.json", R"({"enc_04_r": 12})");
     fs::path target = dir / "enc.json";
     if (GetParam()) {
         // Import runs no validation, so the file keeps the half encoder.
@@ -243,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, VolmarctlCheckHalfEncoder, ::testing::Bool(),
 
 TEST(VolmarctlDiff, EqualFilesGiveNoOutputAndExit0) {
     TempDir dir;
-    writeText(dir / "a.json", randomConfig(11).dump());
+    writeFileText(dir / "a.json", randomConfig(11).dump());
     const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "a.json")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
@@ -251,9 +242,9 @@ TEST(VolmarctlDiff, EqualFilesGiveNoOutputAndExit0) {
 
 TEST(VolmarctlDiff, ListsChangedFieldsAndRowsAndExits1) {
     TempDir dir;
-    writeText(dir / "a.json", R"({"osi_3_src": 2, "dev_vid": "1A2B",
+    writeFileText(dir / "a.json", R"({"osi_3_src": 2, "dev_vid": "1A2B",
         "buttons": [{}, {}, {}, {}, {"hw": 12, "mode": 1}]})");
-    writeText(dir / "b.json", R"({"osi_3_src": 0, "dev_vid": "1A2B",
+    writeFileText(dir / "b.json", R"({"osi_3_src": 0, "dev_vid": "1A2B",
         "buttons": [{}, {}, {}, {}, {"hw": 0, "mode": 1, "timer": 2}]})");
     const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "b.json")});
     EXPECT_EQ(r.exitCode, 1) << r.err;

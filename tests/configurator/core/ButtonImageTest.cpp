@@ -1,5 +1,6 @@
 // The button/device region and the identity part of the configuration image.
 
+#include "CoreTestHelpers.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
@@ -11,26 +12,12 @@
 namespace volmar {
 namespace {
 
-ConfigImage encode(ConfigState state) {
-    ConfigImage image{};
-    DescriptorLog log;
-    const EncodeResult result = ConfigToReport(state, image, log);
-    EXPECT_TRUE(result.ok()) << result.conversionError;
-    return image;
-}
+using test::bytesAt;
+using test::decodeImage;
+using test::encodeOk;
 
 ConfigState cleared() {
     return startupState(englishLanguage());
-}
-
-ConfigState decode(const ConfigImage& image) {
-    ConfigState state = cleared();
-    ReportToConfig(image, state, englishLanguage(), false);
-    return state;
-}
-
-std::vector<int> bytesAt(const ConfigImage& image, std::size_t from, std::size_t count) {
-    return std::vector<int>(image.begin() + from, image.begin() + from + count);
 }
 
 TEST(ButtonMapBytes, RowFiveCarriesNumberModeShiftAndTimer) {
@@ -39,10 +26,10 @@ TEST(ButtonMapBytes, RowFiveCarriesNumberModeShiftAndTimer) {
     state.buttons.mode[5] = 1;
     state.buttons.shift[5] = 2;
     state.buttons.timer[5] = 3;
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(image[246], 0x0C);
     EXPECT_EQ(image[378], 0xD1);
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.buttons.hw[5], 12);
     EXPECT_EQ(decoded.buttons.mode[5], 1);
     EXPECT_EQ(decoded.buttons.shift[5], 2);
@@ -57,7 +44,7 @@ TEST(ButtonMapBytes, EveryRowHasItsHardwareByteAndTheFirst36TheirModeByte) {
         state.buttons.shift[row] = row % 5;
         state.buttons.timer[row] = row % 4;
     }
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     for (int row = 1; row < kGridRows; ++row) {
         EXPECT_EQ(image[241 + row], row) << "row " << row;
     }
@@ -77,7 +64,7 @@ TEST(ButtonMapBytes, ValuesOutsideTheirListsStoreNothing) {
     state.buttons.timer[5] = 4;
     state.buttons.mode[6] = -1;
     state.buttons.shift[6] = 4;
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(image[246], 0);
     EXPECT_EQ(image[247], 0);
     EXPECT_EQ(image[378], 0);
@@ -89,7 +76,7 @@ TEST(ButtonMapBytes, ValuesOutsideTheirListsStoreNothing) {
 TEST(ButtonMapDecode, ModeCodeSevenAndShiftFiveLeaveNoEntry) {
     ConfigImage image{};
     image[374] = 7 | (5 << 3) | (2 << 6);
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.buttons.mode[1], -1);
     EXPECT_EQ(decoded.buttons.shift[1], -1);
     EXPECT_EQ(decoded.buttons.timer[1], 2);
@@ -98,7 +85,7 @@ TEST(ButtonMapDecode, ModeCodeSevenAndShiftFiveLeaveNoEntry) {
 TEST(ButtonMapDecode, RowsBeyond36KeepTheClearedModes) {
     ConfigImage image{};
     image[241 + 40] = 9;
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.buttons.hw[40], 9);
     EXPECT_EQ(decoded.buttons.mode[40], 0);
     EXPECT_EQ(decoded.buttons.shift[40], 0);
@@ -111,12 +98,12 @@ TEST(MatrixPins, RowsThenColumns) {
         state.hw_br[n] = n + 1;
         state.hw_bc[n] = 48 - n;
     }
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     for (int n = 0; n < kMatrixPins; ++n) {
         EXPECT_EQ(image[222 + n], n + 1);
         EXPECT_EQ(image[232 + n], 48 - n);
     }
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.hw_br, state.hw_br);
     EXPECT_EQ(decoded.hw_bc, state.hw_bc);
 }
@@ -131,7 +118,7 @@ TEST(ShiftKeys, TypeOnSetsBitSeven) {
     state.typ_shift[2] = 2; // OFF
     state.btn_shift[3] = 5;
     state.typ_shift[3] = -1;
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 410, 4), (std::vector<int>{0x83, 0x80, 0x7F, 0x05}));
 }
 
@@ -140,7 +127,7 @@ TEST(ShiftKeys, DecodedTypesFollowBitSevenThenValidation) {
     image[410] = 0x83; // key 3, ON
     image[411] = 0x80; // no key, ON: validation takes the type back to "---"
     image[412] = 0x05; // key 5, bit clear: the third entry ("OFF")
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.btn_shift[0], 3);
     EXPECT_EQ(decoded.typ_shift[0], 1);
     EXPECT_EQ(decoded.btn_shift[1], 0);
@@ -153,10 +140,10 @@ TEST(Timers, DelayAndOnOffBit) {
     ConfigState state = cleared();
     state.btn_timer = {1, 10, 11};
     state.btn_timer_mode = {1, 2, 1};
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     // An index past the delay list is "not used"; the mode bit still counts.
     EXPECT_EQ(bytesAt(image, 414, 3), (std::vector<int>{0x81, 0x0A, 0x80}));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.btn_timer, (std::array<int, kTimers>{1, 10, 0}));
     EXPECT_EQ(decoded.btn_timer_mode, (std::array<int, kTimers>{1, 2, 1}));
 }
@@ -165,19 +152,19 @@ TEST(Encoders, BothButtonsInPairs) {
     ConfigState state = cleared();
     state.enc[0] = {1, 2};
     state.enc[5] = {127, 128};
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 417, 2), (std::vector<int>{1, 2}));
     EXPECT_EQ(bytesAt(image, 427, 2), (std::vector<int>{127, 128}));
-    EXPECT_EQ(decode(image).enc[5].r, 128);
+    EXPECT_EQ(decodeImage(image).enc[5].r, 128);
 }
 
 TEST(ShiftRegisters, ThreeChipsOf74HC165) {
     ConfigState state = cleared();
     state.sr[0] = {2, 9, 10, 3}; // len 74HC165, select B0, data B1, 3 chips
     state.sr[1] = {1, 1, 2, 12};
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 429, 6), (std::vector<int>{9, 10, 0x83, 1, 2, 0x4C}));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.sr[0].len, 2);
     EXPECT_EQ(decoded.sr[0].kol, 3);
     EXPECT_EQ(decoded.sr[1].kol, 12);
@@ -186,10 +173,10 @@ TEST(ShiftRegisters, ThreeChipsOf74HC165) {
 TEST(ShiftRegisters, ChipCountIsHeldToItsRangeBothWays) {
     ConfigState state = cleared();
     state.sr[0].kol = 64; // would carry into the type bits
-    EXPECT_EQ(encode(state)[431], 12);
+    EXPECT_EQ(encodeOk(state)[431], 12);
     ConfigImage image{};
     image[431] = 0xFF; // type 3 (no entry), 63 chips
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.sr[0].len, -1);
     EXPECT_EQ(decoded.sr[0].kol, 12);
 }
@@ -197,9 +184,9 @@ TEST(ShiftRegisters, ChipCountIsHeldToItsRangeBothWays) {
 TEST(AxisButtonRows, ButtonAxisAndPercentages) {
     ConfigState state = cleared();
     state.ab[1] = {4, 8, "10", "300"};
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 439, 4), (std::vector<int>{4, 8, 10, 300 & 0xFF}));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.ab[1].l, "10");
     EXPECT_EQ(decoded.ab[1].h, std::to_string(300 & 0xFF));
 }
@@ -218,7 +205,7 @@ class PollCodes : public ::testing::TestWithParam<PollCase> {};
 TEST_P(PollCodes, EncodeInTheHighNibble) {
     ConfigState state = cleared();
     state.dev_poll = GetParam().entry;
-    EXPECT_EQ(encode(state)[451], GetParam().code << 4);
+    EXPECT_EQ(encodeOk(state)[451], GetParam().code << 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, PollCodes,
@@ -232,7 +219,7 @@ TEST(PollCodes, DecodeEveryCode) {
     for (int code = 0; code < 16; ++code) {
         ConfigImage image{};
         image[451] = static_cast<std::uint8_t>(code << 4 | 1);
-        EXPECT_EQ(decode(image).dev_poll, expected[code]) << "code " << code;
+        EXPECT_EQ(decodeImage(image).dev_poll, expected[code]) << "code " << code;
     }
 }
 
@@ -242,13 +229,13 @@ TEST(LedOutputs, FlagsColourBrightness) {
     state.led_max7219 = true;
     state.led_color_init = 0x0000FF; // pure red
     state.led_digbri = 16;
-    ConfigImage image = encode(state);
+    ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 453, 5), (std::vector<int>{0x02, 0xFF, 0x00, 0x00, 16}));
     state.led_color_init = 0x123456;
     state.led_digbri = 40;
-    image = encode(state);
+    image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 454, 4), (std::vector<int>{0x56, 0x34, 0x12, 16}));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.led_color_init, 0x123456u);
     EXPECT_TRUE(decoded.led_max7219);
     EXPECT_FALSE(decoded.led_ws2811);
@@ -257,7 +244,7 @@ TEST(LedOutputs, FlagsColourBrightness) {
 TEST(LedOutputs, BrightnessZeroDecodesAsTheLowestStep) {
     ConfigImage image{};
     image[453] = 0x01;
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.led_digbri, 1);
     EXPECT_TRUE(decoded.led_ws2811);
 }
@@ -267,9 +254,9 @@ TEST(HubAndStepper, PinsAndConfiguration) {
     state.slv_port = 33;
     state.slv_cnfg = "3";
     state.stepper = {1, 2, 3, 48};
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 458, 6), (std::vector<int>{33, 3, 1, 2, 3, 48}));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.slv_port, 33);
     EXPECT_EQ(decoded.slv_cnfg, "3");
     EXPECT_EQ(decoded.stepper, state.stepper);
@@ -280,11 +267,11 @@ TEST(Identity, VendorProductAndName) {
     state.dev_vid = "1A2B";
     state.dev_pid = "123";
     state.dev_name = "Volmar2";
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 464, 6), (std::vector<int>{0, 0, 0x2B, 0x1A, 0x03, 0x12}));
     EXPECT_EQ(bytesAt(image, 470, 7), (std::vector<int>{'V', 'o', 'l', 'm', 'a', 'r', '2'}));
     EXPECT_EQ(bytesAt(image, 477, 13), std::vector<int>(13, 0));
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.dev_vid, "1A2B");
     EXPECT_EQ(decoded.dev_pid, "1203");
     EXPECT_EQ(decoded.dev_name, "Volmar2");
@@ -293,9 +280,9 @@ TEST(Identity, VendorProductAndName) {
 TEST(Identity, TwentyCharacterNameHasNoTerminator) {
     ConfigState state = cleared();
     state.dev_name = "ABCDEFGHIJKLMNOPQRST";
-    const ConfigImage image = encode(state);
+    const ConfigImage image = encodeOk(state);
     EXPECT_EQ(image[489], 'T');
-    EXPECT_EQ(decode(image).dev_name, "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(decodeImage(image).dev_name, "ABCDEFGHIJKLMNOPQRST");
 }
 
 TEST(Identity, NonAsciiNameBytesSurviveARoundTrip) {
@@ -304,9 +291,9 @@ TEST(Identity, NonAsciiNameBytesSurviveARoundTrip) {
     image[471] = 0xE9;
     image[472] = 0xFF;
     image[473] = 0x80;
-    const ConfigState decoded = decode(image);
+    const ConfigState decoded = decodeImage(image);
     EXPECT_EQ(decoded.dev_name, "A\xC3\xA9\xC3\xBF\xC2\x80");
-    const ConfigImage again = encode(decoded);
+    const ConfigImage again = encodeOk(decoded);
     EXPECT_EQ(bytesAt(again, 470, 5), (std::vector<int>{'A', 0xE9, 0xFF, 0x80, 0}));
 }
 

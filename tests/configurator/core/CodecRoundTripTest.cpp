@@ -1,6 +1,7 @@
 // Encoder and decoder as the two halves of one layout: every field survives
 // a round trip, and any image settles after one decode/encode.
 
+#include "CoreTestHelpers.h"
 #include "volmar/core/ConfigFields.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
@@ -108,19 +109,7 @@ ConfigState randomValidState(Rng& rng) {
     return s;
 }
 
-ConfigImage encodeOk(ConfigState state) {
-    ConfigImage image{};
-    DescriptorLog log;
-    const EncodeResult result = ConfigToReport(state, image, log);
-    EXPECT_TRUE(result.ok()) << result.conversionError;
-    return image;
-}
-
-ConfigState decode(const ConfigImage& image) {
-    ConfigState state = startupState(englishLanguage());
-    ReportToConfig(image, state, englishLanguage(), false);
-    return state;
-}
+using test::encodeOk;
 
 // The names of the fields that differ, for a readable failure.
 std::string differences(const ConfigState& a, const ConfigState& b) {
@@ -177,7 +166,7 @@ TEST(CodecRoundTrip, EveryFieldOfVariedConfigurationsSurvives) {
     Rng rng(20161101);
     for (int round = 0; round < 200; ++round) {
         const ConfigState state = randomValidState(rng);
-        const ConfigState decoded = decode(encodeOk(state));
+        const ConfigState decoded = test::decodeImage(encodeOk(state));
         ASSERT_EQ(decoded, state) << "round " << round << ": " << differences(decoded, state);
     }
 }
@@ -186,7 +175,7 @@ TEST(CodecRoundTrip, TheStartUpStateSurvives) {
     ConfigState state = startupState(englishLanguage());
     state.btn_timer_mode = {2, 2, 2}; // one bit: "--" reads back as "ON"
     state.dev_poll = 4;               // "-" and "8" share a code
-    const ConfigState decoded = decode(encodeOk(state));
+    const ConfigState decoded = test::decodeImage(encodeOk(state));
     EXPECT_EQ(decoded, state) << differences(decoded, state);
 }
 
@@ -205,10 +194,10 @@ TEST(CodecRoundTrip, AnyImageSettlesAfterOneDecodeAndEncode) {
                 image[pos] = static_cast<std::uint8_t>(pick(rng, 0, 255));
             }
         }
-        const ConfigState decoded = decode(image);
+        const ConfigState decoded = test::decodeImage(image);
         ASSERT_EQ(outOfRange(decoded), "") << "round " << round;
         const ConfigImage first = encodeOk(decoded);
-        const ConfigImage second = encodeOk(decode(first));
+        const ConfigImage second = encodeOk(test::decodeImage(first));
         ASSERT_EQ(first, second) << "round " << round;
         for (std::size_t pos = kConfigBytes; pos < first.size(); ++pos) {
             ASSERT_EQ(first[pos], 0) << "byte " << pos;
@@ -252,8 +241,8 @@ TEST(CodecRoundTrip, ArbitraryStatesEncodeToSettledImages) {
             c.zm_del = std::to_string(extremes[pick(rng, 0, 11)]);
             c.zm_spd = "7";
         }
-        const ConfigImage settled = encodeOk(decode(encodeOk(s)));
-        EXPECT_EQ(settled, encodeOk(decode(settled))) << "round " << round;
+        const ConfigImage settled = encodeOk(test::decodeImage(encodeOk(s)));
+        EXPECT_EQ(settled, encodeOk(test::decodeImage(settled))) << "round " << round;
     }
 }
 

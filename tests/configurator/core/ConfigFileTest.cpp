@@ -23,15 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
 // A configuration with something in every region.
 ConfigState sample() {
     ConfigState s = startupState(englishLanguage());
@@ -71,7 +62,7 @@ TEST(ConfigFile, SaveThenLoadReproducesTheConfiguration) {
     EXPECT_FALSE(save.reportBox.has_value());
 
     // The file is the image byte for byte, with nothing around it.
-    const std::string bytes = readAll(file);
+    const std::string bytes = test::readFileText(file);
     ASSERT_EQ(bytes.size(), kConfigImageSize);
     EXPECT_EQ(std::memcmp(bytes.data(), save.image.data(), kConfigImageSize), 0);
 
@@ -89,7 +80,7 @@ TEST(ConfigFile, CompanionListingHasAThousandCrLfLines) {
     const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
     ASSERT_TRUE(save.ok()) << save.error;
     EXPECT_EQ(descriptorTextPath(file), dir / "a.volmar_HID_txt");
-    const std::string text = readAll(dir / "a.volmar_HID_txt");
+    const std::string text = test::readFileText(dir / "a.volmar_HID_txt");
 
     std::size_t lines = 0;
     std::size_t start = 0;
@@ -112,7 +103,7 @@ TEST(ConfigFile, LoadingALongerFileDecodesItsFirst1024Bytes) {
     ConfigState state = sample();
     const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
     ASSERT_TRUE(save.ok()) << save.error;
-    writeAll(dir / "long.volmar", readAll(file) + std::string(1024, '\xFF'));
+    test::writeFileText(dir / "long.volmar", test::readFileText(file) + std::string(1024, '\xFF'));
 
     ConfigState loaded = startupState(englishLanguage());
     const LoadOutcome load = loadConfigFile(dir / "long.volmar", loaded, englishLanguage(), false);
@@ -129,7 +120,7 @@ TEST_P(UnreadableFile, LeavesTheStateAsItWas) {
     const fs::path file = dir / "short.volmar";
     const int size = GetParam();
     if (size >= 0) {
-        writeAll(file, std::string(static_cast<std::size_t>(size), '\x01'));
+        test::writeFileText(file, std::string(static_cast<std::size_t>(size), '\x01'));
     }
     ConfigState state = sample();
     const ConfigState before = state;
@@ -184,7 +175,7 @@ TEST(ConfigFile, InvalidConfigurationIsSavedAfterItsReportLine) {
 TEST(ConfigFile, OverwritingKeepsPermissionsAndLeavesNoTemporaries) {
     TempDir dir;
     const fs::path file = dir / "a.volmar";
-    writeAll(file, "old");
+    test::writeFileText(file, "old");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
                     fs::perm_options::replace);
     ConfigState state = sample();
@@ -202,7 +193,7 @@ TEST(ConfigFile, OverwritingKeepsPermissionsAndLeavesNoTemporaries) {
 TEST(ConfigFile, SavingThroughASymlinkReplacesItsTarget) {
     TempDir dir;
     const fs::path real = dir / "real.volmar";
-    writeAll(real, "old");
+    test::writeFileText(real, "old");
     fs::create_symlink(real, dir / "link.volmar");
     ConfigState state = sample();
     ASSERT_TRUE(saveConfigFile(dir / "link.volmar", state, englishLanguage(), false).ok());
@@ -215,7 +206,7 @@ TEST(ConfigFile, SavingThroughASymlinkReplacesItsTarget) {
 TEST(ConfigFile, FailedSaveKeepsTheExistingFile) {
     TempDir dir;
     const fs::path file = dir / "a.volmar";
-    writeAll(file, "previous good file");
+    test::writeFileText(file, "previous good file");
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -230,7 +221,7 @@ TEST(ConfigFile, FailedSaveKeepsTheExistingFile) {
     EXPECT_FALSE(save.ok());
     EXPECT_NE(save.error.find(file.string()), std::string::npos) << save.error;
     EXPECT_NE(save.error.find(std::strerror(EFBIG)), std::string::npos) << save.error;
-    EXPECT_EQ(readAll(file), "previous good file");
+    EXPECT_EQ(test::readFileText(file), "previous good file");
     EXPECT_FALSE(fs::exists(descriptorTextPath(file)));
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {

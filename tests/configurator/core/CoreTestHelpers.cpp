@@ -3,6 +3,10 @@
 #include "CoreTestHelpers.h"
 
 #include "volmar/core/ConfigFields.h"
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/Rules.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -61,6 +65,31 @@ ConfigState randomState(std::mt19937& rng) {
         s.buttons.timer[row] = pick(rng, 0, 3);
     }
     return s;
+}
+
+ConfigImage encodeOk(ConfigState state) {
+    ConfigImage image{};
+    DescriptorLog log;
+    const EncodeResult result = ConfigToReport(state, image, log);
+    EXPECT_TRUE(result.ok()) << result.conversionError;
+    return image;
+}
+
+ConfigState decodeImage(const ConfigImage& image) {
+    ConfigState state = startupState(englishLanguage());
+    ReportToConfig(image, state, englishLanguage(), false);
+    return state;
+}
+
+std::vector<int> bytesAt(const ConfigImage& image, std::size_t from, std::size_t count) {
+    return std::vector<int>(image.begin() + static_cast<std::ptrdiff_t>(from),
+                            image.begin() + static_cast<std::ptrdiff_t>(from + count));
+}
+
+void useAxis(ConfigState& s, int n, int precision, int assignment) {
+    s.axes[static_cast<std::size_t>(n)].src = 2;
+    s.axes[static_cast<std::size_t>(n)].prcsn = precision;
+    s.axes[static_cast<std::size_t>(n)].name = assignment;
 }
 
 } // namespace volmar::test

@@ -3,8 +3,11 @@
 // Shared helpers of the core suites.
 
 #include "volmar/core/ConfigState.h"
+#include "volmar/core/ImageCodec.h"
 
+#include <cstddef>
 #include <random>
+#include <vector>
 
 namespace volmar::test {
 
@@ -13,5 +16,17 @@ namespace volmar::test {
 // including values outside their lists (-1, codes a foreign file could hold),
 // odd edit texts and spins beyond their range. Deterministic for a given seed.
 ConfigState randomState(std::mt19937& rng);
+
+// Encodes `state`, expecting no conversion error.
+ConfigImage encodeOk(ConfigState state);
+
+// Decodes onto the start-up state, as loading a file does.
+ConfigState decodeImage(const ConfigImage& image);
+
+// `count` image bytes from `from`, as ints so that failures print numbers.
+std::vector<int> bytesAt(const ConfigImage& image, std::size_t from, std::size_t count);
+
+// Axis `n` (0-based) on the internal sensor with a precision entry and an assignment.
+void useAxis(ConfigState& s, int n, int precision, int assignment);
 
 } // namespace volmar::test

@@ -4,6 +4,7 @@
 // (byte 452, report id byte included). A mismatch would make the host drop or
 // misread every joystick report.
 
+#include "CoreTestHelpers.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
@@ -29,10 +30,16 @@ void PrintTo(const Layout& l, std::ostream* os) {
     *os << l.name;
 }
 
-void useAxis(ConfigState& s, int n, int precision, int assignment) {
-    s.axes[n].src = 2;
-    s.axes[n].prcsn = precision;
-    s.axes[n].name = assignment;
+using test::useAxis;
+
+// The descriptor the encoder stored for `state`, read back by the parser.
+std::optional<hp::ParsedDescriptor> storedDescriptor(const ConfigImage& image) {
+    const std::vector<std::uint8_t> descriptor(image.begin() + 491,
+                                               image.begin() + 491 + image[490]);
+    std::string error;
+    auto parsed = hp::parseDescriptor(descriptor, error);
+    EXPECT_TRUE(parsed.has_value()) << error;
+    return parsed;
 }
 
 class DescriptorAsParsed : public ::testing::TestWithParam<Layout> {};
@@ -40,15 +47,9 @@ class DescriptorAsParsed : public ::testing::TestWithParam<Layout> {};
 TEST_P(DescriptorAsParsed, ParserAgreesWithTheStoredReportLength) {
     ConfigState state = startupState(englishLanguage());
     GetParam().configure(state);
-    ConfigImage image{};
-    DescriptorLog log;
-    ASSERT_TRUE(ConfigToReport(state, image, log).ok());
-
-    const std::vector<std::uint8_t> descriptor(image.begin() + 491,
-                                               image.begin() + 491 + image[490]);
-    std::string error;
-    const std::optional<hp::ParsedDescriptor> parsed = hp::parseDescriptor(descriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const ConfigImage image = test::encodeOk(state);
+    const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(image);
+    ASSERT_TRUE(parsed.has_value());
     ASSERT_EQ(parsed->collections.size(), 1u);
     const hp::Collection& joystick = parsed->collections[0];
     EXPECT_EQ(joystick.usagePage, 0x01);
@@ -113,14 +114,8 @@ TEST(DescriptorAsParsed, AxesAppearUnderTheirUsagesAndSizes) {
     useAxis(state, 0, 4, 2); // Y, 14 bits
     useAxis(state, 3, 0, 8); // Dial, 10 bits
     useAxis(state, 5, 2, 1); // X, 12 bits
-    ConfigImage image{};
-    DescriptorLog log;
-    ASSERT_TRUE(ConfigToReport(state, image, log).ok());
-    const std::vector<std::uint8_t> descriptor(image.begin() + 491,
-                                               image.begin() + 491 + image[490]);
-    std::string error;
-    const std::optional<hp::ParsedDescriptor> parsed = hp::parseDescriptor(descriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(test::encodeOk(state));
+    ASSERT_TRUE(parsed.has_value());
     const hp::Collection& joystick = parsed->collections.at(0);
 
     struct Expected {

@@ -1,6 +1,7 @@
 // The generated joystick descriptor, its report length and its listing.
 
 #include "volmar/core/Descriptor.h"
+#include "CoreTestHelpers.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
@@ -43,11 +44,7 @@ std::vector<int> hex(const std::string& text) {
     return bytes;
 }
 
-void useAxis(ConfigState& s, int n, int precision, int assignment) {
-    s.axes[n].src = 2;
-    s.axes[n].prcsn = precision;
-    s.axes[n].name = assignment;
-}
+using test::useAxis;
 
 TEST(Descriptor, NothingConfiguredGivesTheBareCollection) {
     const Encoded e = encode(startupState(englishLanguage()));

@@ -4,6 +4,8 @@
 
 #include "volmar/core/LanguageRecord.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -17,14 +19,8 @@ namespace {
 const char* const kNeverFilled[] = {"cfg_error_o", "lbl_sinmin", "lbl_sinmax", "lbl_cosmin",
                                     "lbl_cosmax"};
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string englishTableFile() {
-    return readFile(std::string(VOLMAR_TEST_DATA_DIR) + "/../../data/lang/LngEn.txt");
+    return test::readFileText(std::string(VOLMAR_TEST_DATA_DIR) + "/../../data/lang/LngEn.txt");
 }
 
 // A table whose line i reads "L<i>", so every field shows which line filled it.
@@ -160,13 +156,10 @@ TEST(EnglishLanguage, DataFileParsesToTheBuiltInRecord) {
         ASSERT_LT(c, 0x80);
 }
 
-TEST(EnglishLanguage, FormatThenParseGivesTheSameRecord) {
-    const std::string text = formatLanguageTable(englishLanguage());
-    EXPECT_EQ(text, englishTableFile());
-    std::string error;
-    const auto record = parseLanguageTable(text, error);
-    ASSERT_TRUE(record) << error;
-    EXPECT_EQ(*record, englishLanguage());
+// With the data file parsing to the built-in record (above), formatting
+// is right when it writes that file back byte for byte.
+TEST(EnglishLanguage, FormattingWritesTheDataFile) {
+    EXPECT_EQ(formatLanguageTable(englishLanguage()), englishTableFile());
 }
 
 TEST(LanguageTableParser, KeepsLeadingAndTrailingSpacesAndEmptyLines) {

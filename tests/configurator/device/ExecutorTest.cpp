@@ -42,10 +42,7 @@ TEST(WorkerExecutor, WorkRunsElsewhereAndResultsComeBackHereInOrder) {
                 done.push_back(i);
             });
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (done.size() < 5 && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    waitUntil([&] { return done.size() >= 5; }, 10000);
     EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(offThread.load(), 5);
 }

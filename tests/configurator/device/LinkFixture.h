@@ -9,24 +9,13 @@
 #include "volmar/device/DeviceLink.h"
 #include "volmar/hid/HidController.h"
 
-#include <QCoreApplication>
-#include <QTimer>
+#include "QtWait.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace volmar::test {
-
-inline QCoreApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "device_link_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
 
 class LinkTest : public ::testing::Test {
 protected:
@@ -45,16 +34,7 @@ protected:
     // until `done` holds; false after a generous time.
     template <typename F>
     bool processUntil(F done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        QTimer heartbeat; // the wait below never outlives the deadline
-        heartbeat.start(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        }
-        return true;
+        return waitUntil(done, 10000);
     }
 
     void waitForDeviceChanges(int count) {

@@ -1,5 +1,7 @@
 #include "HidTestSupport.h"
 
+#include "QtWait.h"
+
 #include <QDeadlineTimer>
 #include <QEvent>
 #include <QThread>
@@ -14,12 +16,7 @@
 namespace volmar::hid::test {
 
 void ensureApp() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "hid-tests";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
+    volmar::test::qtApp();
 }
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {

@@ -171,8 +171,6 @@ TEST_P(VirtualFailure, DeviceFailuresKeepTheSystemText) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, VirtualFailure,
     ::testing::Values(FailCase{"stall", EPIPE, 0, "Broken pipe", "Broken pipe"},
-                      FailCase{"timeout", ETIMEDOUT, 0, "Connection timed out",
-                               "Connection timed out"},
                       FailCase{"io", EIO, 0, "Input/output error", "Input/output error"},
                       // A short answer is no answer: the rest of the buffer is not the device's.
                       FailCase{"short_get", 0, 1, "", "Input/output error"}),

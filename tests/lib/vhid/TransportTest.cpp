@@ -39,6 +39,14 @@ Message statusReply(const Request& r, std::uint32_t status, const Bytes& report 
     return m;
 }
 
+// The address of a raw socket at `path`, for peers that are no proper device.
+sockaddr_un unixAddress(const std::filesystem::path& path) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    return addr;
+}
+
 // Runs a Server on a private thread. The handler runs on that thread and
 // decides what to do with each request (reply, stay silent, unplug).
 class Device {
@@ -276,10 +284,8 @@ TEST_F(VhidTransport, ConnectToNothingGivesTheSystemText) {
 TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
     // A listener that greets with a packet that is not an Info message.
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof(addr.sun_path) - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    const sockaddr_un addr = unixAddress(socketPath());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
     ASSERT_EQ(::listen(fd, 1), 0);
     std::thread peer([fd] {
         const int c = ::accept(fd, nullptr, nullptr);
@@ -301,16 +307,14 @@ TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
 // second device starting under its name may wait for ever.
 TEST_F(VhidTransport, StuckDeviceWithAFullBacklogFailsFastInsteadOfHanging) {
     const int stuck = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof(addr.sun_path) - 1);
-    ASSERT_EQ(::bind(stuck, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    const sockaddr_un addr = unixAddress(socketPath());
+    ASSERT_EQ(::bind(stuck, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
     ASSERT_EQ(::listen(stuck, 0), 0);
     // Fill the backlog with connections nobody accepts.
     std::vector<int> waiting;
     for (int i = 0; i < 8; ++i) {
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK, 0);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
             ::close(fd);
             break;
         }
@@ -377,10 +381,8 @@ TEST_F(VhidTransport, ListenReplacesAStaleSocketButNotALiveOneNorAPlainFile) {
     {
         // Bound and closed without unlink: what a crashed device leaves.
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, socketPath().c_str(), sizeof(addr.sun_path) - 1);
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+        const sockaddr_un addr = unixAddress(socketPath());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
         ::close(fd);
     }
     std::string error;
@@ -447,10 +449,8 @@ TEST_F(VhidTransport, SlowReaderLosesOldInputButNeverAReply) {
 TEST_F(VhidTransport, ClientThatNeverReadsItsRepliesIsDisconnected) {
     Device dev(socketPath(), echoHandler(std::make_shared<Bytes>(38, 1)));
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof(addr.sun_path) - 1);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    const sockaddr_un addr = unixAddress(socketPath());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
     timeval tv{5, 0}; // a device that never hangs up fails the test, not the run
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof(tv));
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));

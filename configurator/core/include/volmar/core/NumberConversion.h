@@ -47,6 +47,9 @@ UsbIdConversion usbIdFromText(std::string_view text);
 // high byte first.
 std::string usbIdToText(std::uint8_t low, std::uint8_t high);
 
+// 0..15 for a hexadecimal digit of either case; -1 for anything else.
+int hexDigit(char c);
+
 // The USB product name occupies 20 bytes; each character keeps the low 8 bits
 // of its code. The text is UTF-8: bytes 1..127 are ASCII and bytes 128..255
 // stand for the characters U+0080..U+00FF, so any 20 bytes read from an image

@@ -141,6 +141,8 @@ private:
     bool beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool lockWhenMissing = false);
     bool requireDevice();
     void finishExchange(bool completed);
+    // Adds the step that opens the progress window `waitMs` after the one before.
+    void addProgressOpen(int waitMs, const std::string& caption);
     void closeProgress();
     using FailText = std::function<std::string(std::string_view systemText)>;
     // A feature set of the frame `make` builds when the step runs, or a get
