@@ -37,19 +37,21 @@ Captured capture(Command command) {
     return c;
 }
 
-Captured exportOf(const std::string& file) {
-    return capture(
-        [&](std::ostream& out, std::ostream& err) { return exportCommand(file, out, err); });
-}
-
-Captured importOf(const std::string& jsonFile, const std::string& outFile, bool check = false) {
+Captured exportOf(const std::filesystem::path& file) {
     return capture([&](std::ostream& out, std::ostream& err) {
-        return importCommand(jsonFile, outFile, check, out, err);
+        return exportCommand(file.string(), out, err);
     });
 }
 
-ConfigImage imageOf(const std::string& file) {
-    const ImageRead read = readConfigImage(file);
+Captured importOf(const std::filesystem::path& jsonFile, const std::filesystem::path& outFile,
+                  bool check = false) {
+    return capture([&](std::ostream& out, std::ostream& err) {
+        return importCommand(jsonFile.string(), outFile.string(), check, out, err);
+    });
+}
+
+ConfigImage imageOf(const std::filesystem::path& file) {
+    const ImageRead read = readConfigImage(file.string());
     EXPECT_TRUE(read.ok()) << read.error;
     return read.image;
 }
@@ -64,14 +66,13 @@ TEST(ImportExport, ExportedJsonIsAFixedPointAndEveryFieldTravels) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         test::writeFileText(dir / "in.json", test::randomConfig(seed).dump());
-        ASSERT_EQ(importOf((dir / "in.json").string(), (dir / "a.volmar").string()).exitCode,
-                  kExitOk);
-        const Captured first = exportOf((dir / "a.volmar").string());
+        ASSERT_EQ(importOf(dir / "in.json", dir / "a.volmar").exitCode, kExitOk);
+        const Captured first = exportOf(dir / "a.volmar");
         ASSERT_EQ(first.exitCode, kExitOk) << first.err;
         test::writeFileText(dir / "e1.json", first.out);
-        const Captured reimport = importOf((dir / "e1.json").string(), (dir / "b.volmar").string());
+        const Captured reimport = importOf(dir / "e1.json", dir / "b.volmar");
         ASSERT_EQ(reimport.exitCode, kExitOk) << reimport.err;
-        const Captured second = exportOf((dir / "b.volmar").string());
+        const Captured second = exportOf(dir / "b.volmar");
         ASSERT_EQ(second.exitCode, kExitOk) << second.err;
         ASSERT_EQ(json::parse(second.out), json::parse(first.out));
 
@@ -110,7 +111,7 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
         std::string error;
         ASSERT_TRUE(applyConfigJson(edits, state, error)) << error;
         osi_Change(state, englishLanguage(), false);
-        const std::string file = (dir / "saved.volmar").string();
+        const std::string file = dir / "saved.volmar";
         const SaveOutcome saved = saveConfigFile(file, state, englishLanguage(), false);
         ASSERT_TRUE(saved.ok()) << saved.error;
 
@@ -126,38 +127,29 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
 }
 
 // Import starts from what "Clear sets" leaves, not from the editor's
-// initial values ("1111", "Volmar", no poll entry).
-TEST(ImportCommand, UnnamedFieldsKeepTheClearedValues) {
+// initial values ("1111", "Volmar", no poll entry); a named field changes
+// only its own bytes.
+TEST(ImportCommand, UnnamedFieldsKeepTheClearedValuesNamedOnesOnlyTheirBytes) {
     TempDir dir;
     test::writeFileText(dir / "empty.json", "{}");
-    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "c.volmar").string()).exitCode,
-              kExitOk);
-    const json exported = json::parse(exportOf((dir / "c.volmar").string()).out);
+    test::writeFileText(dir / "named.json", R"({"dev_name": "Pad"})");
+    ASSERT_EQ(importOf(dir / "empty.json", dir / "a.volmar").exitCode, kExitOk);
+    ASSERT_EQ(importOf(dir / "named.json", dir / "b.volmar").exitCode, kExitOk);
+    const json exported = json::parse(exportOf(dir / "a.volmar").out);
     EXPECT_EQ(exported["dev_vid"], "8888");
     EXPECT_EQ(exported["dev_pid"], "8888");
     EXPECT_EQ(exported["dev_name"], "Volmar2");
     EXPECT_EQ(exported["dev_poll"], 2);
     EXPECT_EQ(exported["errors"], false);
-}
 
-TEST(ImportCommand, ANamedFieldChangesOnlyItsOwnBytes) {
-    TempDir dir;
-    test::writeFileText(dir / "empty.json", "{}");
-    test::writeFileText(dir / "named.json", R"({"dev_name": "Pad"})");
-    ASSERT_EQ(importOf((dir / "empty.json").string(), (dir / "a.volmar").string()).exitCode,
-              kExitOk);
-    ASSERT_EQ(importOf((dir / "named.json").string(), (dir / "b.volmar").string()).exitCode,
-              kExitOk);
-    const ConfigImage a = imageOf((dir / "a.volmar").string());
-    const ConfigImage b = imageOf((dir / "b.volmar").string());
+    const ConfigImage a = imageOf(dir / "a.volmar");
+    const ConfigImage b = imageOf(dir / "b.volmar");
     std::vector<std::size_t> differing;
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i])
             differing.push_back(i);
-    }
     // "Volmar2" -> "Pad": the name starts at byte 470 and is zero-padded.
-    const std::vector<std::size_t> expected = {470, 471, 472, 473, 474, 475, 476};
-    EXPECT_EQ(differing, expected);
+    EXPECT_EQ(differing, (std::vector<std::size_t>{470, 471, 472, 473, 474, 475, 476}));
     EXPECT_EQ(b[470], 'P');
     EXPECT_EQ(b[473], 0);
 }
@@ -169,16 +161,15 @@ TEST(ImportCommand, RunsNoRulesAndValidatesOnlyWhenAsked) {
     TempDir dir;
     test::writeFileText(dir / "in.json",
                         R"({"osi_1_src": 0, "osi_1_name": 3, "osi_1_zm_del": "0"})");
-    const Captured plain = importOf((dir / "in.json").string(), (dir / "plain.volmar").string());
+    const Captured plain = importOf(dir / "in.json", dir / "plain.volmar");
     ASSERT_EQ(plain.exitCode, kExitOk) << plain.err;
     EXPECT_EQ(plain.out, "");
-    const Captured checked =
-        importOf((dir / "in.json").string(), (dir / "checked.volmar").string(), true);
+    const Captured checked = importOf(dir / "in.json", dir / "checked.volmar", true);
     ASSERT_EQ(checked.exitCode, kExitOk) << checked.err;
     EXPECT_EQ(checked.out.rfind(englishLanguage().cfg_error_m, 0), 0u) << checked.out;
 
-    const ConfigImage plainImage = imageOf((dir / "plain.volmar").string());
-    const ConfigImage checkedImage = imageOf((dir / "checked.volmar").string());
+    const ConfigImage plainImage = imageOf(dir / "plain.volmar");
+    const ConfigImage checkedImage = imageOf(dir / "checked.volmar");
     EXPECT_EQ(plainImage[3], 3); // axis 1 assignment "Z"
     EXPECT_EQ(checkedImage[3], 3);
     EXPECT_EQ(plainImage[144 + 10], 0); // curve/zoom row 1 divisor
@@ -188,13 +179,11 @@ TEST(ImportCommand, RunsNoRulesAndValidatesOnlyWhenAsked) {
 TEST(DiffCommand, ComparesAFileWithJson) {
     TempDir dir;
     test::writeFileText(dir / "a.json", R"({"dev_name": "One"})");
-    ASSERT_EQ(importOf((dir / "a.json").string(), (dir / "a.volmar").string(), true).exitCode,
-              kExitOk);
+    ASSERT_EQ(importOf(dir / "a.json", dir / "a.volmar", true).exitCode, kExitOk);
     // Loaded and exported again, the file is its own JSON's equal.
-    test::writeFileText(dir / "a2.json", exportOf((dir / "a.volmar").string()).out);
+    test::writeFileText(dir / "a2.json", exportOf(dir / "a.volmar").out);
     std::ostringstream out, err;
-    EXPECT_EQ(diffCommand((dir / "a.volmar").string(), (dir / "a2.json").string(), out, err),
-              kExitOk)
+    EXPECT_EQ(diffCommand(dir / "a.volmar", dir / "a2.json", out, err), kExitOk)
         << out.str() << err.str();
     EXPECT_EQ(out.str(), "");
 }

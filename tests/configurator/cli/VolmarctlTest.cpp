@@ -20,13 +20,19 @@ std::string str(const fs::path& p) {
     return p.string();
 }
 
+int importFile(const fs::path& in, const fs::path& out) {
+    return runVolmarctl({"import", str(in), "-o", str(out)}).exitCode;
+}
+
 // One line on stderr, nothing on stdout: how every refused input must end.
 void expectOneErrorLine(const RunResult& r) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(lineCount(r.err), 1) << r.err;
 }
 
-TEST(VolmarctlImport, WritesTheImageAndItsListing) {
+// Import writes the image and its listing silently; with --check it prints
+// the report line and, as a save does, writes an invalid configuration anyway.
+TEST(VolmarctlImport, WritesTheImageAndItsListingAndChecksWhenAsked) {
     TempDir dir;
     writeFileText(dir / "in.json", R"({"osi_1_src": 2, "osi_1_name": 1, "osi_1_prcsn": 2})");
     const RunResult r =
@@ -38,86 +44,73 @@ TEST(VolmarctlImport, WritesTheImageAndItsListing) {
     EXPECT_EQ(lineCount(listing), 1000);
     EXPECT_EQ(listing.rfind("=BEGIN HID DEBUG FILE=\r\n", 0), 0u);
     EXPECT_NE(listing.find("=END HID DEBUG FILE=\r\n"), std::string::npos);
-}
 
-// A save shows the report line and saves an invalid configuration anyway;
-// import --check does the same.
-TEST(VolmarctlImport, CheckPrintsTheReportLineAndStillWrites) {
-    TempDir dir;
     writeFileText(dir / "bad.json", R"({"osi_2_src": 1, "osi_2_name": 0})");
-    const RunResult r =
+    const RunResult checked =
         runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "bad.volmar"), "--check"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, englishLanguage().cfg_error_3 + " 2\n");
+    EXPECT_EQ(checked.exitCode, 0) << checked.err;
+    EXPECT_EQ(checked.out, englishLanguage().cfg_error_3 + " 2\n");
     EXPECT_TRUE(fs::exists(dir / "bad.volmar"));
     EXPECT_TRUE(fs::exists(dir / "bad.volmar_HID_txt"));
 }
 
-struct RefusedImport {
-    const char* name;
-    const char* jsonText; // nullptr: no input file at all
-    const char* output;   // relative to the test folder
-    const char* errPart;
-};
-
-class VolmarctlImportRefuses : public ::testing::TestWithParam<RefusedImport> {};
-
-TEST_P(VolmarctlImportRefuses, ExitsWith2AndWritesNothing) {
-    TempDir dir;
-    const auto& c = GetParam();
-    if (c.jsonText)
-        writeFileText(dir / "in.json", c.jsonText);
-    const fs::path out = dir / c.output;
-    const RunResult r = runVolmarctl({"import", str(dir / "in.json"), "-o", str(out), "--check"});
-    EXPECT_EQ(r.exitCode, 2);
-    expectOneErrorLine(r);
-    EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(out));
-    EXPECT_FALSE(fs::exists(str(out) + "_HID_txt"));
-    // No temporary file left beside the target either.
-    if (fs::exists(out.parent_path())) {
-        for (const auto& entry : fs::directory_iterator(out.parent_path()))
-            EXPECT_EQ(entry.path().filename(), "in.json") << entry.path();
+// The program's side of a refusal: each way in (reading, the JSON check,
+// the encoder, writing) once; which values the JSON check and the encoder
+// refuse is the core suites' business. Exit 2, one line, nothing written.
+TEST(VolmarctlImport, RefusalsExitWith2AndWriteNothing) {
+    struct RefusedImport {
+        const char* name;
+        const char* jsonText; // nullptr: no input file at all
+        const char* output;   // relative to the test folder
+        const char* errPart;
+    };
+    const RefusedImport cases[] = {
+        {"MissingInput", nullptr, "o.volmar", "in.json"},
+        {"MalformedJson", R"({"osi_1_src": )", "o.volmar", "malformed JSON"},
+        {"UnknownField", R"({"osi_1_source": 1})", "o.volmar", "osi_1_source"},
+        {"WrongType", R"({"led_ws2811": "yes"})", "o.volmar", "led_ws2811"},
+        // Strict conversion failures stop the encoding with its own message.
+        {"EmptyStep", R"({"osi_1_ms_step": ""})", "o.volmar", "'' is not a valid integer value"},
+        {"OutputFolderMissing", "{}", "no/such/folder/o.volmar", "o.volmar"}};
+    for (const RefusedImport& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        if (c.jsonText)
+            writeFileText(dir / "in.json", c.jsonText);
+        const fs::path out = dir / c.output;
+        const RunResult r =
+            runVolmarctl({"import", str(dir / "in.json"), "-o", str(out), "--check"});
+        EXPECT_EQ(r.exitCode, 2);
+        expectOneErrorLine(r);
+        EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(out));
+        EXPECT_FALSE(fs::exists(str(out) + "_HID_txt"));
+        // No temporary file left beside the target either.
+        if (fs::exists(out.parent_path())) {
+            for (const auto& entry : fs::directory_iterator(out.parent_path()))
+                EXPECT_EQ(entry.path().filename(), "in.json") << entry.path();
+        }
     }
 }
-
-// The program's side of a refusal: each way in (reading, the JSON check,
-// the encoder, writing) once. Which values the JSON check and the encoder
-// refuse is the core suites' business.
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, VolmarctlImportRefuses,
-    ::testing::Values(
-        RefusedImport{"MissingInput", nullptr, "o.volmar", "in.json"},
-        RefusedImport{"MalformedJson", R"({"osi_1_src": )", "o.volmar", "malformed JSON"},
-        RefusedImport{"UnknownField", R"({"osi_1_source": 1})", "o.volmar", "osi_1_source"},
-        RefusedImport{"WrongType", R"({"led_ws2811": "yes"})", "o.volmar", "led_ws2811"},
-        // Strict conversion failures stop the encoding with its own message.
-        RefusedImport{"EmptyStep", R"({"osi_1_ms_step": ""})", "o.volmar",
-                      "'' is not a valid integer value"},
-        RefusedImport{"OutputFolderMissing", "{}", "no/such/folder/o.volmar", "o.volmar"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VolmarctlImport, ARefusedImportLeavesExistingFilesAlone) {
     TempDir dir;
     writeFileText(dir / "good.json", R"({"dev_name": "Good"})");
-    ASSERT_EQ(
-        runVolmarctl({"import", str(dir / "good.json"), "-o", str(dir / "pad.volmar")}).exitCode,
-        0);
+    ASSERT_EQ(importFile(dir / "good.json", dir / "pad.volmar"), 0);
     const std::string image = readFileText(dir / "pad.volmar");
     const std::string listing = readFileText(dir / "pad.volmar_HID_txt");
     writeFileText(dir / "bad.json", R"({"dev_name": "Bad", "osi_1_ms_step": "x"})");
-    const RunResult r =
-        runVolmarctl({"import", str(dir / "bad.json"), "-o", str(dir / "pad.volmar")});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(importFile(dir / "bad.json", dir / "pad.volmar"), 2);
     EXPECT_EQ(readFileText(dir / "pad.volmar"), image);
     EXPECT_EQ(readFileText(dir / "pad.volmar_HID_txt"), listing);
 }
 
-TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResults) {
+// Every field, the buttons and the results; only the first 1024 bytes of a
+// longer file are the configuration.
+TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResultsOfTheFirst1024Bytes) {
     TempDir dir;
     writeFileText(dir / "in.json", randomConfig(7).dump());
-    ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
-              0);
+    ASSERT_EQ(importFile(dir / "in.json", dir / "a.volmar"), 0);
     const RunResult r = runVolmarctl({"export", str(dir / "a.volmar")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json j = json::parse(r.out);
@@ -125,122 +118,88 @@ TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResults) {
     EXPECT_TRUE(j["report"].is_string());
     EXPECT_TRUE(j["errors"].is_boolean());
     EXPECT_EQ(j["osi_1_src"], randomConfig(7)["osi_1_src"]);
-}
-
-// Only the first 1024 bytes are the configuration.
-TEST(VolmarctlExport, ALongerFileExportsAsItsFirst1024Bytes) {
-    TempDir dir;
-    writeFileText(dir / "in.json", randomConfig(3).dump());
-    ASSERT_EQ(runVolmarctl({"import", str(dir / "in.json"), "-o", str(dir / "a.volmar")}).exitCode,
-              0);
     writeFileText(dir / "long.volmar", readFileText(dir / "a.volmar") + std::string(1024, '\xFF'));
-    const RunResult a = runVolmarctl({"export", str(dir / "a.volmar")});
-    const RunResult b = runVolmarctl({"export", str(dir / "long.volmar")});
-    ASSERT_EQ(b.exitCode, 0) << b.err;
-    EXPECT_EQ(a.out, b.out);
+    const RunResult longer = runVolmarctl({"export", str(dir / "long.volmar")});
+    ASSERT_EQ(longer.exitCode, 0) << longer.err;
+    EXPECT_EQ(longer.out, r.out);
 }
 
-struct BadFile {
-    const char* name;
-    const char* command;
-    std::size_t bytes; // size of the file to create; 0 = do not create it
-    const char* fileName;
-};
-
-class VolmarctlBadFile : public ::testing::TestWithParam<BadFile> {};
-
-TEST_P(VolmarctlBadFile, OneLineOnStderrAndExit2) {
-    TempDir dir;
-    const auto& c = GetParam();
-    if (c.bytes)
-        writeFileText(dir / c.fileName, std::string(c.bytes, '\0'));
-    std::vector<std::string> args{c.command, str(dir / c.fileName)};
-    if (std::string(c.command) == "diff")
-        args.push_back(str(dir / c.fileName));
-    const RunResult r = runVolmarctl(args);
-    EXPECT_EQ(r.exitCode, 2);
-    expectOneErrorLine(r);
-    EXPECT_NE(r.err.find(c.fileName), std::string::npos) << r.err;
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, VolmarctlBadFile,
-                         ::testing::Values(BadFile{"ExportMissing", "export", 0, "none.volmar"},
-                                           BadFile{"ExportOneByteShort", "export", 1023,
-                                                   "short.volmar"},
-                                           BadFile{"CheckMissing", "check", 0, "none.volmar"},
-                                           BadFile{"CheckShort", "check", 100, "short.volmar"},
-                                           BadFile{"CheckMissingJson", "check", 0, "none.json"},
-                                           BadFile{"DiffShort", "diff", 10, "short.volmar"},
-                                           BadFile{"DiffMissing", "diff", 0, "none.json"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct CheckCase {
-    const char* name;
-    const char* jsonText;
-    bool asImage; // import it first and check the file instead
-    int exitCode;
-};
-
-class VolmarctlCheck : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
-    TempDir dir;
-    const auto& c = GetParam();
-    writeFileText(dir / "c.json", c.jsonText);
-    fs::path target = dir / "c.json";
-    if (c.asImage) {
-        ASSERT_EQ(runVolmarctl({"import", str(target), "-o", str(dir / "c.volmar")}).exitCode, 0);
-        target = dir / "c.volmar";
+TEST(VolmarctlBadFile, OneLineOnStderrAndExit2) {
+    struct BadFile {
+        const char* name;
+        const char* command;
+        std::size_t bytes; // size of the file to create; 0 = do not create it
+        const char* fileName;
+    };
+    const BadFile cases[] = {{"ExportMissing", "export", 0, "none.volmar"},
+                             {"ExportOneByteShort", "export", 1023, "short.volmar"},
+                             {"CheckMissing", "check", 0, "none.volmar"},
+                             {"CheckShort", "check", 100, "short.volmar"},
+                             {"CheckMissingJson", "check", 0, "none.json"},
+                             {"DiffShort", "diff", 10, "short.volmar"},
+                             {"DiffMissing", "diff", 0, "none.json"}};
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        if (c.bytes)
+            writeFileText(dir / c.fileName, std::string(c.bytes, '\0'));
+        std::vector<std::string> args{c.command, str(dir / c.fileName)};
+        if (std::string(c.command) == "diff")
+            args.push_back(str(dir / c.fileName));
+        const RunResult r = runVolmarctl(args);
+        EXPECT_EQ(r.exitCode, 2);
+        expectOneErrorLine(r);
+        EXPECT_NE(r.err.find(c.fileName), std::string::npos) << r.err;
     }
-    const RunResult r = runVolmarctl({"check", str(target)});
-    EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
-    ASSERT_EQ(lineCount(r.out), 1) << r.out;
-    const std::string& okText = englishLanguage().cfg_error_m;
-    EXPECT_EQ(r.out.rfind(okText, 0) == 0, c.exitCode == 0) << r.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Configurations, VolmarctlCheck,
-    ::testing::Values(
-        CheckCase{"ClearedJson", "{}", false, 0}, CheckCase{"ClearedFile", "{}", true, 0},
-        CheckCase{"NoAssignmentJson", R"({"osi_4_src": 2, "osi_4_name": 0})", false, 1},
+TEST(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
+    struct CheckCase {
+        const char* name;
+        const char* jsonText;
+        bool asImage; // import it first and check the file instead
+        int exitCode;
+    };
+    const CheckCase cases[] = {
+        {"ClearedJson", "{}", false, 0},
+        {"ClearedFile", "{}", true, 0},
+        {"NoAssignmentJson", R"({"osi_4_src": 2, "osi_4_name": 0})", false, 1},
         // The same assignment on two axes survives the load's axis rules.
-        CheckCase{"TwiceXFile",
-                  R"({"osi_2_src": 2, "osi_2_name": 1, "osi_5_src": 2, "osi_5_name": 1})", true,
-                  1}),
-    [](const auto& info) { return std::string(info.param.name); });
+        {"TwiceXFile", R"({"osi_2_src": 2, "osi_2_name": 1, "osi_5_src": 2, "osi_5_name": 1})",
+         true, 1}};
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeFileText(dir / "c.json", c.jsonText);
+        fs::path target = dir / "c.json";
+        if (c.asImage) {
+            ASSERT_EQ(importFile(target, dir / "c.volmar"), 0);
+            target = dir / "c.volmar";
+        }
+        const RunResult r = runVolmarctl({"check", str(target)});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+        ASSERT_EQ(lineCount(r.out), 1) << r.out;
+        EXPECT_EQ(r.out.rfind(englishLanguage().cfg_error_m, 0) == 0, c.exitCode == 0) << r.out;
+    }
+}
 
 // An encoder with one input is repaired and announced, never an error; the
 // announcement goes to stderr, the report line stays the success summary.
-class VolmarctlCheckHalfEncoder : public ::testing::TestWithParam<bool> {};
-
-TEST_P(VolmarctlCheckHalfEncoder, IsAnnouncedOnStderrAndStillValid) {
+// Import runs no validation, so the imported file keeps the half encoder.
+TEST(VolmarctlCheck, HalfEncoderIsAnnouncedOnStderrAndStillValid) {
     TempDir dir;
     writeFileText(dir / "enc.json", R"({"enc_04_r": 12})");
-    fs::path target = dir / "enc.json";
-    if (GetParam()) {
-        // Import runs no validation, so the file keeps the half encoder.
-        ASSERT_EQ(runVolmarctl({"import", str(target), "-o", str(dir / "enc.volmar")}).exitCode, 0);
-        target = dir / "enc.volmar";
+    ASSERT_EQ(importFile(dir / "enc.json", dir / "enc.volmar"), 0);
+    for (const char* name : {"enc.json", "enc.volmar"}) {
+        SCOPED_TRACE(name);
+        const RunResult r = runVolmarctl({"check", str(dir / name)});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, englishLanguage().lbl_encsetuperror + " #4 \n");
+        EXPECT_EQ(r.out.rfind(englishLanguage().cfg_error_m, 0), 0u) << r.out;
     }
-    const RunResult r = runVolmarctl({"check", str(target)});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, englishLanguage().lbl_encsetuperror + " #4 \n");
-    EXPECT_EQ(r.out.rfind(englishLanguage().cfg_error_m, 0), 0u) << r.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, VolmarctlCheckHalfEncoder, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "File" : "Json"; });
-
-TEST(VolmarctlDiff, EqualFilesGiveNoOutputAndExit0) {
-    TempDir dir;
-    writeFileText(dir / "a.json", randomConfig(11).dump());
-    const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "a.json")});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "");
-}
-
-TEST(VolmarctlDiff, ListsChangedFieldsAndRowsAndExits1) {
+TEST(VolmarctlDiff, ListsChangedFieldsAndRowsWithExit1AndNothingForEqualOnes) {
     TempDir dir;
     writeFileText(dir / "a.json", R"({"osi_3_src": 2, "dev_vid": "1A2B",
         "buttons": [{}, {}, {}, {}, {"hw": 12, "mode": 1}]})");
@@ -249,6 +208,10 @@ TEST(VolmarctlDiff, ListsChangedFieldsAndRowsAndExits1) {
     const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "b.json")});
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_EQ(r.out, "osi_3_src: 2 -> 0\nbutton 5: hw 12 -> 0, timer 0 -> 2\n");
+    writeFileText(dir / "r.json", randomConfig(11).dump());
+    const RunResult same = runVolmarctl({"diff", str(dir / "r.json"), str(dir / "r.json")});
+    EXPECT_EQ(same.exitCode, 0) << same.err;
+    EXPECT_EQ(same.out, "");
 }
 
 TEST(VolmarctlUsage, NoCommandOrUnknownCommandFails) {

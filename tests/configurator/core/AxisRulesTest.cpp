@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+#include <utility>
+
 namespace volmar {
 namespace {
 
@@ -20,36 +24,30 @@ protected:
     RulesOutcome run() { return osi_Change(s, en, true); }
 };
 
-struct EnableCase {
-    int source;
-    AxisEnables expected;
-};
-
-class AxisEnabling : public AxisRules, public ::testing::WithParamInterface<EnableCase> {};
-
-TEST_P(AxisEnabling, FollowsTheSource) {
-    axis(3).src = GetParam().source;
-    axis(3).name = 1;
-    const RulesOutcome out = run();
-    EXPECT_EQ(out.axes[2], GetParam().expected) << "source " << GetParam().source;
-    EXPECT_EQ(out.axes[0], AxisEnables{}) << "other axes are unaffected";
+TEST_F(AxisRules, EnablingFollowsTheSource) {
+    //                             name   port   chnl   offset shaping relative
+    const std::pair<int, AxisEnables> cases[] = {
+        {0, {false, false, false, false, false, false}},
+        {kVirtual, {true, false, false, false, true, true}},
+        {kIntSensor, {true, true, false, false, true, false}},
+        {kKma200, {true, true, false, true, true, false}},
+        {kMcp3201, {true, true, false, false, true, false}},
+        {kMcp3202, {true, true, true, false, true, false}},
+        {kMcp3204, {true, true, true, false, true, false}},
+        {kTle5011, {true, true, false, true, true, false}},
+        {kVlSens, {true, true, false, true, true, false}},
+        // Codes no list entry stands for behave as "--".
+        {-1, {false, false, false, false, false, false}},
+        {12, {false, false, false, false, false, false}}};
+    for (const auto& [source, expected] : cases) {
+        s = startupState(en);
+        axis(3).src = source;
+        axis(3).name = 1;
+        const RulesOutcome out = run();
+        EXPECT_EQ(out.axes[2], expected) << "source " << source;
+        EXPECT_EQ(out.axes[0], AxisEnables{}) << "other axes are unaffected";
+    }
 }
-
-//                                   name   port   chnl   offset shaping relative
-INSTANTIATE_TEST_SUITE_P(
-    Sources, AxisEnabling,
-    ::testing::Values(EnableCase{0, {false, false, false, false, false, false}},
-                      EnableCase{kVirtual, {true, false, false, false, true, true}},
-                      EnableCase{kIntSensor, {true, true, false, false, true, false}},
-                      EnableCase{kKma200, {true, true, false, true, true, false}},
-                      EnableCase{kMcp3201, {true, true, false, false, true, false}},
-                      EnableCase{kMcp3202, {true, true, true, false, true, false}},
-                      EnableCase{kMcp3204, {true, true, true, false, true, false}},
-                      EnableCase{kTle5011, {true, true, false, true, true, false}},
-                      EnableCase{kVlSens, {true, true, false, true, true, false}},
-                      // Codes no list entry stands for behave as "--".
-                      EnableCase{-1, {false, false, false, false, false, false}},
-                      EnableCase{12, {false, false, false, false, false, false}}));
 
 TEST_F(AxisRules, UnusingAnAxisResetsEverythingItHeld) {
     AxisFields& a = axis(4);
@@ -58,14 +56,9 @@ TEST_F(AxisRules, UnusingAnAxisResetsEverythingItHeld) {
     run();
     a.src = 0;
     const RulesOutcome out = run();
-    EXPECT_EQ(a.name, 0);
-    EXPECT_EQ(a.src_port, 0);
-    EXPECT_EQ(a.src_chnl, 0);
-    EXPECT_EQ(a.prcsn, 0);
-    EXPECT_EQ(a.filter, 0);
-    EXPECT_EQ(a.acal, 0);
-    EXPECT_EQ(a.specfunc, 0);
-    EXPECT_FALSE(a.invert);
+    EXPECT_EQ(
+        std::tie(a.name, a.src_port, a.src_chnl, a.prcsn, a.filter, a.acal, a.specfunc, a.invert),
+        std::make_tuple(0, 0, 0, 0, 0, 0, 0, false));
     EXPECT_EQ(a.acal_min + a.acal_cen + a.acal_max, "000");
     EXPECT_EQ(a.dzl + a.dzc + a.dzh + a.dzd, 0);
     EXPECT_EQ(out.axes[3], AxisEnables{});
@@ -90,33 +83,25 @@ TEST_F(AxisRules, MagneticSourceDefaultsAcalAndOffsetIsUntickedWhenDisabled) {
     EXPECT_EQ(axis(2).acal, 3);
 }
 
-struct DeadZoneCase {
-    int dzl, dzh, dzc, dzd;
-    int acalAfter;
-};
-
-class DeadZoneCalibration : public AxisRules, public ::testing::WithParamInterface<DeadZoneCase> {};
-
-TEST_P(DeadZoneCalibration, FirstApplyingZoneDecides) {
-    const DeadZoneCase& c = GetParam();
-    AxisFields& a = axis(5);
-    a.src = kMcp3201; // not magnetic: no calibration default of its own
-    a.name = 4;
-    a.acal = 0;
-    a.dzl = c.dzl;
-    a.dzh = c.dzh;
-    a.dzc = c.dzc;
-    a.dzd = c.dzd;
-    run();
-    EXPECT_EQ(a.acal, c.acalAfter);
+// The first dead zone that applies decides the calibration default.
+TEST_F(AxisRules, DeadZoneCalibrationFollowsTheFirstApplyingZone) {
+    // dzl, dzh, dzc, dzd -> acal afterwards
+    const std::pair<std::array<int, 4>, int> cases[] = {{{0, 0, 3, 0}, kAwc},
+                                                        {{2, 0, 3, 0}, kAwoc},
+                                                        {{0, 4, 3, 0}, kAwoc},
+                                                        {{0, 0, 0, 9}, 0},
+                                                        {{0, 0, 0, 0}, 0}};
+    for (const auto& [zones, acalAfter] : cases) {
+        s = startupState(en);
+        AxisFields& a = axis(5);
+        a.src = kMcp3201; // not magnetic: no calibration default of its own
+        a.name = 4;
+        a.acal = 0;
+        std::tie(a.dzl, a.dzh, a.dzc, a.dzd) = std::tuple_cat(zones);
+        run();
+        EXPECT_EQ(a.acal, acalAfter) << zones[0] << zones[1] << zones[2] << zones[3];
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Orders, DeadZoneCalibration,
-                         ::testing::Values(DeadZoneCase{0, 0, 3, 0, kAwc},
-                                           DeadZoneCase{2, 0, 3, 0, kAwoc},
-                                           DeadZoneCase{0, 4, 3, 0, kAwoc},
-                                           DeadZoneCase{0, 0, 0, 9, 0},
-                                           DeadZoneCase{0, 0, 0, 0, 0}));
 
 TEST_F(AxisRules, VirtualAxisUsesButtonsInsteadOfCalibration) {
     AxisFields& a = axis(6);
@@ -136,10 +121,7 @@ TEST_F(AxisRules, VirtualAxisUsesButtonsInsteadOfCalibration) {
     a.ms_step = "50";
     const RulesOutcome out = run();
     EXPECT_TRUE(out.axes[5].relative);
-    EXPECT_FALSE(a.invert);
-    EXPECT_EQ(a.acal, 0);
-    EXPECT_EQ(a.acal_min, "0");
-    EXPECT_EQ(a.filter, 0);
+    EXPECT_EQ(std::tie(a.invert, a.acal, a.acal_min, a.filter), std::make_tuple(false, 0, "0", 0));
     EXPECT_EQ(a.src_port, 17) << "the pin is disabled but kept";
     EXPECT_EQ(a.ms_step, "50");
     EXPECT_EQ(a.ms_btn_u, 3);
@@ -175,9 +157,9 @@ TEST_F(AxisRules, GridRowsBeyondButton32LoseModeShiftAndTimer) {
     setRow(132);
     run();
     for (std::size_t row : {1u, 36u}) {
-        EXPECT_EQ(s.buttons.mode[row], 2) << row;
-        EXPECT_EQ(s.buttons.shift[row], 3) << row;
-        EXPECT_EQ(s.buttons.timer[row], 1) << row;
+        EXPECT_EQ(std::tie(s.buttons.mode[row], s.buttons.shift[row], s.buttons.timer[row]),
+                  std::make_tuple(2, 3, 1))
+            << row;
     }
     for (std::size_t row : {37u, 44u, 132u}) {
         EXPECT_EQ(s.buttons.mode[row] + s.buttons.shift[row] + s.buttons.timer[row], 0) << row;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace volmar {
@@ -15,13 +17,10 @@ namespace {
 using test::bytesAt;
 using test::decodeImage;
 using test::encodeOk;
-
-ConfigState cleared() {
-    return startupState(englishLanguage());
-}
+using test::startup;
 
 TEST(ButtonMapBytes, RowFiveCarriesNumberModeShiftAndTimer) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.buttons.hw[5] = 12;
     state.buttons.mode[5] = 1;
     state.buttons.shift[5] = 2;
@@ -29,15 +28,11 @@ TEST(ButtonMapBytes, RowFiveCarriesNumberModeShiftAndTimer) {
     const ConfigImage image = encodeOk(state);
     EXPECT_EQ(image[246], 0x0C);
     EXPECT_EQ(image[378], 0xD1);
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.buttons.hw[5], 12);
-    EXPECT_EQ(decoded.buttons.mode[5], 1);
-    EXPECT_EQ(decoded.buttons.shift[5], 2);
-    EXPECT_EQ(decoded.buttons.timer[5], 3);
+    EXPECT_EQ(decodeImage(image).buttons, state.buttons);
 }
 
 TEST(ButtonMapBytes, EveryRowHasItsHardwareByteAndTheFirst36TheirModeByte) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     for (int row = 1; row < kGridRows; ++row) {
         state.buttons.hw[row] = row;
         state.buttons.mode[row] = row % 7;
@@ -45,18 +40,16 @@ TEST(ButtonMapBytes, EveryRowHasItsHardwareByteAndTheFirst36TheirModeByte) {
         state.buttons.timer[row] = row % 4;
     }
     const ConfigImage image = encodeOk(state);
-    for (int row = 1; row < kGridRows; ++row) {
+    for (int row = 1; row < kGridRows; ++row)
         EXPECT_EQ(image[241 + row], row) << "row " << row;
-    }
-    for (int row = 1; row <= 36; ++row) {
+    for (int row = 1; row <= 36; ++row)
         EXPECT_EQ(image[373 + row], row % 7 + 8 * (row % 5) + 64 * (row % 4)) << "row " << row;
-    }
     // The byte after the mode bytes belongs to shift key 1.
     EXPECT_EQ(image[410], 0);
 }
 
 TEST(ButtonMapBytes, ValuesOutsideTheirListsStoreNothing) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.buttons.hw[5] = 300; // does not fit the byte
     state.buttons.hw[6] = -4;
     state.buttons.mode[5] = 7;
@@ -73,27 +66,20 @@ TEST(ButtonMapBytes, ValuesOutsideTheirListsStoreNothing) {
     EXPECT_EQ(image[451] & 1, 0);
 }
 
-TEST(ButtonMapDecode, ModeCodeSevenAndShiftFiveLeaveNoEntry) {
+// Mode code 7 and shift 5 have no entry; rows past 36 keep the cleared modes.
+TEST(ButtonMapDecode, CodesWithoutEntryAndRowsWithoutModeByte) {
     ConfigImage image{};
     image[374] = 7 | (5 << 3) | (2 << 6);
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.buttons.mode[1], -1);
-    EXPECT_EQ(decoded.buttons.shift[1], -1);
-    EXPECT_EQ(decoded.buttons.timer[1], 2);
-}
-
-TEST(ButtonMapDecode, RowsBeyond36KeepTheClearedModes) {
-    ConfigImage image{};
     image[241 + 40] = 9;
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.buttons.hw[40], 9);
-    EXPECT_EQ(decoded.buttons.mode[40], 0);
-    EXPECT_EQ(decoded.buttons.shift[40], 0);
-    EXPECT_EQ(decoded.buttons.timer[40], 0);
+    const ButtonMap decoded = decodeImage(image).buttons;
+    EXPECT_EQ(std::tie(decoded.mode[1], decoded.shift[1], decoded.timer[1]),
+              std::make_tuple(-1, -1, 2));
+    EXPECT_EQ(std::tie(decoded.hw[40], decoded.mode[40], decoded.shift[40], decoded.timer[40]),
+              std::make_tuple(9, 0, 0, 0));
 }
 
 TEST(MatrixPins, RowsThenColumns) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     for (int n = 0; n < kMatrixPins; ++n) {
         state.hw_br[n] = n + 1;
         state.hw_bc[n] = 48 - n;
@@ -103,13 +89,12 @@ TEST(MatrixPins, RowsThenColumns) {
         EXPECT_EQ(image[222 + n], n + 1);
         EXPECT_EQ(image[232 + n], 48 - n);
     }
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.hw_br, state.hw_br);
-    EXPECT_EQ(decoded.hw_bc, state.hw_bc);
+    const ConfigState d = decodeImage(image);
+    EXPECT_EQ(std::tie(d.hw_br, d.hw_bc), std::tie(state.hw_br, state.hw_bc));
 }
 
 TEST(ShiftKeys, TypeOnSetsBitSeven) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.btn_shift[0] = 3;
     state.typ_shift[0] = 1; // ON
     state.btn_shift[1] = 0;
@@ -127,17 +112,14 @@ TEST(ShiftKeys, DecodedTypesFollowBitSevenThenValidation) {
     image[410] = 0x83; // key 3, ON
     image[411] = 0x80; // no key, ON: validation takes the type back to "---"
     image[412] = 0x05; // key 5, bit clear: the third entry ("OFF")
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.btn_shift[0], 3);
-    EXPECT_EQ(decoded.typ_shift[0], 1);
-    EXPECT_EQ(decoded.btn_shift[1], 0);
-    EXPECT_EQ(decoded.typ_shift[1], 0);
-    EXPECT_EQ(decoded.btn_shift[2], 5);
-    EXPECT_EQ(decoded.typ_shift[2], 2);
+    const ConfigState d = decodeImage(image);
+    EXPECT_EQ(std::tie(d.btn_shift[0], d.typ_shift[0], d.btn_shift[1], d.typ_shift[1],
+                       d.btn_shift[2], d.typ_shift[2]),
+              std::make_tuple(3, 1, 0, 0, 5, 2));
 }
 
 TEST(Timers, DelayAndOnOffBit) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.btn_timer = {1, 10, 11};
     state.btn_timer_mode = {1, 2, 1};
     const ConfigImage image = encodeOk(state);
@@ -149,7 +131,7 @@ TEST(Timers, DelayAndOnOffBit) {
 }
 
 TEST(Encoders, BothButtonsInPairs) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.enc[0] = {1, 2};
     state.enc[5] = {127, 128};
     const ConfigImage image = encodeOk(state);
@@ -159,19 +141,18 @@ TEST(Encoders, BothButtonsInPairs) {
 }
 
 TEST(ShiftRegisters, ThreeChipsOf74HC165) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.sr[0] = {2, 9, 10, 3}; // len 74HC165, select B0, data B1, 3 chips
     state.sr[1] = {1, 1, 2, 12};
     const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 429, 6), (std::vector<int>{9, 10, 0x83, 1, 2, 0x4C}));
     const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.sr[0].len, 2);
-    EXPECT_EQ(decoded.sr[0].kol, 3);
-    EXPECT_EQ(decoded.sr[1].kol, 12);
+    EXPECT_EQ(std::tie(decoded.sr[0].len, decoded.sr[0].kol, decoded.sr[1].kol),
+              std::make_tuple(2, 3, 12));
 }
 
 TEST(ShiftRegisters, ChipCountIsHeldToItsRangeBothWays) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.sr[0].kol = 64; // would carry into the type bits
     EXPECT_EQ(encodeOk(state)[431], 12);
     ConfigImage image{};
@@ -182,7 +163,7 @@ TEST(ShiftRegisters, ChipCountIsHeldToItsRangeBothWays) {
 }
 
 TEST(AxisButtonRows, ButtonAxisAndPercentages) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.ab[1] = {4, 8, "10", "300"};
     const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 439, 4), (std::vector<int>{4, 8, 10, 300 & 0xFF}));
@@ -191,27 +172,14 @@ TEST(AxisButtonRows, ButtonAxisAndPercentages) {
     EXPECT_EQ(decoded.ab[1].h, std::to_string(300 & 0xFF));
 }
 
-struct PollCase {
-    int entry; // "-", "1", "2", "4", "8"
-    int code;
-};
-
-void PrintTo(const PollCase& c, std::ostream* os) {
-    *os << "entry " << c.entry << " code " << c.code;
+TEST(PollCodes, EncodeInTheHighNibble) {
+    // entry ("-", "1", "2", "4", "8", none) -> code
+    for (const auto& [entry, code] : {std::pair{0, 8}, {1, 1}, {2, 2}, {3, 4}, {4, 8}, {-1, 0}}) {
+        ConfigState state = startup();
+        state.dev_poll = entry;
+        EXPECT_EQ(encodeOk(state)[451], code << 4) << "entry " << entry;
+    }
 }
-
-class PollCodes : public ::testing::TestWithParam<PollCase> {};
-
-TEST_P(PollCodes, EncodeInTheHighNibble) {
-    ConfigState state = cleared();
-    state.dev_poll = GetParam().entry;
-    EXPECT_EQ(encodeOk(state)[451], GetParam().code << 4);
-}
-
-INSTANTIATE_TEST_SUITE_P(Entries, PollCodes,
-                         ::testing::Values(PollCase{0, 8}, PollCase{1, 1}, PollCase{2, 2},
-                                           PollCase{3, 4}, PollCase{4, 8}, PollCase{-1, 0}),
-                         [](const auto& info) { return "entry" + std::to_string(info.index); });
 
 TEST(PollCodes, DecodeEveryCode) {
     // code -> entry; codes no entry stands for keep the default "2" (entry 2)
@@ -224,7 +192,7 @@ TEST(PollCodes, DecodeEveryCode) {
 }
 
 TEST(LedOutputs, FlagsColourBrightness) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.led_ws2811 = false;
     state.led_max7219 = true;
     state.led_color_init = 0x0000FF; // pure red
@@ -250,20 +218,19 @@ TEST(LedOutputs, BrightnessZeroDecodesAsTheLowestStep) {
 }
 
 TEST(HubAndStepper, PinsAndConfiguration) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.slv_port = 33;
     state.slv_cnfg = "3";
     state.stepper = {1, 2, 3, 48};
     const ConfigImage image = encodeOk(state);
     EXPECT_EQ(bytesAt(image, 458, 6), (std::vector<int>{33, 3, 1, 2, 3, 48}));
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.slv_port, 33);
-    EXPECT_EQ(decoded.slv_cnfg, "3");
-    EXPECT_EQ(decoded.stepper, state.stepper);
+    const ConfigState d = decodeImage(image);
+    EXPECT_EQ(std::tie(d.slv_port, d.slv_cnfg, d.stepper),
+              std::tie(state.slv_port, state.slv_cnfg, state.stepper));
 }
 
 TEST(Identity, VendorProductAndName) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.dev_vid = "1A2B";
     state.dev_pid = "123";
     state.dev_name = "Volmar2";
@@ -271,14 +238,13 @@ TEST(Identity, VendorProductAndName) {
     EXPECT_EQ(bytesAt(image, 464, 6), (std::vector<int>{0, 0, 0x2B, 0x1A, 0x03, 0x12}));
     EXPECT_EQ(bytesAt(image, 470, 7), (std::vector<int>{'V', 'o', 'l', 'm', 'a', 'r', '2'}));
     EXPECT_EQ(bytesAt(image, 477, 13), std::vector<int>(13, 0));
-    const ConfigState decoded = decodeImage(image);
-    EXPECT_EQ(decoded.dev_vid, "1A2B");
-    EXPECT_EQ(decoded.dev_pid, "1203");
-    EXPECT_EQ(decoded.dev_name, "Volmar2");
+    const ConfigState d = decodeImage(image);
+    EXPECT_EQ(std::tie(d.dev_vid, d.dev_pid, d.dev_name),
+              std::make_tuple("1A2B", "1203", "Volmar2"));
 }
 
 TEST(Identity, TwentyCharacterNameHasNoTerminator) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.dev_name = "ABCDEFGHIJKLMNOPQRST";
     const ConfigImage image = encodeOk(state);
     EXPECT_EQ(image[489], 'T');
@@ -309,7 +275,7 @@ TEST(DecodeOrder, DefaultsFirstThenRulesBetweenButtonRowsAndDeviceBytes) {
     image[437] = 50;  // from 50 %
     image[438] = 60;  // to 60 %
     image[459] = 3;   // hub configuration value without any hub type
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.slv_type[0] = 2; // an editor field the image does not carry
     ReportToConfig(image, state, englishLanguage(), false);
 
@@ -326,7 +292,7 @@ TEST(DecodeOrder, DefaultsFirstThenRulesBetweenButtonRowsAndDeviceBytes) {
 }
 
 TEST(UnusedBytes, ReservedAndTailAreZero) {
-    ConfigState state = cleared();
+    ConfigState state = startup();
     state.axes[0].src = 2;
     state.axes[0].name = 1;
     state.buttons.hw[132] = 1;
@@ -337,9 +303,8 @@ TEST(UnusedBytes, ReservedAndTailAreZero) {
     EXPECT_EQ(image[464], 0);
     EXPECT_EQ(image[465], 0);
     const std::size_t end = 491 + image[490];
-    for (std::size_t pos = end; pos < image.size(); ++pos) {
+    for (std::size_t pos = end; pos < image.size(); ++pos)
         ASSERT_EQ(image[pos], 0) << "byte " << pos;
-    }
 }
 
 } // namespace

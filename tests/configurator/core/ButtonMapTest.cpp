@@ -7,7 +7,9 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace volmar {
 namespace {
@@ -67,37 +69,30 @@ TEST_F(Grid, EditorOpensOnTheRecordedSelection) {
     EXPECT_EQ(o.entry, 3);
 }
 
-struct NumberCase {
-    const char* typed;
-    int stored;
-    const char* shown;
-};
-
-class NumberCommitText : public Grid, public ::testing::WithParamInterface<NumberCase> {};
-
-TEST_P(NumberCommitText, StoresTheButtonOrNone) {
-    const NumberCase& c = GetParam();
-    s.buttons.hw[30] = 99;
-    s.buttons.mode[60] = 2; // joystick button 56: the axis rules take this back
-    s.ConfigHasErrors = true;
-    open(1, 30);
-    KnpGrid_CB_NumberExit(edit, s, c.typed, en, true);
-    EXPECT_EQ(s.buttons.hw[30], c.stored);
-    EXPECT_EQ(cell(1, 30), c.shown);
-    EXPECT_FALSE(edit.editing);
-    EXPECT_EQ(edit.visible, GridEditor::None);
-    EXPECT_EQ(s.buttons.mode[60], 0) << "the axis rules ran";
-    EXPECT_FALSE(s.ConfigHasErrors) << "validation ran: " << s.chk_report_info;
+TEST_F(Grid, NumberCommitStoresTheButtonOrNone) {
+    struct Row {
+        const char* typed;
+        int stored;
+        const char* shown;
+    };
+    for (const auto& [typed, stored, shown] :
+         {Row{"12", 12, "12"}, Row{"128", 128, "128"}, Row{"129", 0, "-----"},
+          Row{"200", 0, "-----"}, Row{"0", 0, "-----"}, Row{"", 0, "-----"}, Row{"abc", 0, "-----"},
+          Row{"007", 7, "7"}, Row{"-5", 0, "-----"}}) {
+        SCOPED_TRACE(typed);
+        s.buttons.hw[30] = 99;
+        s.buttons.mode[60] = 2; // joystick button 56: the axis rules take this back
+        s.ConfigHasErrors = true;
+        open(1, 30);
+        KnpGrid_CB_NumberExit(edit, s, typed, en, true);
+        EXPECT_EQ(s.buttons.hw[30], stored);
+        EXPECT_EQ(cell(1, 30), shown);
+        EXPECT_FALSE(edit.editing);
+        EXPECT_EQ(edit.visible, GridEditor::None);
+        EXPECT_EQ(s.buttons.mode[60], 0) << "the axis rules ran";
+        EXPECT_FALSE(s.ConfigHasErrors) << "validation ran: " << s.chk_report_info;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, NumberCommitText,
-                         ::testing::Values(NumberCase{"12", 12, "12"},
-                                           NumberCase{"128", 128, "128"},
-                                           NumberCase{"129", 0, "-----"},
-                                           NumberCase{"200", 0, "-----"},
-                                           NumberCase{"0", 0, "-----"}, NumberCase{"", 0, "-----"},
-                                           NumberCase{"abc", 0, "-----"}, NumberCase{"007", 7, "7"},
-                                           NumberCase{"-5", 0, "-----"}));
 
 TEST_F(Grid, RefusedNumberShowsNoneInTheEditorEvenWhenNotEditing) {
     open(1, 8);
@@ -114,10 +109,9 @@ TEST_F(Grid, EncoderInputSwitchesTheRowToEncoderMode) {
     open(1, kRowButton7);
     const NumberCommit c = KnpGrid_CB_NumberChange(edit, s, "12");
     EXPECT_TRUE(c.encoderBound);
-    EXPECT_EQ(s.buttons.mode[kRowButton7], kModeEncoder);
-    EXPECT_EQ(s.buttons.timer[kRowButton7], 1);
-    EXPECT_EQ(s.btn_timer[0], 1);
-    EXPECT_EQ(s.btn_timer_mode[0], 1);
+    EXPECT_EQ(std::tie(s.buttons.mode[kRowButton7], s.buttons.timer[kRowButton7], s.btn_timer[0],
+                       s.btn_timer_mode[0]),
+              std::make_tuple(kModeEncoder, 1, 1, 1));
     EXPECT_EQ(cell(2, kRowButton7), "Encoder");
     EXPECT_EQ(cell(4, kRowButton7), "Timer 1");
 }
@@ -128,9 +122,8 @@ TEST_F(Grid, EncoderDetectionKeepsAConfiguredTimer) {
     s.btn_timer_mode[0] = 2;
     open(1, 6);
     KnpGrid_CB_NumberChange(edit, s, "40");
-    EXPECT_EQ(s.buttons.mode[6], kModeEncoder);
-    EXPECT_EQ(s.btn_timer[0], 4);
-    EXPECT_EQ(s.btn_timer_mode[0], 2);
+    EXPECT_EQ(std::tie(s.buttons.mode[6], s.btn_timer[0], s.btn_timer_mode[0]),
+              std::make_tuple(kModeEncoder, 4, 2));
 }
 
 TEST_F(Grid, SoftSwitchRowOnlyTakesTheNumber) {
@@ -138,10 +131,9 @@ TEST_F(Grid, SoftSwitchRowOnlyTakesTheNumber) {
     s.buttons.mode[kRowButton7] = kModeSoftSwitch;
     open(1, kRowButton7);
     EXPECT_FALSE(KnpGrid_CB_NumberChange(edit, s, "12").encoderBound);
-    EXPECT_EQ(s.buttons.hw[kRowButton7], 12);
-    EXPECT_EQ(s.buttons.mode[kRowButton7], kModeSoftSwitch);
-    EXPECT_EQ(s.buttons.timer[kRowButton7], 0);
-    EXPECT_EQ(s.btn_timer[0], 0);
+    EXPECT_EQ(std::tie(s.buttons.hw[kRowButton7], s.buttons.mode[kRowButton7],
+                       s.buttons.timer[kRowButton7], s.btn_timer[0]),
+              std::make_tuple(12, kModeSoftSwitch, 0, 0));
 }
 
 TEST_F(Grid, NoneIsNeverAnEncoderInput) {
@@ -181,9 +173,8 @@ TEST_F(Grid, ListCommitsGoToTheirOwnArray) {
     KnpGrid_CB_ShiftExit(edit, s, 4, en, true);
     open(4, 15);
     KnpGrid_CB_TimOnExit(edit, s, 2, en, true);
-    EXPECT_EQ(s.buttons.shift[15], 4);
-    EXPECT_EQ(s.buttons.timer[15], 2);
-    EXPECT_EQ(s.buttons.mode[15], 0);
+    EXPECT_EQ(std::tie(s.buttons.shift[15], s.buttons.timer[15], s.buttons.mode[15]),
+              std::make_tuple(4, 2, 0));
     EXPECT_EQ(cell(3, 15), "Shift 4");
     EXPECT_EQ(cell(4, 15), "Timer 2");
 }
@@ -218,10 +209,9 @@ TEST_F(Grid, ClearingShowsNoneAndFirstEntriesOnEveryRow) {
     BTN_ClearButtonsClick(s);
     for (int row = 1; row < kGridRows; ++row) {
         const auto texts = gridRowTexts(s, row, en);
-        EXPECT_EQ(texts[1], "-----") << row;
-        EXPECT_EQ(texts[2], "Button(norm)") << row;
-        EXPECT_EQ(texts[3], "----------") << row;
-        EXPECT_EQ(texts[4], "----------") << row;
+        EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()),
+                  (std::vector<std::string>{"-----", "Button(norm)", "----------", "----------"}))
+            << row;
     }
 }
 
@@ -233,15 +223,16 @@ TEST_F(Grid, NumberEditorTakesDigitsOnly) {
 }
 
 TEST_F(Grid, RowNamesAndHeadings) {
-    EXPECT_EQ(cell(0, 1), "Hat Up");
-    EXPECT_EQ(cell(0, 2), "Hat Right");
-    EXPECT_EQ(cell(0, 3), "Hat Down");
-    EXPECT_EQ(cell(0, 4), "Hat Left");
-    EXPECT_EQ(cell(0, 5), "Button 1");
-    EXPECT_EQ(cell(0, 132), "Button 128");
-    const std::array<std::string, kGridColumns> headings = gridRowTexts(s, 0, en);
-    EXPECT_EQ(headings, (std::array<std::string, kGridColumns>{"Joystick", "H/W.Button", "Mode",
-                                                               "Shift", "Timer"}));
+    for (const auto& [row, name] :
+         std::initializer_list<std::pair<int, const char*>>{{1, "Hat Up"},
+                                                            {2, "Hat Right"},
+                                                            {3, "Hat Down"},
+                                                            {4, "Hat Left"},
+                                                            {5, "Button 1"},
+                                                            {132, "Button 128"}})
+        EXPECT_EQ(cell(0, row), name);
+    EXPECT_EQ(gridRowTexts(s, 0, en), (std::array<std::string, kGridColumns>{
+                                          "Joystick", "H/W.Button", "Mode", "Shift", "Timer"}));
 }
 
 } // namespace

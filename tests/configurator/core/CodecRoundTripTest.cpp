@@ -3,6 +3,7 @@
 
 #include "CoreTestHelpers.h"
 #include "volmar/core/ConfigFields.h"
+#include "volmar/core/ConfigJson.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
@@ -22,49 +23,27 @@ int pick(Rng& rng, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
 }
 
-std::string hexId(Rng& rng) {
-    static const char kDigits[] = "0123456789ABCDEF";
+std::string randomText(Rng& rng, const std::string& alphabet, int length) {
     std::string text;
-    for (int k = 0; k < 4; ++k) {
-        text += kDigits[pick(rng, 0, 15)];
-    }
-    return text;
-}
-
-std::string productName(Rng& rng) {
-    // What the name editor lets through.
-    static const std::string kAllowed =
-        " ()-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[]_abcdefghijklmnopqrstuvwxyz";
-    std::string text;
-    const int length = pick(rng, 0, 20);
-    for (int k = 0; k < length; ++k) {
-        text +=
-            kAllowed[static_cast<std::size_t>(pick(rng, 0, static_cast<int>(kAllowed.size()) - 1))];
-    }
+    for (int k = 0; k < length; ++k)
+        text += alphabet[static_cast<std::size_t>(pick(rng, 0, int(alphabet.size()) - 1))];
     return text;
 }
 
 // A value the editor could hold for the edit, written as the decoder writes it.
 std::string editText(const std::string& name, Rng& rng) {
-    auto endsWith = [&](const char* tail) {
-        const std::string t = tail;
-        return name.size() >= t.size() && name.compare(name.size() - t.size(), t.size(), t) == 0;
-    };
-    if (name == "dev_vid" || name == "dev_pid") {
-        return hexId(rng);
-    }
-    if (name == "dev_name") {
-        return productName(rng);
-    }
-    if (endsWith("acal_min") || endsWith("acal_cen") || endsWith("acal_max")) {
+    if (name == "dev_vid" || name == "dev_pid")
+        return randomText(rng, "0123456789ABCDEF", 4);
+    if (name == "dev_name") // what the name editor lets through
+        return randomText(rng,
+                          " ()-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[]_abcdefghijklmnopqrstuvwxyz",
+                          pick(rng, 0, 20));
+    if (name.ends_with("acal_min") || name.ends_with("acal_cen") || name.ends_with("acal_max"))
         return std::to_string(pick(rng, 0, 65535));
-    }
-    if (endsWith("zm_del")) {
+    if (name.ends_with("zm_del"))
         return std::to_string(pick(rng, 2, 200)); // what validation allows
-    }
-    if (endsWith("zm_spd")) {
+    if (name.ends_with("zm_spd"))
         return std::to_string(pick(rng, 1, 200));
-    }
     return std::to_string(pick(rng, 0, 255)); // one-byte fields
 }
 
@@ -72,7 +51,7 @@ std::string editText(const std::string& name, Rng& rng) {
 // table gets a random valid value, then the rules settle it as the window
 // would after the edits.
 ConfigState randomValidState(Rng& rng) {
-    ConfigState s = startupState(englishLanguage());
+    ConfigState s = test::startup();
     for (const FieldDef& f : configFields()) {
         FieldRef ref = f.get(s);
         switch (f.kind) {
@@ -95,9 +74,8 @@ ConfigState randomValidState(Rng& rng) {
     }
     // The image has one bit for these companions and one code for two poll
     // entries: "--" reads back as "ON", "-" as "8" (see ButtonImageTest).
-    for (int& mode : s.btn_timer_mode) {
+    for (int& mode : s.btn_timer_mode)
         mode = pick(rng, 1, 2);
-    }
     s.dev_poll = pick(rng, 1, 4);
     for (int row = 1; row < kGridRows; ++row) {
         s.buttons.hw[row] = pick(rng, 0, 3) == 0 ? pick(rng, 1, 128) : 0;
@@ -111,27 +89,9 @@ ConfigState randomValidState(Rng& rng) {
 
 using test::encodeOk;
 
-// The names of the fields that differ, for a readable failure.
+// The fields and rows that differ, for a readable failure.
 std::string differences(const ConfigState& a, const ConfigState& b) {
-    std::ostringstream out;
-    for (const FieldDef& f : configFields()) {
-        const bool same = std::visit(
-            [&](auto* pa) { return *pa == *std::get<decltype(pa)>(f.get(b)); }, f.get(a));
-        if (!same) {
-            out << f.name << ' ';
-        }
-    }
-    for (int row = 1; row < kGridRows; ++row) {
-        if (a.buttons.hw[row] != b.buttons.hw[row] || a.buttons.mode[row] != b.buttons.mode[row] ||
-            a.buttons.shift[row] != b.buttons.shift[row] ||
-            a.buttons.timer[row] != b.buttons.timer[row]) {
-            out << "button row " << row << ' ';
-        }
-    }
-    if (a.chk_report_info != b.chk_report_info) {
-        out << "report line ";
-    }
-    return out.str();
+    return ::testing::PrintToString(diffConfigs(a, b));
 }
 
 // Fields holding something their control cannot show: a list index past its
@@ -142,22 +102,19 @@ std::string outOfRange(const ConfigState& s) {
         const FieldRef ref = f.get(s);
         if (f.kind == FieldKind::List) {
             const int v = *std::get<int*>(ref);
-            if (v < -1 || v >= f.entries) {
+            if (v < -1 || v >= f.entries)
                 out << f.name << '=' << v << ' ';
-            }
         } else if (f.kind == FieldKind::Spin) {
             const int v = *std::get<int*>(ref);
-            if (v < f.min || v > f.max) {
+            if (v < f.min || v > f.max)
                 out << f.name << '=' << v << ' ';
-            }
         }
     }
     for (int row = 1; row < kGridRows; ++row) {
         const ButtonMap& m = s.buttons;
         if (m.hw[row] < 0 || m.hw[row] > 255 || m.mode[row] < -1 || m.mode[row] > 6 ||
-            m.shift[row] < -1 || m.shift[row] > 4 || m.timer[row] < 0 || m.timer[row] > 3) {
+            m.shift[row] < -1 || m.shift[row] > 4 || m.timer[row] < 0 || m.timer[row] > 3)
             out << "button row " << row << ' ';
-        }
     }
     return out.str();
 }
@@ -172,7 +129,7 @@ TEST(CodecRoundTrip, EveryFieldOfVariedConfigurationsSurvives) {
 }
 
 TEST(CodecRoundTrip, TheStartUpStateSurvives) {
-    ConfigState state = startupState(englishLanguage());
+    ConfigState state = test::startup();
     state.btn_timer_mode = {2, 2, 2}; // one bit: "--" reads back as "ON"
     state.dev_poll = 4;               // "-" and "8" share a code
     const ConfigState decoded = test::decodeImage(encodeOk(state));
@@ -190,18 +147,16 @@ TEST(CodecRoundTrip, AnyImageSettlesAfterOneDecodeAndEncode) {
         // mostly-valid configurations with a stray value are covered too.
         const bool dense = round % 2 == 0;
         for (std::size_t pos = 0; pos < image.size(); ++pos) {
-            if (dense || pick(rng, 0, 15) == 0) {
+            if (dense || pick(rng, 0, 15) == 0)
                 image[pos] = static_cast<std::uint8_t>(pick(rng, 0, 255));
-            }
         }
         const ConfigState decoded = test::decodeImage(image);
         ASSERT_EQ(outOfRange(decoded), "") << "round " << round;
         const ConfigImage first = encodeOk(decoded);
         const ConfigImage second = encodeOk(test::decodeImage(first));
         ASSERT_EQ(first, second) << "round " << round;
-        for (std::size_t pos = kConfigBytes; pos < first.size(); ++pos) {
+        for (std::size_t pos = kConfigBytes; pos < first.size(); ++pos)
             ASSERT_EQ(first[pos], 0) << "byte " << pos;
-        }
     }
 }
 
@@ -213,7 +168,7 @@ TEST(CodecRoundTrip, ArbitraryStatesEncodeToSettledImages) {
     const int extremes[] = {INT_MIN, -1000, -1, 0, 1, 127, 128, 129, 255, 256, 65536, INT_MAX};
     const std::string texts[] = {"", "-1", "99999", "4294967296", "ÿÿ", "1A", "12345", "0"};
     for (int round = 0; round < 200; ++round) {
-        ConfigState s = startupState(englishLanguage());
+        ConfigState s = test::startup();
         for (const FieldDef& f : configFields()) {
             FieldRef ref = f.get(s);
             if (auto* i = std::get_if<int*>(&ref)) {
@@ -234,9 +189,8 @@ TEST(CodecRoundTrip, ArbitraryStatesEncodeToSettledImages) {
         }
         s.dev_vid = "ABCD";
         s.dev_pid = "1234";
-        for (AxisFields& a : s.axes) {
+        for (AxisFields& a : s.axes)
             a.ms_step = std::to_string(pick(rng, -300, 300));
-        }
         for (CurveFields& c : s.curves) {
             c.zm_del = std::to_string(extremes[pick(rng, 0, 11)]);
             c.zm_spd = "7";

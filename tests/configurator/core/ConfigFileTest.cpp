@@ -53,104 +53,84 @@ ConfigState sample() {
     return s;
 }
 
-TEST(ConfigFile, SaveThenLoadReproducesTheConfiguration) {
+class ConfigFile : public ::testing::Test {
+protected:
     TempDir dir;
-    const fs::path file = dir / "pad.volmar";
+    const fs::path file = dir / "a.volmar";
+};
+
+SaveOutcome saveSample(const fs::path& file) {
+    ConfigState state = sample();
+    return saveConfigFile(file, state, englishLanguage(), false);
+}
+
+std::size_t entriesIn(const fs::path& dir) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// The file is the image byte for byte; the companion listing holds the
+// 1000 listing lines, each ended by CR LF; loading reads the first 1024
+// bytes of a longer file.
+TEST_F(ConfigFile, SaveWritesImageAndListingAndLoadingReproducesThem) {
     ConfigState saved = sample();
     const SaveOutcome save = saveConfigFile(file, saved, englishLanguage(), false);
     ASSERT_TRUE(save.ok()) << save.error;
     EXPECT_FALSE(save.reportBox.has_value());
-
-    // The file is the image byte for byte, with nothing around it.
     const std::string bytes = test::readFileText(file);
     ASSERT_EQ(bytes.size(), kConfigImageSize);
     EXPECT_EQ(std::memcmp(bytes.data(), save.image.data(), kConfigImageSize), 0);
 
-    ConfigState loaded = startupState(englishLanguage());
-    const LoadOutcome load = loadConfigFile(file, loaded, englishLanguage(), false);
-    ASSERT_TRUE(load.ok()) << load.error;
-    EXPECT_EQ(load.image, save.image);
-    EXPECT_EQ(loaded, saved);
-}
-
-TEST(ConfigFile, CompanionListingHasAThousandCrLfLines) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
-    ConfigState state = sample();
-    const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
-    ASSERT_TRUE(save.ok()) << save.error;
     EXPECT_EQ(descriptorTextPath(file), dir / "a.volmar_HID_txt");
     const std::string text = test::readFileText(dir / "a.volmar_HID_txt");
-
     std::size_t lines = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
+    for (std::size_t start = 0; start < text.size(); ++lines) {
         const std::size_t end = text.find("\r\n", start);
         ASSERT_NE(end, std::string::npos) << "unterminated line " << lines + 1;
         const std::string line = text.substr(start, end - start);
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "line " << lines + 1;
         EXPECT_EQ(line, save.log[lines]) << "line " << lines + 1;
         start = end + 2;
-        ++lines;
     }
     EXPECT_EQ(lines, kDescriptorLogLines);
     EXPECT_EQ(text.rfind("=BEGIN HID DEBUG FILE=\r\n", 0), 0u);
-}
 
-TEST(ConfigFile, LoadingALongerFileDecodesItsFirst1024Bytes) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
-    ConfigState state = sample();
-    const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
-    ASSERT_TRUE(save.ok()) << save.error;
-    test::writeFileText(dir / "long.volmar", test::readFileText(file) + std::string(1024, '\xFF'));
-
-    ConfigState loaded = startupState(englishLanguage());
-    const LoadOutcome load = loadConfigFile(dir / "long.volmar", loaded, englishLanguage(), false);
-    ASSERT_TRUE(load.ok()) << load.error;
-    EXPECT_EQ(load.image, save.image);
-    EXPECT_EQ(loaded, state);
-}
-
-class UnreadableFile : public ::testing::TestWithParam<int> {};
-
-// A short file (or none) is an error naming the file; nothing is decoded.
-TEST_P(UnreadableFile, LeavesTheStateAsItWas) {
-    TempDir dir;
-    const fs::path file = dir / "short.volmar";
-    const int size = GetParam();
-    if (size >= 0) {
-        test::writeFileText(file, std::string(static_cast<std::size_t>(size), '\x01'));
+    test::writeFileText(dir / "long.volmar", bytes + std::string(1024, '\xFF'));
+    for (const char* name : {"a.volmar", "long.volmar"}) {
+        ConfigState loaded = startupState(englishLanguage());
+        const LoadOutcome load = loadConfigFile(dir / name, loaded, englishLanguage(), false);
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error;
+        EXPECT_EQ(load.image, save.image) << name;
+        EXPECT_EQ(loaded, saved) << name;
     }
-    ConfigState state = sample();
-    const ConfigState before = state;
-    const LoadOutcome load = loadConfigFile(file, state, englishLanguage(), false);
-    EXPECT_FALSE(load.ok());
-    EXPECT_NE(load.error.find(file.string()), std::string::npos) << load.error;
-    const std::string reason = size < 0 ? std::strerror(ENOENT) : std::strerror(EIO);
-    EXPECT_NE(load.error.find("[" + reason), std::string::npos) << load.error;
-    EXPECT_EQ(state, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, UnreadableFile, ::testing::Values(-1, 0, 100, 1023),
-                         [](const auto& info) {
-                             return info.param < 0 ? std::string("missing")
-                                                   : "bytes" + std::to_string(info.param);
-                         });
-
-TEST(ConfigFile, LoadingAFolderFails) {
-    TempDir dir;
-    ConfigState state = sample();
-    const ConfigState before = state;
-    const LoadOutcome load = loadConfigFile(dir.path(), state, englishLanguage(), false);
-    EXPECT_FALSE(load.ok());
-    EXPECT_NE(load.error.find(std::strerror(EISDIR)), std::string::npos) << load.error;
-    EXPECT_EQ(state, before);
+// A short file, none or a folder is an error naming the file and saying why;
+// nothing is decoded.
+TEST_F(ConfigFile, UnreadableFileLeavesTheStateAsItWas) {
+    struct Row {
+        const char* label;
+        int size; // -1: no file, -2: the folder itself
+        int error;
+    };
+    for (const Row& row : {Row{"missing", -1, ENOENT}, Row{"empty", 0, EIO}, Row{"100", 100, EIO},
+                           Row{"1023", 1023, EIO}, Row{"folder", -2, EISDIR}}) {
+        SCOPED_TRACE(row.label);
+        const fs::path target = row.size == -2 ? dir.path() : dir / row.label;
+        if (row.size >= 0)
+            test::writeFileText(target, std::string(static_cast<std::size_t>(row.size), '\x01'));
+        ConfigState state = sample();
+        const ConfigState before = state;
+        const LoadOutcome load = loadConfigFile(target, state, englishLanguage(), false);
+        EXPECT_FALSE(load.ok());
+        EXPECT_NE(load.error.find(target.string()), std::string::npos) << load.error;
+        EXPECT_NE(load.error.find(std::string("[") + std::strerror(row.error)), std::string::npos)
+            << load.error;
+        EXPECT_EQ(state, before);
+    }
 }
 
-TEST(ConfigFile, ConversionErrorWritesNothing) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
+TEST_F(ConfigFile, ConversionErrorWritesNothing) {
     ConfigState state = sample();
     state.dev_pid = "12";
     const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
@@ -159,9 +139,7 @@ TEST(ConfigFile, ConversionErrorWritesNothing) {
     EXPECT_FALSE(fs::exists(descriptorTextPath(file)));
 }
 
-TEST(ConfigFile, InvalidConfigurationIsSavedAfterItsReportLine) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
+TEST_F(ConfigFile, InvalidConfigurationIsSavedAfterItsReportLine) {
     ConfigState state = sample();
     state.axes[3].src = 2; // a source without an assignment
     state.axes[3].name = 0;
@@ -172,40 +150,29 @@ TEST(ConfigFile, InvalidConfigurationIsSavedAfterItsReportLine) {
     EXPECT_EQ(fs::file_size(file), kConfigImageSize);
 }
 
-TEST(ConfigFile, OverwritingKeepsPermissionsAndLeavesNoTemporaries) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
+TEST_F(ConfigFile, OverwritingKeepsPermissionsAndLeavesNoTemporaries) {
     test::writeFileText(file, "old");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
                     fs::perm_options::replace);
-    ConfigState state = sample();
-    ASSERT_TRUE(saveConfigFile(file, state, englishLanguage(), false).ok());
+    ASSERT_TRUE(saveSample(file).ok());
     EXPECT_EQ(fs::file_size(file), kConfigImageSize);
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 2u); // the image and its listing
+    EXPECT_EQ(entriesIn(dir.path()), 2u); // the image and its listing
 }
 
-TEST(ConfigFile, SavingThroughASymlinkReplacesItsTarget) {
-    TempDir dir;
+TEST_F(ConfigFile, SavingThroughASymlinkReplacesItsTarget) {
     const fs::path real = dir / "real.volmar";
     test::writeFileText(real, "old");
     fs::create_symlink(real, dir / "link.volmar");
-    ConfigState state = sample();
-    ASSERT_TRUE(saveConfigFile(dir / "link.volmar", state, englishLanguage(), false).ok());
+    ASSERT_TRUE(saveSample(dir / "link.volmar").ok());
     EXPECT_TRUE(fs::is_symlink(dir / "link.volmar"));
     EXPECT_EQ(fs::file_size(real), kConfigImageSize);
 }
 
 // A save that fails half-way (here: the file size limit, which holds for
 // root too) says why and leaves the old file whole, with no temporary behind.
-TEST(ConfigFile, FailedSaveKeepsTheExistingFile) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
+TEST_F(ConfigFile, FailedSaveKeepsTheExistingFile) {
     test::writeFileText(file, "previous good file");
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -213,8 +180,7 @@ TEST(ConfigFile, FailedSaveKeepsTheExistingFile) {
     struct rlimit small = saved;
     small.rlim_cur = 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    ConfigState state = sample();
-    const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
+    const SaveOutcome save = saveSample(file);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -223,25 +189,17 @@ TEST(ConfigFile, FailedSaveKeepsTheExistingFile) {
     EXPECT_NE(save.error.find(std::strerror(EFBIG)), std::string::npos) << save.error;
     EXPECT_EQ(test::readFileText(file), "previous good file");
     EXPECT_FALSE(fs::exists(descriptorTextPath(file)));
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
 
-TEST(ConfigFile, SavingIntoAMissingFolderNamesTheFile) {
-    TempDir dir;
-    const fs::path file = dir / "missing" / "a.volmar";
-    ConfigState state = sample();
-    const SaveOutcome save = saveConfigFile(file, state, englishLanguage(), false);
-    EXPECT_NE(save.error.find(file.string()), std::string::npos) << save.error;
+TEST_F(ConfigFile, SavingIntoAMissingFolderNamesTheFile) {
+    const fs::path missing = dir / "missing" / "a.volmar";
+    const SaveOutcome save = saveSample(missing);
+    EXPECT_NE(save.error.find(missing.string()), std::string::npos) << save.error;
     EXPECT_NE(save.error.find(std::strerror(ENOENT)), std::string::npos) << save.error;
 }
 
-TEST(ConfigFile, ListingThatCannotBeWrittenIsReported) {
-    TempDir dir;
-    const fs::path file = dir / "a.volmar";
+TEST_F(ConfigFile, ListingThatCannotBeWrittenIsReported) {
     fs::create_directory(descriptorTextPath(file)); // a folder in the listing's place
     const std::string error = writeConfigFiles(file, ConfigImage{}, DescriptorLog{});
     EXPECT_NE(error.find(descriptorTextPath(file).string()), std::string::npos) << error;

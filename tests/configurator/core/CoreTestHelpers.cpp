@@ -1,5 +1,3 @@
-// Shared helpers of the core suites live here (see CoreTestHelpers.h).
-
 #include "CoreTestHelpers.h"
 
 #include "volmar/core/ConfigFields.h"
@@ -67,6 +65,10 @@ ConfigState randomState(std::mt19937& rng) {
     return s;
 }
 
+ConfigState startup() {
+    return startupState(englishLanguage());
+}
+
 ConfigImage encodeOk(ConfigState state) {
     ConfigImage image{};
     DescriptorLog log;
@@ -76,7 +78,7 @@ ConfigImage encodeOk(ConfigState state) {
 }
 
 ConfigState decodeImage(const ConfigImage& image) {
-    ConfigState state = startupState(englishLanguage());
+    ConfigState state = startup();
     ReportToConfig(image, state, englishLanguage(), false);
     return state;
 }

@@ -17,6 +17,9 @@ namespace volmar::test {
 // odd edit texts and spins beyond their range. Deterministic for a given seed.
 ConfigState randomState(std::mt19937& rng);
 
+// The start-up state with the English texts.
+ConfigState startup();
+
 // Encodes `state`, expecting no conversion error.
 ConfigImage encodeOk(ConfigState state);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace volmar {
@@ -13,27 +14,24 @@ namespace {
 
 constexpr CurvePoints kFlat{100, 100, 100, 100, 100, 100, 100, 100, 100};
 
-class FlatCurve : public ::testing::TestWithParam<std::tuple<int, bool>> {};
-
-TEST_P(FlatCurve, IsTheIdentityOverTheWholeRange) {
-    const auto [precision, symmetrical] = GetParam();
-    const int m = curveRange(precision);
-    std::vector<int> y;
-    curveOutputs(kFlat, symmetrical, m, y);
-    ASSERT_EQ(y.size(), static_cast<std::size_t>(m) + 1);
-    for (int x = 0; x <= m; ++x)
-        ASSERT_EQ(y[static_cast<std::size_t>(x)], x) << "x " << x;
+TEST(FlatCurve, IsTheIdentityOverTheWholeRangeInBothModes) {
+    for (int precision = 0; precision < 5; ++precision) {
+        for (const bool symmetrical : {false, true}) {
+            const int m = curveRange(precision);
+            std::vector<int> y;
+            curveOutputs(kFlat, symmetrical, m, y);
+            ASSERT_EQ(y.size(), static_cast<std::size_t>(m) + 1);
+            for (int x = 0; x <= m; ++x)
+                ASSERT_EQ(y[static_cast<std::size_t>(x)], x) << "x " << x << " of " << m;
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Ranges, FlatCurve,
-                         ::testing::Combine(::testing::Range(0, 5), ::testing::Bool()));
-
 TEST(CurveRange, PrecisionCodesAndCursorEntries) {
-    EXPECT_EQ(curveRange(0), 1023);
-    EXPECT_EQ(curveRange(2), 4095);
-    EXPECT_EQ(curveRange(4), 16383);
-    EXPECT_EQ(curveRange(-1), 1023) << "precision list with no entry";
-    EXPECT_EQ(curveRange(5), 1023);
+    // precision code -> range; -1 is the list with no entry
+    for (const auto& [code, range] :
+         {std::pair{0, 1023}, {2, 4095}, {4, 16383}, {-1, 1023}, {5, 1023}})
+        EXPECT_EQ(curveRange(code), range) << "code " << code;
 
     ConfigState s;
     for (std::size_t n = 0; n < kAxisCount; ++n)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <variant>
 
 namespace volmar {
@@ -23,31 +24,19 @@ protected:
     }
 };
 
-TEST_F(Clearing, SetsTheUsbIdentity) {
-    ConfigState s = busy();
-    btnClrConfigClick(s, en, true);
-    EXPECT_EQ(s.dev_vid, "8888");
-    EXPECT_EQ(s.dev_pid, "8888");
-    EXPECT_EQ(s.dev_name, "Volmar2");
-    EXPECT_EQ(entryText(pollList(), s.dev_poll), "2");
-}
-
-TEST_F(Clearing, CurvesFlatAndZoomRowsRepairedByValidation) {
-    ConfigState s = busy();
-    btnClrConfigClick(s, en, true);
-    for (const CurveFields& c : s.curves) {
-        for (int p : c.points)
-            EXPECT_EQ(p, 100);
-        EXPECT_FALSE(c.symmetrical);
-        EXPECT_EQ(c.zm_knp, 0);
-        EXPECT_EQ(c.zm_del, "2");
-        EXPECT_EQ(c.zm_spd, "1");
-    }
-}
-
-TEST_F(Clearing, LeavesAValidEmptyConfiguration) {
+// From a busy state: the USB identity, flat curves with zoom rows repaired
+// by validation, and a valid empty configuration.
+TEST_F(Clearing, LeavesTheIdentityFlatCurvesAndAValidEmptyConfiguration) {
     ConfigState s = busy();
     const RulesOutcome out = btnClrConfigClick(s, en, false);
+    EXPECT_EQ(std::tie(s.dev_vid, s.dev_pid, s.dev_name),
+              std::make_tuple("8888", "8888", "Volmar2"));
+    EXPECT_EQ(entryText(pollList(), s.dev_poll), "2");
+    for (const CurveFields& c : s.curves) {
+        EXPECT_EQ(c.points, (decltype(c.points){100, 100, 100, 100, 100, 100, 100, 100, 100}));
+        EXPECT_FALSE(c.symmetrical);
+        EXPECT_EQ(std::tie(c.zm_knp, c.zm_del, c.zm_spd), std::make_tuple(0, "2", "1"));
+    }
     EXPECT_FALSE(s.ConfigHasErrors);
     EXPECT_EQ(s.chk_report_info, en.cfg_error_m + " 0" + en.cfg_error_n + " 0.");
     EXPECT_TRUE(out.run.showNotConnected);
@@ -71,11 +60,8 @@ TEST_F(Clearing, KeepsDoubleThrottleAndBrightness) {
     s.sf_thr_adsc = 4;
     s.led_digbri = 13;
     btnClrConfigClick(s, en, true);
-    EXPECT_EQ(s.sf_thr_bnom, 17);
-    EXPECT_EQ(s.sf_thr_bmod, 2);
-    EXPECT_EQ(s.sf_thr_asrc, 3);
-    EXPECT_EQ(s.sf_thr_adsc, 4);
-    EXPECT_EQ(s.led_digbri, 13);
+    EXPECT_EQ(std::tie(s.sf_thr_bnom, s.sf_thr_bmod, s.sf_thr_asrc, s.sf_thr_adsc, s.led_digbri),
+              std::make_tuple(17, 2, 3, 4, 13));
 }
 
 TEST(StartupState, EveryImageListHasAnEntryAndTheCheckPasses) {

@@ -26,10 +26,6 @@ struct Layout {
     int reportBytes; // what the firmware must be told, report id included
 };
 
-void PrintTo(const Layout& l, std::ostream* os) {
-    *os << l.name;
-}
-
 using test::useAxis;
 
 // The descriptor the encoder stored for `state`, read back by the parser.
@@ -42,70 +38,66 @@ std::optional<hp::ParsedDescriptor> storedDescriptor(const ConfigImage& image) {
     return parsed;
 }
 
-class DescriptorAsParsed : public ::testing::TestWithParam<Layout> {};
+TEST(DescriptorAsParsed, ParserAgreesWithTheStoredReportLength) {
+    const Layout layouts[] = {
+        Layout{"NothingBound", [](ConfigState&) {}, 0},
+        Layout{"TwoAxesHatTenButtons",
+               [](ConfigState& s) {
+                   useAxis(s, 0, 2, 1);
+                   useAxis(s, 1, 2, 2);
+                   s.buttons.hw[2] = 3;
+                   s.buttons.hw[14] = 9;
+               },
+               6},
+        Layout{"EightAlternatingAxesHatAllButtons",
+               [](ConfigState& s) {
+                   for (int n = 0; n < kAxisCount; ++n)
+                       useAxis(s, n, n % 2 == 0 ? 4 : 0, n + 1);
+                   s.buttons.hw[4] = 1;
+                   s.buttons.hw[132] = 2;
+               },
+               30},
+        Layout{"OnlyRow132", [](ConfigState& s) { s.buttons.hw[132] = 5; }, 17},
+        Layout{"HatAlone", [](ConfigState& s) { s.buttons.hw[4] = 128; }, 2},
+        Layout{"OneAxisWithoutAssignment", [](ConfigState& s) { useAxis(s, 6, 3, 0); }, 3},
+        Layout{"AxesWithGapsAndOneButton",
+               [](ConfigState& s) {
+                   useAxis(s, 1, 1, 4);
+                   useAxis(s, 4, 1, 5);
+                   useAxis(s, 7, 4, 8);
+                   s.buttons.hw[5] = 1;
+               },
+               6}};
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        ConfigState state = startupState(englishLanguage());
+        layout.configure(state);
+        const ConfigImage image = test::encodeOk(state);
+        const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(image);
+        ASSERT_TRUE(parsed.has_value());
+        ASSERT_EQ(parsed->collections.size(), 1u);
+        const hp::Collection& joystick = parsed->collections[0];
+        EXPECT_EQ(joystick.usagePage, 0x01);
+        EXPECT_EQ(joystick.usage, 0x04);
 
-TEST_P(DescriptorAsParsed, ParserAgreesWithTheStoredReportLength) {
-    ConfigState state = startupState(englishLanguage());
-    GetParam().configure(state);
-    const ConfigImage image = test::encodeOk(state);
-    const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(image);
-    ASSERT_TRUE(parsed.has_value());
-    ASSERT_EQ(parsed->collections.size(), 1u);
-    const hp::Collection& joystick = parsed->collections[0];
-    EXPECT_EQ(joystick.usagePage, 0x01);
-    EXPECT_EQ(joystick.usage, 0x04);
-
-    EXPECT_EQ(image[452], GetParam().reportBytes);
-    EXPECT_EQ(joystick.inputReportByteLength, image[452]);
-    const bool active = (image[451] & 1) != 0;
-    EXPECT_EQ(active, GetParam().reportBytes > 0);
-    if (!active) {
-        EXPECT_TRUE(joystick.reports.empty());
-        return;
+        EXPECT_EQ(image[452], layout.reportBytes);
+        EXPECT_EQ(joystick.inputReportByteLength, image[452]);
+        const bool active = (image[451] & 1) != 0;
+        EXPECT_EQ(active, layout.reportBytes > 0);
+        if (!active) {
+            EXPECT_TRUE(joystick.reports.empty());
+            continue;
+        }
+        // One input report with id 1: its payload plus the id byte is byte 452,
+        // and the padding leaves no partial byte for the host to guess about.
+        EXPECT_TRUE(parsed->usesReportIds);
+        ASSERT_EQ(joystick.reports.size(), 1u);
+        const hp::ReportInfo* report = joystick.findReport(hp::ReportType::Input, 1);
+        ASSERT_NE(report, nullptr);
+        EXPECT_EQ(report->payloadBytes() + 1, image[452]);
+        EXPECT_EQ(report->bitLength % 8, 0u);
     }
-    // One input report with id 1: its payload plus the id byte is byte 452,
-    // and the padding leaves no partial byte for the host to guess about.
-    EXPECT_TRUE(parsed->usesReportIds);
-    ASSERT_EQ(joystick.reports.size(), 1u);
-    const hp::ReportInfo* report = joystick.findReport(hp::ReportType::Input, 1);
-    ASSERT_NE(report, nullptr);
-    EXPECT_EQ(report->payloadBytes() + 1, image[452]);
-    EXPECT_EQ(report->bitLength % 8, 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, DescriptorAsParsed,
-    ::testing::Values(Layout{"NothingBound", [](ConfigState&) {}, 0},
-                      Layout{"TwoAxesHatTenButtons",
-                             [](ConfigState& s) {
-                                 useAxis(s, 0, 2, 1);
-                                 useAxis(s, 1, 2, 2);
-                                 s.buttons.hw[2] = 3;
-                                 s.buttons.hw[14] = 9;
-                             },
-                             6},
-                      Layout{"EightAlternatingAxesHatAllButtons",
-                             [](ConfigState& s) {
-                                 for (int n = 0; n < kAxisCount; ++n) {
-                                     useAxis(s, n, n % 2 == 0 ? 4 : 0, n + 1);
-                                 }
-                                 s.buttons.hw[4] = 1;
-                                 s.buttons.hw[132] = 2;
-                             },
-                             30},
-                      Layout{"OnlyRow132", [](ConfigState& s) { s.buttons.hw[132] = 5; }, 17},
-                      Layout{"HatAlone", [](ConfigState& s) { s.buttons.hw[1] = 1; }, 2},
-                      Layout{"OneAxisWithoutAssignment",
-                             [](ConfigState& s) { useAxis(s, 6, 3, 0); }, 3},
-                      Layout{"AxesWithGapsAndOneButton",
-                             [](ConfigState& s) {
-                                 useAxis(s, 1, 1, 4);
-                                 useAxis(s, 4, 1, 5);
-                                 useAxis(s, 7, 4, 8);
-                                 s.buttons.hw[5] = 1;
-                             },
-                             6}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Each configured axis is found by the host under its assignment, with the
 // report size its precision asks for, in axis order.

@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <utility>
 
 namespace volmar {
 namespace {
@@ -75,29 +77,24 @@ TEST(LanguageRecordLayout, LinesSkipExactlyTheFiveNeverFilledFields) {
 }
 
 // Record position (1-based) -> table line, at the edges of the three runs.
-struct LineMapCase {
-    int position;
-    int line;
-};
-
-class LanguageLineMap : public ::testing::TestWithParam<LineMapCase> {};
-
-TEST_P(LanguageLineMap, TableLineFillsRecordPosition) {
-    const auto [position, line] = GetParam();
+TEST(LanguageLineMap, TableLineFillsRecordPosition) {
     std::string error;
     const auto record = parseLanguageTable(numberedTable(178), error);
     ASSERT_TRUE(record) << error;
-    const auto& field = languageFields()[position - 1];
-    EXPECT_EQ(field.line, line);
-    EXPECT_EQ((*record).*field.member, line ? "L" + std::to_string(line) : "") << field.name;
+    for (const auto& [position, line] : {std::pair{1, 1},
+                                         {69, 69},
+                                         {70, 0},
+                                         {71, 70},
+                                         {129, 128},
+                                         {130, 0},
+                                         {133, 0},
+                                         {134, 129},
+                                         {183, 178}}) {
+        const auto& field = languageFields()[static_cast<std::size_t>(position - 1)];
+        EXPECT_EQ(field.line, line) << field.name;
+        EXPECT_EQ((*record).*field.member, line ? "L" + std::to_string(line) : "") << field.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Edges, LanguageLineMap,
-                         ::testing::Values(LineMapCase{1, 1}, LineMapCase{69, 69},
-                                           LineMapCase{70, 0}, LineMapCase{71, 70},
-                                           LineMapCase{129, 128}, LineMapCase{130, 0},
-                                           LineMapCase{133, 0}, LineMapCase{134, 129},
-                                           LineMapCase{183, 178}));
 
 // Texts the report line, message boxes and status line are joined from; the
 // trailing spaces are part of the joins.
@@ -183,40 +180,21 @@ TEST(LanguageTableParser, AcceptsAMissingFinalTerminator) {
     EXPECT_EQ(record->lbl_encsetuperror, "L178");
 }
 
-struct BadTable {
-    const char* name;
-    std::string text;
-    const char* errorPart;
-};
-
-class LanguageTableRejects : public ::testing::TestWithParam<BadTable> {};
-
-TEST_P(LanguageTableRejects, WithAClearError) {
-    std::string error;
-    EXPECT_FALSE(parseLanguageTable(GetParam().text, error));
-    EXPECT_NE(error.find(GetParam().errorPart), std::string::npos) << error;
+TEST(LanguageTableParser, RejectsMalformedTablesWithAClearError) {
+    std::string lfOnly = numberedTable(178);
+    std::erase(lfOnly, '\r');
+    for (const auto& [text, errorPart] : std::initializer_list<std::pair<std::string, const char*>>{
+             {"", "0 lines"},
+             {numberedTable(177), "177 lines"},
+             {numberedTable(179), "179 lines"},
+             {numberedTable(178) + "\r\n", "179 lines"}, // an empty 179th line is one too many
+             {lfOnly, "line 1 is not ended by CR LF"},
+             {"\xEF\xBB\xBF" + numberedTable(178), "byte-order mark"}}) {
+        std::string error;
+        EXPECT_FALSE(parseLanguageTable(text, error)) << errorPart;
+        EXPECT_NE(error.find(errorPart), std::string::npos) << error;
+    }
 }
-
-std::string withLfOnly() {
-    std::string text = numberedTable(178);
-    std::string out;
-    for (char c : text)
-        if (c != '\r')
-            out += c;
-    return out;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Malformed, LanguageTableRejects,
-    ::testing::Values(BadTable{"Empty", "", "0 lines"},
-                      BadTable{"OneShort", numberedTable(177), "177 lines"},
-                      BadTable{"OneLong", numberedTable(179), "179 lines"},
-                      // An empty 179th line is still a line too many.
-                      BadTable{"TrailingEmptyLine", numberedTable(178) + "\r\n", "179 lines"},
-                      BadTable{"LfOnly", withLfOnly(), "line 1 is not ended by CR LF"},
-                      BadTable{"ByteOrderMark", "\xEF\xBB\xBF" + numberedTable(178),
-                               "byte-order mark"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LanguageTableParser, FailureLeavesErrorAndSuccessClearsIt) {
     std::string error = "stale";

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace volmar {
 namespace {
@@ -102,10 +104,8 @@ TEST_F(Validation, HalfSetEncodersAreEmptiedAndNamedWithoutFailing) {
     const RunOutcome out = check();
     ASSERT_EQ(out.messageBoxes.size(), 1u);
     EXPECT_EQ(out.messageBoxes[0], "Encoders setup error #2 #4 #5 ");
-    EXPECT_EQ(s.enc[1], (Encoder{0, 0}));
-    EXPECT_EQ(s.enc[3], (Encoder{0, 0}));
-    EXPECT_EQ(s.enc[4], (Encoder{0, 0}));
-    EXPECT_EQ(s.enc[5], (Encoder{40, 41}));
+    EXPECT_EQ(std::tie(s.enc[1], s.enc[3], s.enc[4], s.enc[5]),
+              std::make_tuple(Encoder{0, 0}, Encoder{0, 0}, Encoder{0, 0}, Encoder{40, 41}));
     EXPECT_FALSE(s.ConfigHasErrors);
     EXPECT_TRUE(check().messageBoxes.empty()) << "the repair is carried into the state";
 }
@@ -118,42 +118,32 @@ TEST_F(Validation, ShiftKeyTypeFollowsItsButton) {
     s.btn_shift[3] = 22;
     s.typ_shift[3] = -1;
     check();
-    EXPECT_EQ(s.typ_shift[1], 1);
-    EXPECT_EQ(s.typ_shift[2], 2);
-    EXPECT_EQ(s.typ_shift[3], 1);
+    EXPECT_EQ(std::vector<int>(s.typ_shift.begin() + 1, s.typ_shift.end()),
+              (std::vector<int>{1, 2, 1}));
 
     s.btn_shift[1] = 0;
     s.btn_shift[2] = -1;
     check();
-    EXPECT_EQ(s.typ_shift[1], 0);
-    EXPECT_EQ(s.typ_shift[2], 0);
+    EXPECT_EQ(std::tie(s.typ_shift[1], s.typ_shift[2]), std::make_tuple(0, 0));
 }
 
-struct ZoomCase {
-    const char* divisor;
-    const char* reduction;
-    const char* divisorAfter;
-    const char* reductionAfter;
-};
-
-class ZoomLimits : public Validation, public ::testing::WithParamInterface<ZoomCase> {};
-
-TEST_P(ZoomLimits, AreForcedIntoRange) {
-    const ZoomCase& c = GetParam();
-    s.curves[4].zm_del = c.divisor;
-    s.curves[4].zm_spd = c.reduction;
-    check();
-    EXPECT_EQ(s.curves[4].zm_del, c.divisorAfter);
-    EXPECT_EQ(s.curves[4].zm_spd, c.reductionAfter);
-    EXPECT_FALSE(s.ConfigHasErrors);
+TEST_F(Validation, ZoomLimitsAreForcedIntoRange) {
+    struct Row {
+        const char *del, *spd, *delAfter, *spdAfter; // divisor, reduction: before, after
+    };
+    for (const auto& [del, spd, delAfter, spdAfter] :
+         {Row{"250", "0", "2", "1"}, Row{"201", "300", "2", "200"}, Row{"200", "200", "200", "200"},
+          Row{"2", "1", "2", "1"}, Row{"1", "-3", "2", "1"}, Row{"", "", "2", "1"},
+          Row{"abc", "x9", "2", "1"}, Row{"017", "099", "017", "099"}}) {
+        SCOPED_TRACE(std::string(del) + "/" + spd);
+        s.curves[4].zm_del = del;
+        s.curves[4].zm_spd = spd;
+        check();
+        EXPECT_EQ(s.curves[4].zm_del, delAfter);
+        EXPECT_EQ(s.curves[4].zm_spd, spdAfter);
+        EXPECT_FALSE(s.ConfigHasErrors);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, ZoomLimits,
-    ::testing::Values(ZoomCase{"250", "0", "2", "1"}, ZoomCase{"201", "300", "2", "200"},
-                      ZoomCase{"200", "200", "200", "200"}, ZoomCase{"2", "1", "2", "1"},
-                      ZoomCase{"1", "-3", "2", "1"}, ZoomCase{"", "", "2", "1"},
-                      ZoomCase{"abc", "x9", "2", "1"}, ZoomCase{"017", "099", "017", "099"}));
 
 } // namespace
 } // namespace volmar
