@@ -17,10 +17,6 @@ test::RunResult volmarctl(const std::vector<std::string>& args) {
     return test::runProgram(VOLMARCTL_PATH, args);
 }
 
-std::string path(const std::filesystem::path& p) {
-    return p.string();
-}
-
 class CliTest : public ::testing::Test {
 protected:
     void start(std::vector<std::string> args) {

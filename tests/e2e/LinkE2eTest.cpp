@@ -8,10 +8,6 @@ namespace {
 using device::Operation;
 using device::Outcome;
 
-std::string path(const std::filesystem::path& p) {
-    return p.string();
-}
-
 // One configured axis, so validation passes and a write goes out.
 void configureAxis(ConfigState& state) {
     state.axes[0].src = 2;

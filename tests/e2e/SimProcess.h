@@ -50,6 +50,10 @@ private:
     bool m_ready = false;
 };
 
+inline std::string path(const std::filesystem::path& p) {
+    return p.string();
+}
+
 // Splits "--a 1 --b" at single spaces into program arguments.
 std::vector<std::string> splitArgs(const std::string& line);
 

@@ -104,16 +104,14 @@ TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
     EXPECT_EQ((*e)[641], 0xFF);
 }
 
-TEST_F(EepromFile, OversizedFileIsRefused) {
+TEST_F(EepromFile, OversizedOrUnreadableFilesFailWithTheReason) {
     volmar::test::writeFileBytes(m_dir / "big", Bytes(1025, 0));
-    EXPECT_FALSE(loadEepromFile(m_dir / "big", m_error).has_value());
-    EXPECT_NE(m_error.find("larger than 1024"), std::string::npos) << m_error;
-}
-
-TEST_F(EepromFile, UnreadableFileGivesTheSystemText) {
     std::filesystem::create_directory(m_dir / "dir");
-    EXPECT_FALSE(loadEepromFile(m_dir / "dir", m_error).has_value());
-    EXPECT_NE(m_error.find("Is a directory"), std::string::npos) << m_error;
+    for (const auto& [file, reason] :
+         {std::pair{"big", "larger than 1024"}, std::pair{"dir", "Is a directory"}}) {
+        EXPECT_FALSE(loadEepromFile(m_dir / file, m_error).has_value()) << file;
+        EXPECT_NE(m_error.find(reason), std::string::npos) << m_error;
+    }
 }
 
 TEST_F(EepromFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {

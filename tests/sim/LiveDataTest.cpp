@@ -46,17 +46,14 @@ TEST(SimLiveData, FixedValuesLandAtTheirOffsets) {
     EXPECT_EQ(Bytes(r.begin() + 185, r.end()), Bytes(9, 0));
 }
 
-TEST(SimLiveData, UptimeHoursWrapAt256) {
+TEST(SimLiveData, UptimeHoursWrapAt256AndFixedFieldsStayWhateverTheTime) {
     const Bytes r = liveDataReport(configuredImage(), BoardSettings{}, 257h + 59min + 59s, {});
     EXPECT_EQ(Bytes(r.begin() + 2, r.begin() + 5), (Bytes{1, 59, 59}));
-}
-
-TEST(SimLiveData, FixedUptimeFieldsStayWhateverTheTime) {
     BoardSettings s;
     s.uptime = std::array<std::uint8_t, 3>{7, 255, 0};
     for (SimTime t : {SimTime(0), SimTime(1h + 2min + 3s)}) {
-        const Bytes r = liveDataReport(configuredImage(), s, t, {});
-        EXPECT_EQ(Bytes(r.begin() + 2, r.begin() + 5), (Bytes{7, 255, 0}));
+        const Bytes fixed = liveDataReport(configuredImage(), s, t, {});
+        EXPECT_EQ(Bytes(fixed.begin() + 2, fixed.begin() + 5), (Bytes{7, 255, 0}));
     }
 }
 
@@ -99,13 +96,10 @@ TEST(SimLiveData, BoundButtonsArePressedOneAfterTheOther) {
         seen.push_back(now[0]);
     }
     EXPECT_EQ(seen, (std::vector<int>{7, 30, 7, 30}));
-}
-
-TEST(SimLiveData, NoBoundButtonsMeansNonePressed) {
-    EepromImage e = configuredImage();
-    std::fill_n(e.begin() + image::kButtonMap, image::kButtonRows, 0);
-    const auto p = pressedButtons(e, BoardSettings{}, 5s);
-    EXPECT_EQ(std::count(p.begin(), p.end(), true), 0);
+    EepromImage unbound = configuredImage();
+    std::fill_n(unbound.begin() + image::kButtonMap, image::kButtonRows, 0);
+    const auto none = pressedButtons(unbound, BoardSettings{}, 5s);
+    EXPECT_EQ(std::count(none.begin(), none.end(), true), 0) << "nothing bound, nothing pressed";
 }
 
 // Both blank forms (never written, or cleared) are the same controller: the

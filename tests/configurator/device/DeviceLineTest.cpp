@@ -26,11 +26,6 @@ TEST_P(IdRoundTrip, ClickReadsBackTheIdsOfTheLine) {
 INSTANTIATE_TEST_SUITE_P(Ids, IdRoundTrip,
                          ::testing::Values(0x0000, 0x0001, 0x03EB, 0x1111, 0x8888, 0xFFFF));
 
-TEST(DeviceLine, SmallIdsArePaddedWithZeros) {
-    EXPECT_EQ(hexId(1), "0001");
-    EXPECT_EQ(hexId(0x3EB), "03EB");
-}
-
 TEST(DeviceLine, ClickOnOddLines) {
     // blanks in the id columns read as zeros
     EXPECT_EQ(selectedIds("VID:  EB PID: 2 1 x"), (VidPid{0x00EB, 0x0201}));

@@ -14,10 +14,7 @@ int FakeFirmware::fault() {
     if (goneAfter >= 0 && index >= goneAfter) {
         return ENODEV;
     }
-    if (index == failAt) {
-        return failErrno;
-    }
-    return 0;
+    return index == failAt ? EPIPE : 0;
 }
 
 int FakeFirmware::set(std::span<const std::uint8_t> report) {
@@ -153,29 +150,27 @@ hid::CollectionInfo otherDevice(const std::string& id, std::uint16_t vid, std::u
 
 std::vector<hid::CollectionInfo> FakeBackend::enumerate() {
     std::vector<hid::CollectionInfo> list;
-    if (controllerPresent) {
-        hid::CollectionInfo base;
-        base.path = "/fake/controller";
-        base.attributes = {vid, pid, 0x0100};
-        base.product = product;
-        base.serial = serial;
-        base.openable = openable;
-        base.usesReportIds = true;
-        base.openError = openable ? "" : "Permission denied";
-        if (commandCollection) {
-            hid::CollectionInfo command = base;
-            command.deviceId = "controller/0";
-            command.collectionIndex = 0;
-            command.caps = {0xFF00, 1, 0, 0, 194};
-            list.push_back(command);
-        }
-        hid::CollectionInfo joystick = base;
-        joystick.deviceId = "controller/1";
-        joystick.collectionIndex = 1;
-        joystick.caps = {1, 4, 9, 0, 0};
-        joystick.inputReportIds = {3};
-        list.push_back(joystick);
+    hid::CollectionInfo base;
+    base.path = "/fake/controller";
+    base.attributes = {vid, pid, 0x0100};
+    base.product = product;
+    base.serial = serial;
+    base.openable = openable;
+    base.usesReportIds = true;
+    base.openError = openable ? "" : "Permission denied";
+    if (commandCollection) {
+        hid::CollectionInfo command = base;
+        command.deviceId = "controller/0";
+        command.collectionIndex = 0;
+        command.caps = {0xFF00, 1, 0, 0, 194};
+        list.push_back(command);
     }
+    hid::CollectionInfo joystick = base;
+    joystick.deviceId = "controller/1";
+    joystick.collectionIndex = 1;
+    joystick.caps = {1, 4, 9, 0, 0};
+    joystick.inputReportIds = {3};
+    list.push_back(joystick);
     list.insert(list.end(), others.begin(), others.end());
     return list;
 }

@@ -35,8 +35,7 @@ struct FakeFirmware {
     ConfigImage eeprom{};
     ConfigImage pending{};
     std::vector<Transfer> log;
-    int failAt = -1;    // index of the transfer that fails ...
-    int failErrno = 32; // ... with this errno (EPIPE)
+    int failAt = -1;    // index of the transfer that fails with EPIPE
     int goneAfter = -1; // transfers after which the node answers ENODEV
     std::uint8_t hubIdentity = protocol::kHubIdentity;
     std::array<std::uint8_t, 4> hubTypes{1, 2, 0, 2};
@@ -70,7 +69,6 @@ public:
     std::uint16_t pid = 0x8888;
     std::string product = "Volmar2";
     std::string serial = "Volmar2-20161101";
-    bool controllerPresent = true;
     bool commandCollection = true; // false: only the joystick collection
     bool openable = true;
     // Further devices listed after the controller.

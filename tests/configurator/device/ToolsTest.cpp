@@ -150,16 +150,6 @@ TEST_F(LinkTest, StepperMoveHasNoReply) {
     EXPECT_EQ(clock.nowMs(), 1000);
 }
 
-TEST_F(LinkTest, ToolsWithoutControllerLeaveThePollOff) {
-    waitForDeviceChanges(1);
-    ASSERT_TRUE(link->hubCheck());
-    runExchange();
-    EXPECT_EQ(firmware->transfers(), 0);
-    EXPECT_TRUE(observer.messages.empty());
-    EXPECT_FALSE(link->LinkReady());
-    EXPECT_EQ(observer.finished.back(), std::make_pair(Operation::HubCheck, Outcome::NotConnected));
-}
-
 TEST_F(LinkTest, LivePollFollowsLinkReady) {
     waitForDeviceChanges(1);
     EXPECT_EQ(link->pollLiveData().status, LivePoll::Status::Skipped);

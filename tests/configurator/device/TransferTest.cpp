@@ -115,15 +115,20 @@ TEST_F(LinkTest, ReadWarnsAboutAnotherFirmwareVersionAndCarriesOn) {
     EXPECT_EQ(doc.loads, 1);
 }
 
-TEST_F(LinkTest, ReadWithoutControllerShowsNotConnectedAndSendsNothing) {
+TEST_F(LinkTest, ReadOrToolWithoutControllerShowsNotConnectedAndSendsNothing) {
     waitForDeviceChanges(1);
     ASSERT_TRUE(link->readConfiguration());
     runExchange();
-    EXPECT_EQ(firmware->transfers(), 0);
     EXPECT_EQ(clock.nowMs(), 500);
+    EXPECT_EQ(observer.finished.back(), std::make_pair(Operation::Read, Outcome::NotConnected));
+    const auto shown = observer.messages.size();
+    ASSERT_TRUE(link->hubCheck());
+    runExchange();
+    EXPECT_EQ(observer.finished.back(), std::make_pair(Operation::HubCheck, Outcome::NotConnected));
+    EXPECT_EQ(firmware->transfers(), 0);
+    EXPECT_EQ(observer.messages.size(), shown) << "a tool shows no message";
     EXPECT_FALSE(observer.display.connected);
     EXPECT_FALSE(link->LinkReady());
-    EXPECT_EQ(observer.finished.back(), std::make_pair(Operation::Read, Outcome::NotConnected));
 }
 
 TEST_F(LinkTest, ReadWithAHubPortLoadsTheHubAfterwards) {

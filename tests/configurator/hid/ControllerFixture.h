@@ -50,6 +50,17 @@ protected:
     }
     // What the test lists before the controller exists.
     FakeBackend& setup() { return *pendingBackend; }
+    // One-collection nodes: "<id>#0" on node "p<id>".
+    void plugNodes(std::initializer_list<const char*> ids) {
+        for (const std::string id : ids) {
+            setup().plug(collection(id, "p" + id, 0, 4, {3}));
+        }
+    }
+    // A hot-plug note, handled.
+    void notify() {
+        backend->change();
+        settle();
+    }
 
     HidDevice* find(const std::string& id) const {
         for (HidDevice* d : controller->devices()) {

@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace volmar::hid::test {
 
@@ -161,11 +159,7 @@ std::unique_ptr<HidNode> FakeBackend::open(const std::string& path, int& errorNu
         return nullptr;
     }
     errorNumber = 0;
-    auto& shared = m_nodes[path];
-    if (!shared) {
-        shared = std::make_shared<FakeNode::Shared>();
-    }
-    return std::make_unique<FakeNode>(shared);
+    return std::make_unique<FakeNode>(sharedNode(path));
 }
 
 void FakeBackend::setChangeCallback(std::function<void()> callback) {
@@ -213,7 +207,6 @@ FakeSim::FakeSim(const std::filesystem::path& socket, vhid::DeviceInfo info) {
     if (!m_server) {
         return;
     }
-    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_thread = std::thread([this] { loop(); });
 }
 
@@ -222,38 +215,20 @@ FakeSim::~FakeSim() {
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
-    wake();
     if (m_thread.joinable()) {
         m_thread.join();
     }
-    if (m_wakeFd >= 0) {
-        ::close(m_wakeFd);
-    }
 }
 
-void FakeSim::wake() {
-    const std::uint64_t one = 1;
-    if (m_wakeFd >= 0) {
-        [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
-    }
-}
-
-void FakeSim::setFeatureStatus(int status) {
+void FakeSim::setFaults(int status, std::size_t shortBy) {
     std::lock_guard lock(m_mutex);
     m_status = status;
-}
-
-void FakeSim::setGetLengthShortBy(std::size_t bytes) {
-    std::lock_guard lock(m_mutex);
-    m_shortBy = bytes;
+    m_shortBy = shortBy;
 }
 
 void FakeSim::broadcast(std::vector<std::uint8_t> report) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_outgoing.push_back(std::move(report));
-    }
-    wake();
+    std::lock_guard lock(m_mutex);
+    m_outgoing.push_back(std::move(report));
 }
 
 std::vector<std::uint8_t> FakeSim::feature(std::uint8_t id) {
@@ -271,7 +246,6 @@ void FakeSim::unplug() {
         std::lock_guard lock(m_mutex);
         m_unplug = true;
     }
-    wake();
     // Returns once the device has left: the socket file is gone.
     for (int i = 0; i < 500; ++i) {
         {
@@ -302,10 +276,7 @@ void FakeSim::loop() {
             }
             m_server->addPollFds(fds);
         }
-        fds.push_back(pollfd{m_wakeFd, POLLIN, 0});
-        ::poll(fds.data(), fds.size(), 50);
-        std::uint64_t drained = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &drained, sizeof drained);
+        ::poll(fds.data(), fds.size(), 2); // short: stop, unplug and input need no wake-up
 
         std::lock_guard lock(m_mutex);
         if (m_stop) {

@@ -109,8 +109,8 @@ public:
     bool ok() const { return m_server != nullptr; }
     const std::string& error() const { return m_error; }
 
-    void setFeatureStatus(int status);           // errno for every transfer, 0 = ok
-    void setGetLengthShortBy(std::size_t bytes); // answer gets this many bytes short
+    // errno for every transfer (0 = ok), and gets answered this many bytes short.
+    void setFaults(int status, std::size_t shortBy);
     void broadcast(std::vector<std::uint8_t> report);
     std::vector<std::uint8_t> feature(std::uint8_t id);
     std::size_t subscribers();
@@ -118,11 +118,9 @@ public:
 
 private:
     void loop();
-    void wake();
 
     std::string m_error;
     std::unique_ptr<vhid::Server> m_server;
-    int m_wakeFd = -1;
     std::thread m_thread;
     std::mutex m_mutex;
     bool m_stop = false;

@@ -120,45 +120,45 @@ TEST(HidrawFacts, ReattachedControllerIsANewDeviceEvenOnTheSameNode) {
     EXPECT_EQ(before[0].path, after[0].path);
 }
 
-TEST(HidrawFacts, WithoutUsbParentHidPropertiesAreUsed) {
-    NodeFacts facts = usbFacts();
-    facts.hasUsbDevice = false; // e.g. Bluetooth or uhid
-    facts.hidId = "0005:0000045E:000002FD";
-    facts.hidName = "Xbox Wireless Controller";
-    facts.hidUniq = "aa:bb:cc:dd:ee:ff";
-    const auto list = hidraw::describeNode(facts, NodeProbe{});
-    ASSERT_FALSE(list.empty());
-    EXPECT_EQ(list[0].attributes.vendorId, 0x045E);
-    EXPECT_EQ(list[0].attributes.productId, 0x02FD);
-    EXPECT_EQ(list[0].product, "Xbox Wireless Controller");
-    EXPECT_EQ(list[0].serial, "aa:bb:cc:dd:ee:ff");
-}
-
-TEST(HidrawFacts, NodeIoctlsFillWhatUdevLacks) {
-    NodeFacts facts;
-    facts.devnode = "/dev/hidraw9";
-    NodeProbe probe;
-    probe.haveRawInfo = true;
-    probe.vendorId = 0x16C0;
-    probe.productId = 0x0478;
-    probe.rawName = "Teensy";
-    probe.descriptor = test::controllerDescriptor();
-    const auto list = hidraw::describeNode(facts, probe);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].attributes.vendorId, 0x16C0);
-    EXPECT_EQ(list[0].attributes.productId, 0x0478);
-    EXPECT_EQ(list[0].product, "Teensy");
-    EXPECT_EQ(list[0].deviceId, "hidraw:/dev/hidraw9#0");
-}
-
-TEST(HidrawFacts, UnparsableUsbIdsFallBackToHidId) {
-    NodeFacts facts = usbFacts();
-    facts.usbIdVendor = "";
-    facts.hidId = "0003:00001234:00005678";
-    const auto list = hidraw::describeNode(facts, NodeProbe{});
-    ASSERT_FALSE(list.empty());
-    EXPECT_EQ(list[0].attributes.vendorId, 0x1234);
-    EXPECT_EQ(list[0].attributes.productId, 0x5678);
+TEST(HidrawFacts, IdentityFallsBackToHidPropertiesThenToTheNode) {
+    NodeFacts bluetooth = usbFacts();
+    bluetooth.hasUsbDevice = false; // e.g. Bluetooth or uhid
+    bluetooth.hidId = "0005:0000045E:000002FD";
+    bluetooth.hidName = "Xbox Wireless Controller";
+    bluetooth.hidUniq = "aa:bb:cc:dd:ee:ff";
+    NodeFacts badUsbIds = usbFacts();
+    badUsbIds.usbIdVendor = "";
+    badUsbIds.hidId = "0003:00001234:00005678";
+    NodeFacts bare; // udev knows nothing: the node's ioctls tell
+    bare.devnode = "/dev/hidraw9";
+    NodeProbe ioctls;
+    ioctls.haveRawInfo = true;
+    ioctls.vendorId = 0x16C0;
+    ioctls.productId = 0x0478;
+    ioctls.rawName = "Teensy";
+    ioctls.descriptor = test::controllerDescriptor();
+    struct Case {
+        NodeFacts facts;
+        NodeProbe probe;
+        HidAttributes ids;
+        const char* product;
+        const char* serial;
+    };
+    const Case cases[] = {
+        {bluetooth, {}, {0x045E, 0x02FD, 0}, "Xbox Wireless Controller", "aa:bb:cc:dd:ee:ff"},
+        {badUsbIds, {}, {0x1234, 0x5678, 0}, "Volmar2", "Volmar2-20161101"},
+        {bare, ioctls, {0x16C0, 0x0478, 0}, "Teensy", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.product);
+        const auto list = hidraw::describeNode(c.facts, c.probe);
+        ASSERT_EQ(list.size(), 2u);
+        EXPECT_EQ(list[0].attributes.vendorId, c.ids.vendorId);
+        EXPECT_EQ(list[0].attributes.productId, c.ids.productId);
+        EXPECT_EQ(list[0].product, c.product);
+        EXPECT_EQ(list[0].serial, c.serial);
+    }
+    EXPECT_EQ(hidraw::describeNode(bare, ioctls)[0].deviceId, "hidraw:/dev/hidraw9#0");
 }
 
 // A System that hands out prepared facts and records what was asked.
@@ -224,13 +224,12 @@ TEST(HidrawBackend, AsksTheNodeOnlyForWhatSysfsLacks) {
     test::ensureApp();
     auto backend = makeHidrawBackend(std::move(system));
     const auto list = backend->enumerate();
-    ASSERT_EQ(sys->probes.size(), 3u);
-    EXPECT_FALSE(sys->probes[0].descriptor);
-    EXPECT_FALSE(sys->probes[0].languages);
-    EXPECT_TRUE(sys->probes[1].descriptor);
-    EXPECT_FALSE(sys->probes[1].languages);
-    EXPECT_FALSE(sys->probes[2].descriptor);
-    EXPECT_TRUE(sys->probes[2].languages);
+    std::vector<std::pair<bool, bool>> asked; // descriptor, language ids
+    for (const auto& p : sys->probes) {
+        asked.emplace_back(p.descriptor, p.languages);
+    }
+    EXPECT_EQ(asked,
+              (std::vector<std::pair<bool, bool>>{{false, false}, {true, false}, {false, true}}));
     ASSERT_EQ(list.size(), 6u);
     EXPECT_EQ(list[2].path, "/dev/hidraw4"); // collections from the node's own descriptor
     EXPECT_EQ(list[4].languageIds, (std::vector<std::uint16_t>{0x0409}));

@@ -40,12 +40,15 @@ protected:
     std::unique_ptr<HidNode> node;
 };
 
-TEST_F(HidrawNode, ReadsWhatTheNodeGivesAndTimesOutQuietly) {
+TEST_F(HidrawNode, ReadsWhatTheNodeGivesTimesOutQuietlyAndTakesAHangUpForRemoval) {
     std::vector<std::uint8_t> report;
     EXPECT_EQ(node->readInput(report, 10), ETIMEDOUT);
     send({3, 0x10, 0x20});
     ASSERT_EQ(node->readInput(report, 1000), 0);
     EXPECT_EQ(report, (std::vector<std::uint8_t>{3, 0x10, 0x20}));
+    ::close(writer);
+    writer = -1;
+    EXPECT_EQ(node->readInput(report, 1000), ENODEV);
 }
 
 TEST_F(HidrawNode, CancelWakesAReadWaitingOnAnotherThread) {
@@ -59,13 +62,6 @@ TEST_F(HidrawNode, CancelWakesAReadWaitingOnAnotherThread) {
     send({1});
     std::vector<std::uint8_t> report;
     EXPECT_EQ(node->readInput(report, 1000), ECANCELED);
-}
-
-TEST_F(HidrawNode, HangUpIsRemoval) {
-    ::close(writer);
-    writer = -1;
-    std::vector<std::uint8_t> report;
-    EXPECT_EQ(node->readInput(report, 1000), ENODEV);
 }
 
 TEST_F(HidrawNode, FeatureCallsOnANonHidNodeFailWithTheSystemText) {

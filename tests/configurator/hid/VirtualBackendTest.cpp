@@ -21,6 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using test::FakeSim;
 
+// A feature report 1 of the 38 bytes of a command frame.
+std::vector<std::uint8_t> report1(std::uint8_t fill = 0) {
+    std::vector<std::uint8_t> r(38, fill);
+    r[0] = 1;
+    return r;
+}
+
 class Virtual : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,6 +62,12 @@ protected:
             }
         }
         return nullptr;
+    }
+
+    HidDevice* checkedOut(std::uint16_t usage) {
+        HidDevice* d = byUsage(usage);
+        EXPECT_TRUE(d && controller->checkOut(d));
+        return d;
     }
 
     fs::path folder;
@@ -116,9 +129,8 @@ TEST_F(Virtual, SocketFileNobodyListensOnIsNotADevice) {
 TEST_F(Virtual, FeatureReportsTravelWholeBothWays) {
     FakeSim& sim = plug("dev1");
     startController();
-    HidDevice* vendor = byUsage(1);
+    HidDevice* vendor = checkedOut(1);
     ASSERT_NE(vendor, nullptr);
-    ASSERT_TRUE(controller->checkOut(vendor));
 
     std::vector<std::uint8_t> frame(38);
     for (std::size_t i = 0; i < frame.size(); ++i) {
@@ -128,8 +140,7 @@ TEST_F(Virtual, FeatureReportsTravelWholeBothWays) {
     ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
     EXPECT_EQ(sim.feature(1), frame);
 
-    std::vector<std::uint8_t> answer(38, 0);
-    answer[0] = 1;
+    std::vector<std::uint8_t> answer = report1();
     ASSERT_TRUE(vendor->getFeature(answer)) << vendor->lastError();
     EXPECT_EQ(answer, frame);
 
@@ -153,17 +164,14 @@ class VirtualFailure : public Virtual, public ::testing::WithParamInterface<Fail
 TEST_P(VirtualFailure, DeviceFailuresKeepTheSystemText) {
     FakeSim& sim = plug("dev1");
     startController();
-    HidDevice* vendor = byUsage(1);
-    ASSERT_TRUE(controller->checkOut(vendor));
-    sim.setFeatureStatus(GetParam().status);
-    sim.setGetLengthShortBy(GetParam().shortBy);
+    HidDevice* vendor = checkedOut(1);
+    ASSERT_NE(vendor, nullptr);
+    sim.setFaults(GetParam().status, GetParam().shortBy);
 
-    std::vector<std::uint8_t> frame(38, 0);
-    frame[0] = 1;
+    std::vector<std::uint8_t> frame = report1();
     EXPECT_EQ(vendor->setFeature(frame), std::string(GetParam().setText).empty());
     EXPECT_EQ(vendor->lastError(), GetParam().setText);
-    std::vector<std::uint8_t> answer(38, 0xAB);
-    answer[0] = 1;
+    std::vector<std::uint8_t> answer = report1(0xAB);
     EXPECT_FALSE(vendor->getFeature(answer));
     EXPECT_EQ(vendor->lastError(), GetParam().getText);
 }
@@ -179,10 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Virtual, InputReportsReachTheCollectionDeclaringThem) {
     FakeSim& sim = plug("dev1");
     startController();
-    HidDevice* vendor = byUsage(1);
-    HidDevice* joystick = byUsage(4);
-    ASSERT_TRUE(controller->checkOut(vendor));
-    ASSERT_TRUE(controller->checkOut(joystick));
+    HidDevice* vendor = checkedOut(1);
+    HidDevice* joystick = checkedOut(4);
     std::vector<std::pair<HidDevice*, QByteArray>> got;
     QObject::connect(controller.get(), &HidController::deviceData,
                      [&](HidDevice* d, quint8 id, const QByteArray& payload) {
@@ -203,10 +209,8 @@ TEST_F(Virtual, InputReportsReachTheCollectionDeclaringThem) {
 TEST_F(Virtual, UnplugInTheMiddleOfReadingLeavesTheDeviceUnplugged) {
     FakeSim& sim = plug("dev1");
     startController();
-    HidDevice* joystick = byUsage(4);
-    HidDevice* vendor = byUsage(1);
-    ASSERT_TRUE(controller->checkOut(joystick));
-    ASSERT_TRUE(controller->checkOut(vendor));
+    HidDevice* joystick = checkedOut(4);
+    HidDevice* vendor = checkedOut(1);
     int reports = 0;
     QObject::connect(joystick, &HidDevice::data, [&] { ++reports; });
     ASSERT_TRUE(test::waitFor([&] { return sim.subscribers() == 1; }));
@@ -220,8 +224,7 @@ TEST_F(Virtual, UnplugInTheMiddleOfReadingLeavesTheDeviceUnplugged) {
     ASSERT_TRUE(test::waitFor([&] { return unplugged.size() == 2; }));
     EXPECT_FALSE(vendor->isPluggedIn());
     EXPECT_EQ(controller->devices().size(), 2u); // both checked out: both stay
-    std::vector<std::uint8_t> frame(38, 0);
-    frame[0] = 1;
+    std::vector<std::uint8_t> frame = report1();
     EXPECT_FALSE(vendor->getFeature(frame));
     EXPECT_EQ(vendor->lastError(), "No such device");
     controller->checkIn(joystick);
@@ -232,8 +235,8 @@ TEST_F(Virtual, UnplugInTheMiddleOfReadingLeavesTheDeviceUnplugged) {
 TEST_F(Virtual, SecondSimAppearsThroughTheFolderWatchAndTheFirstIsUntouched) {
     FakeSim& first = plug("dev1");
     startController();
-    HidDevice* vendor = byUsage(1);
-    ASSERT_TRUE(controller->checkOut(vendor));
+    HidDevice* vendor = checkedOut(1);
+    ASSERT_NE(vendor, nullptr);
     const std::vector<HidDevice*> before = controller->devices();
 
     plug("dev2", test::controllerInfo(0x1111, 0x2222));
@@ -243,8 +246,7 @@ TEST_F(Virtual, SecondSimAppearsThroughTheFolderWatchAndTheFirstIsUntouched) {
     EXPECT_EQ(controller->devices()[1], before[1]);
     EXPECT_NE(byUsage(4, 0x1111), nullptr);
 
-    std::vector<std::uint8_t> frame(38, 0x5A);
-    frame[0] = 1;
+    std::vector<std::uint8_t> frame = report1(0x5A);
     ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
     EXPECT_EQ(first.feature(1), frame);
 }
@@ -264,12 +266,6 @@ TEST_F(Virtual, SimComingBackWithAnotherIdentityIsANewDevice) {
     test::settle();
     EXPECT_TRUE(oldJoystick.isNull());
 }
-
-} // namespace
-} // namespace volmar::hid
-
-namespace volmar::hid {
-namespace {
 
 TEST_F(Virtual, FolderRemovedAndMadeAgainIsStillWatched) {
     startController();

@@ -72,38 +72,34 @@ TEST(ParseRules, EmptyInputHasNoCollections) {
     EXPECT_TRUE(error.empty());
 }
 
-TEST(ParseRules, UsagesFewerThanElementsRepeatTheLast) {
-    const ParsedDescriptor parsed =
-        mustParse(inCollection("15 00 25 01 75 01 95 05 09 30 09 31 81 02"));
-    const ReportField& f = onlyField(parsed);
-    const std::vector<Usage> expected{{1, 0x30}, {1, 0x31}, {1, 0x31}, {1, 0x31}, {1, 0x31}};
-    EXPECT_EQ(f.usages, expected);
-}
-
-TEST(ParseRules, NoUsageGivesUsageZeroOfCurrentPage) {
-    const ParsedDescriptor parsed = mustParse(inCollection("05 09 75 01 95 03 81 02"));
-    const ReportField& f = onlyField(parsed);
-    EXPECT_EQ(f.usages, (std::vector<Usage>(3, Usage{9, 0})));
-}
-
-TEST(ParseRules, UsageTakesThePageInEffectWhenDeclared) {
-    // The page switch after the usage applies only to later usages.
-    const ParsedDescriptor parsed = mustParse(inCollection("09 30 05 09 09 02 75 08 95 02 81 02"));
-    const ReportField& f = onlyField(parsed);
-    EXPECT_EQ(f.usages, (std::vector<Usage>{{1, 0x30}, {9, 2}}));
-    EXPECT_EQ(f.usagePage, 9);
-}
-
-TEST(ParseRules, ExtendedUsageCarriesItsOwnPage) {
-    const ParsedDescriptor parsed = mustParse(inCollection("0B 38 02 0C 00 75 08 95 01 81 06"));
-    EXPECT_EQ(onlyField(parsed).usages.at(0), (Usage{0x0C, 0x238}));
-}
-
-TEST(ParseRules, UsageMinMaxInEitherOrderAndMixedWithSingles) {
-    const ParsedDescriptor parsed =
-        mustParse(inCollection("05 09 09 07 29 03 19 01 75 01 95 04 81 02"));
-    const ReportField& f = onlyField(parsed);
-    EXPECT_EQ(f.usages, (std::vector<Usage>{{9, 7}, {9, 1}, {9, 2}, {9, 3}}));
+TEST(ParseRules, UsagesAssignedToElements) {
+    struct Case {
+        const char* what;
+        const char* items;
+        std::vector<Usage> expected;
+    };
+    const Case cases[] = {
+        {"fewer usages than elements repeat the last",
+         "15 00 25 01 75 01 95 05 09 30 09 31 81 02",
+         {{1, 0x30}, {1, 0x31}, {1, 0x31}, {1, 0x31}, {1, 0x31}}},
+        {"no usage is usage 0 of the current page", "05 09 75 01 95 03 81 02",
+         std::vector<Usage>(3, Usage{9, 0})},
+        // the page switch after the usage applies only to later usages
+        {"usage takes the page in effect when declared",
+         "09 30 05 09 09 02 75 08 95 02 81 02",
+         {{1, 0x30}, {9, 2}}},
+        {"extended usage carries its own page",
+         "0B 38 02 0C 00 75 08 95 01 81 06",
+         {{0x0C, 0x238}}},
+        {"min/max in either order, mixed with singles",
+         "05 09 09 07 29 03 19 01 75 01 95 04 81 02",
+         {{9, 7}, {9, 1}, {9, 2}, {9, 3}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(onlyField(mustParse(inCollection(c.items))).usages, c.expected);
+    }
+    EXPECT_EQ(onlyField(mustParse(inCollection(cases[2].items))).usagePage, 9);
 }
 
 TEST(ParseRules, LocalsEndAtEveryMainItem) {

@@ -39,12 +39,19 @@ Message statusReply(const Request& r, std::uint32_t status, const Bytes& report 
     return m;
 }
 
-// The address of a raw socket at `path`, for peers that are no proper device.
 sockaddr_un unixAddress(const std::filesystem::path& path) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
     return addr;
+}
+
+// A raw socket bound at `path`, for peers that are no proper device.
+int boundSocket(const std::filesystem::path& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    const sockaddr_un addr = unixAddress(path);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
+    return fd;
 }
 
 // Runs a Server on a private thread. The handler runs on that thread and
@@ -138,7 +145,7 @@ Device::Handler echoHandler(std::shared_ptr<Bytes> store) {
     };
 }
 
-TEST_F(VhidTransport, ConnectReadsTheDeviceInfo) {
+TEST_F(VhidTransport, ConnectReadsTheDeviceInfoAndSetThenGetCarriesTheReportBytes) {
     Device dev(socketPath(), echoHandler(std::make_shared<Bytes>()));
     ASSERT_TRUE(dev.ok());
     auto client = connectOrFail();
@@ -146,12 +153,6 @@ TEST_F(VhidTransport, ConnectReadsTheDeviceInfo) {
     EXPECT_EQ(client->info().vendorId, 0x8888);
     EXPECT_EQ(client->info().serial, "Volmar2-20161101");
     EXPECT_EQ(client->info().reportDescriptor.size(), 7u);
-}
-
-TEST_F(VhidTransport, SetThenGetCarriesTheReportBytes) {
-    Device dev(socketPath(), echoHandler(std::make_shared<Bytes>()));
-    auto client = connectOrFail();
-    ASSERT_NE(client, nullptr);
     Bytes frame(38, 0);
     frame[0] = 1;
     frame[1] = 1;
@@ -283,9 +284,7 @@ TEST_F(VhidTransport, ConnectToNothingGivesTheSystemText) {
 
 TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
     // A listener that greets with a packet that is not an Info message.
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    const sockaddr_un addr = unixAddress(socketPath());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
+    const int fd = boundSocket(socketPath());
     ASSERT_EQ(::listen(fd, 1), 0);
     std::thread peer([fd] {
         const int c = ::accept(fd, nullptr, nullptr);
@@ -306,9 +305,8 @@ TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
 // nothing; once its backlog is full, neither a client looking at it nor a
 // second device starting under its name may wait for ever.
 TEST_F(VhidTransport, StuckDeviceWithAFullBacklogFailsFastInsteadOfHanging) {
-    const int stuck = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    const int stuck = boundSocket(socketPath());
     const sockaddr_un addr = unixAddress(socketPath());
-    ASSERT_EQ(::bind(stuck, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
     ASSERT_EQ(::listen(stuck, 0), 0);
     // Fill the backlog with connections nobody accepts.
     std::vector<int> waiting;
@@ -378,13 +376,7 @@ TEST_F(VhidTransport, ConnectionsBeyondTheLimitAreTurnedAwayUntilOneCloses) {
 }
 
 TEST_F(VhidTransport, ListenReplacesAStaleSocketButNotALiveOneNorAPlainFile) {
-    {
-        // Bound and closed without unlink: what a crashed device leaves.
-        const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        const sockaddr_un addr = unixAddress(socketPath());
-        ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)), 0);
-        ::close(fd);
-    }
+    ::close(boundSocket(socketPath())); // unlinked by nobody: what a crashed device leaves
     std::string error;
     auto first = Server::listen(socketPath(), DeviceInfo{}, error);
     ASSERT_NE(first, nullptr) << error;
@@ -413,19 +405,15 @@ TEST_F(VhidTransport, ListenCreatesTheFolderAndLeavesNoHiddenFiles) {
     EXPECT_EQ(names, std::vector<std::string>{"dev.sock"});
 }
 
-TEST_F(VhidTransport, ListenRefusesAFolderOthersCanWriteTo) {
+TEST_F(VhidTransport, ListenRefusesASharedFolderAndAnInfoNoClientCouldReceive) {
     const auto shared = m_dir / "shared";
     std::filesystem::create_directory(shared);
     std::filesystem::permissions(shared, std::filesystem::perms::all);
     std::string error;
     EXPECT_EQ(Server::listen(shared / "dev.sock", DeviceInfo{}, error), nullptr);
     EXPECT_EQ(error, std::strerror(EACCES));
-}
-
-TEST_F(VhidTransport, ListenRefusesAnInfoNoClientCouldReceive) {
     DeviceInfo info;
     info.reportDescriptor.assign(kMaxMessage, 0);
-    std::string error;
     EXPECT_EQ(Server::listen(socketPath(), info, error), nullptr);
     EXPECT_EQ(error, std::strerror(EMSGSIZE));
     EXPECT_FALSE(std::filesystem::exists(socketPath()));

@@ -124,7 +124,7 @@ TEST_F(InputDeviceTest, StateSizeIsTheLayoutsOwn) {
 
 struct PropCase {
     const char* what;
-    std::function<HResult(InputDevice&)> call;
+    std::function<HResult()> call;
     HResult expected;
 };
 
@@ -135,17 +135,19 @@ TEST_F(InputDeviceTest, PropertiesReadDefaultsAndRefuseBadWritesWithCodes) {
     const std::uint32_t z = DIDFT_ABSAXIS | makeInstance(2);
     const std::uint32_t button = DIDFT_PSHBUTTON | makeInstance(0);
 
-    PropRange range{{24, 16, x, How::ById}};
-    ASSERT_EQ(d->getProperty(PropId::Range, range), DI_OK);
-    EXPECT_EQ(range.min, 0);
-    EXPECT_EQ(range.max, 65535);
-    PropRange logical{{24, 16, z, How::ById}};
-    ASSERT_EQ(d->getProperty(PropId::LogicalRange, logical), DI_OK);
-    EXPECT_EQ(logical.min, -512);
-    EXPECT_EQ(logical.max, 511);
-    PropDword saturation{{20, 16, x, How::ById}};
-    ASSERT_EQ(d->getProperty(PropId::Saturation, saturation), DI_OK);
-    EXPECT_EQ(saturation.data, 10000u);
+    auto rangeOf = [&](PropId id, std::uint32_t obj) {
+        PropRange r{{24, 16, obj, How::ById}};
+        EXPECT_EQ(d->getProperty(id, r), DI_OK);
+        return std::pair(r.min, r.max);
+    };
+    auto dwordOf = [&](PropId id) {
+        PropDword v{{20, 16, x, How::ById}};
+        EXPECT_EQ(d->getProperty(id, v), DI_OK);
+        return v.data;
+    };
+    EXPECT_EQ(rangeOf(PropId::Range, x), std::pair(0, 65535));
+    EXPECT_EQ(rangeOf(PropId::LogicalRange, z), std::pair(-512, 511));
+    EXPECT_EQ(dwordOf(PropId::Saturation), 10000u);
     PropCalibration cal{{28, 16, x, How::ById}};
     ASSERT_EQ(d->getProperty(PropId::Calibration, cal), DI_OK);
     EXPECT_EQ(cal.min, 0);
@@ -155,78 +157,50 @@ TEST_F(InputDeviceTest, PropertiesReadDefaultsAndRefuseBadWritesWithCodes) {
     ASSERT_EQ(d->getProperty(PropId::GuidAndPath, path), DI_OK);
     EXPECT_EQ(path.path, "/scripted/stick");
 
+    auto setDword = [&](PropId id, std::uint32_t size, std::uint32_t obj, std::uint32_t v) {
+        return d->setProperty(id, PropDword{{size, 16, obj, How::ById}, v});
+    };
+    auto setRange = [&](std::uint32_t obj, How how, PropId id, std::int32_t lo, std::int32_t hi) {
+        return d->setProperty(id, PropRange{{24, 16, obj, how}, lo, hi});
+    };
     const PropCase cases[] = {
-        {"dead zone above 10000",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::DeadZone, PropDword{{20, 16, x, How::ById}, 10001});
-         },
+        {"dead zone above 10000", [&] { return setDword(PropId::DeadZone, 20, x, 10001); },
          DIERR_INVALIDPARAM},
-        {"empty range",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::Range, PropRange{{24, 16, x, How::ById}, 5, 5});
-         },
+        {"empty range", [&] { return setRange(x, How::ById, PropId::Range, 5, 5); },
          DIERR_INVALIDPARAM},
         {"logical range is the device's",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::LogicalRange, PropRange{{24, 16, x, How::ById}, 0, 9});
-         },
-         DIERR_READONLY},
-        {"a button has no range",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::Range, PropRange{{24, 16, button, How::ById}, 0, 9});
-         },
+         [&] { return setRange(x, How::ById, PropId::LogicalRange, 0, 9); }, DIERR_READONLY},
+        {"a button has no range", [&] { return setRange(button, How::ById, PropId::Range, 0, 9); },
          DIERR_UNSUPPORTED},
         {"unknown object",
-         [&](InputDevice& dev) {
-             return dev.setProperty(
-                 PropId::DeadZone,
-                 PropDword{{20, 16, DIDFT_ABSAXIS | makeInstance(9), How::ById}, 1});
-         },
+         [&] { return setDword(PropId::DeadZone, 20, DIDFT_ABSAXIS | makeInstance(9), 1); },
          DIERR_OBJECTNOTFOUND},
-        {"block of the wrong size",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::DeadZone, PropDword{{24, 16, x, How::ById}, 1});
-         },
+        {"block of the wrong size", [&] { return setDword(PropId::DeadZone, 24, x, 1); },
          DIERR_INVALIDPARAM},
         {"calibration centre outside its ends",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::Calibration,
-                                    PropCalibration{{28, 16, x, How::ById}, 100, 50, 900});
+         [&] {
+             return d->setProperty(PropId::Calibration,
+                                   PropCalibration{{28, 16, x, How::ById}, 100, 50, 900});
          },
          DIERR_INVALIDPARAM},
-        {"calibration mode 2",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::CalibrationMode, PropDword{{20, 16, x, How::ById}, 2});
-         },
+        {"calibration mode 2", [&] { return setDword(PropId::CalibrationMode, 20, x, 2); },
          DIERR_INVALIDPARAM},
-        {"dead zone of 10 %",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::DeadZone, PropDword{{20, 16, x, How::ById}, 1000});
-         },
-         DI_OK},
+        {"dead zone of 10 %", [&] { return setDword(PropId::DeadZone, 20, x, 1000); }, DI_OK},
         {"range for the whole device",
-         [&](InputDevice& dev) {
-             return dev.setProperty(PropId::Range, PropRange{{24, 16, 0, How::Device}, -100, 100});
-         },
-         DI_OK},
+         [&] { return setRange(0, How::Device, PropId::Range, -100, 100); }, DI_OK},
         {"buffer size while acquired",
-         [&](InputDevice& dev) {
-             dev.acquire();
-             return dev.setProperty(PropId::BufferSize, PropDword{{20, 16, 0, How::Device}, 8});
+         [&] {
+             d->acquire();
+             return d->setProperty(PropId::BufferSize, PropDword{{20, 16, 0, How::Device}, 8});
          },
          DIERR_ACQUIRED},
     };
     for (const PropCase& c : cases) {
-        EXPECT_EQ(c.call(*d), c.expected) << c.what;
+        EXPECT_EQ(c.call(), c.expected) << c.what;
     }
     // The refused writes left the values alone; the accepted ones took.
-    PropDword deadZone{{20, 16, x, How::ById}};
-    ASSERT_EQ(d->getProperty(PropId::DeadZone, deadZone), DI_OK);
-    EXPECT_EQ(deadZone.data, 1000u);
-    PropRange zRange{{24, 16, z, How::ById}};
-    ASSERT_EQ(d->getProperty(PropId::Range, zRange), DI_OK);
-    EXPECT_EQ(zRange.min, -100);
-    EXPECT_EQ(zRange.max, 100);
+    EXPECT_EQ(dwordOf(PropId::DeadZone), 1000u);
+    EXPECT_EQ(rangeOf(PropId::Range, z), std::pair(-100, 100));
 }
 
 TEST_F(InputDeviceTest, ItemsOfOneFrameShareASequenceNumberAndCarryItsTime) {

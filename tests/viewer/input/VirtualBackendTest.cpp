@@ -47,17 +47,13 @@ public:
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
-        m_wake.set();
         m_thread.join();
         m_server.reset();
     }
 
     void send(std::vector<std::uint8_t> report) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_pending.push_back(std::move(report));
-        }
-        m_wake.set();
+        std::lock_guard lock(m_mutex);
+        m_pending.push_back(std::move(report));
     }
 
     std::size_t subscribers() {
@@ -77,9 +73,7 @@ private:
                 }
                 m_server->addPollFds(fds);
             }
-            fds.push_back({m_wake.fd(), POLLIN, 0});
-            ::poll(fds.data(), fds.size(), 50);
-            m_wake.consume();
+            ::poll(fds.data(), fds.size(), 2); // short: stop and input need no wake-up
             std::lock_guard lock(m_mutex);
             std::vector<vhid::Server::Request> requests;
             m_server->process(requests);
@@ -95,7 +89,6 @@ private:
     std::vector<std::uint8_t> m_descriptor;
     std::unique_ptr<vhid::Server> m_server;
     std::thread m_thread;
-    Event m_wake;
     std::mutex m_mutex;
     bool m_stop = false;
     std::deque<std::vector<std::uint8_t>> m_pending;
@@ -107,8 +100,11 @@ protected:
     std::unique_ptr<VirtualStick> stick;
     std::unique_ptr<CDeviceManager> manager;
 
-    void SetUp() override {
-        stick = std::make_unique<VirtualStick>(folder / "stick-1.sock");
+    void SetUp() override { start(test::stickDescriptor()); }
+    void start(const std::vector<std::uint8_t>& descriptor) {
+        manager.reset();
+        stick.reset();
+        stick = std::make_unique<VirtualStick>(folder / "stick-1.sock", descriptor);
         manager = std::make_unique<CDeviceManager>([this] {
             return std::make_unique<InputApi>(
                 std::vector<std::shared_ptr<Backend>>{makeVirtualBackend(folder)});
@@ -195,17 +191,10 @@ TEST_F(VirtualBackendTest, UnplugLosesInputAndAReplugIsReacquired) {
     ASSERT_TRUE(test::waitFor([&] { return d.readValue(*find(d, "Button 1"), false) == 0x80; }));
 }
 
-TEST(VirtualBackendLayoutTest, TwoSlidersAndTwoHatsEachReadTheirOwnPlace) {
-    const std::filesystem::path folder = vhid::deviceFolder();
-    VirtualStick stick(folder / "sliders.sock", test::twoSliderTwoHatDescriptor());
-    CDeviceManager manager([&] {
-        return std::make_unique<InputApi>(
-            std::vector<std::shared_ptr<Backend>>{makeVirtualBackend(folder)});
-    });
-    ASSERT_EQ(manager.Create(), DI_OK);
-    manager.Enumerate();
-    ASSERT_EQ(manager.devices().size(), 1u);
-    DeviceRecord& d = *manager.devices()[0];
+TEST_F(VirtualBackendTest, TwoSlidersAndTwoHatsEachReadTheirOwnPlace) {
+    start(test::twoSliderTwoHatDescriptor());
+    ASSERT_EQ(manager->devices().size(), 1u);
+    DeviceRecord& d = *manager->devices()[0];
     std::vector<const ObjectRecord*> sliders;
     std::vector<const ObjectRecord*> hats;
     for (const ObjectRecord& o : d.objects) {
@@ -224,8 +213,8 @@ TEST(VirtualBackendLayoutTest, TwoSlidersAndTwoHatsEachReadTheirOwnPlace) {
     for (const ObjectRecord* slider : sliders) {
         EXPECT_EQ(slider->hidLogicalMax, 255); // its own HID range, not the default
     }
-    ASSERT_TRUE(test::waitFor([&] { return stick.subscribers() >= 1; }));
-    stick.send(test::twoSliderTwoHatReport(10, 20, 30, 2, 6, true));
+    ASSERT_TRUE(test::waitFor([&] { return stick->subscribers() >= 1; }));
+    stick->send(test::twoSliderTwoHatReport(10, 20, 30, 2, 6, true));
     ASSERT_TRUE(test::waitFor([&] { return d.readValue(*hats[1], true) == 27000; }));
     EXPECT_EQ(d.readValue(*sliders[0], true), 20);
     EXPECT_EQ(d.readValue(*sliders[1], true), 30);
