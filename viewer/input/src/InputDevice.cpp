@@ -182,20 +182,31 @@ int InputDevice::resolve(const PropHeader& header, bool deviceAllowed, HResult& 
     return index;
 }
 
+const InputDevice::Object* InputDevice::readable(const PropHeader& header, PropId id,
+                                                 HResult& error) const {
+    const int index = resolve(header, false, error);
+    if (index < 0) {
+        return nullptr;
+    }
+    const Object& o = m_objects[static_cast<std::size_t>(index)];
+    if (refuses(o.desc, id)) {
+        error = DIERR_UNSUPPORTED;
+        return nullptr;
+    }
+    return &o;
+}
+
 HResult InputDevice::getProperty(PropId id, PropRange& block) const {
     if (!headerIs(block.header, 24)) {
         return DIERR_INVALIDPARAM;
     }
     std::lock_guard lock(m_mutex);
     HResult error = DI_OK;
-    const int index = resolve(block.header, false, error);
-    if (index < 0) {
+    const Object* found = readable(block.header, id, error);
+    if (found == nullptr) {
         return error;
     }
-    const Object& o = m_objects[static_cast<std::size_t>(index)];
-    if (refuses(o.desc, id)) {
-        return DIERR_UNSUPPORTED;
-    }
+    const Object& o = *found;
     switch (id) {
     case PropId::Range:
         block.min = o.rangeMin;
@@ -227,14 +238,11 @@ HResult InputDevice::getProperty(PropId id, PropDword& block) const {
         return DI_OK;
     }
     HResult error = DI_OK;
-    const int index = resolve(block.header, false, error);
-    if (index < 0) {
+    const Object* found = readable(block.header, id, error);
+    if (found == nullptr) {
         return error;
     }
-    const Object& o = m_objects[static_cast<std::size_t>(index)];
-    if (refuses(o.desc, id)) {
-        return DIERR_UNSUPPORTED;
-    }
+    const Object& o = *found;
     switch (id) {
     case PropId::DeadZone:
         block.data = o.deadZone;
@@ -259,14 +267,11 @@ HResult InputDevice::getProperty(PropId id, PropCalibration& block) const {
     }
     std::lock_guard lock(m_mutex);
     HResult error = DI_OK;
-    const int index = resolve(block.header, false, error);
-    if (index < 0) {
+    const Object* found = readable(block.header, id, error);
+    if (found == nullptr) {
         return error;
     }
-    const Object& o = m_objects[static_cast<std::size_t>(index)];
-    if (refuses(o.desc, id)) {
-        return DIERR_UNSUPPORTED;
-    }
+    const Object& o = *found;
     if (o.calibrated) {
         block.min = o.calMin;
         block.center = o.calCenter;
@@ -307,13 +312,10 @@ HResult InputDevice::setProperty(PropId id, const PropRange& block) {
     if (index == -2) {
         return error;
     }
-    for (std::size_t i = 0; i < m_objects.size(); ++i) {
-        Object& o = m_objects[i];
-        if ((index == -1 && isAbsAxis(o)) || static_cast<int>(i) == index) {
-            o.rangeMin = block.min;
-            o.rangeMax = block.max;
-        }
-    }
+    forTargets(index, [&](Object& o) {
+        o.rangeMin = block.min;
+        o.rangeMax = block.max;
+    });
     return DI_OK;
 }
 
@@ -347,11 +349,7 @@ HResult InputDevice::setProperty(PropId id, const PropDword& block) {
     if (index == -2) {
         return error;
     }
-    for (std::size_t i = 0; i < m_objects.size(); ++i) {
-        Object& o = m_objects[i];
-        if (!((index == -1 && isAbsAxis(o)) || static_cast<int>(i) == index)) {
-            continue;
-        }
+    forTargets(index, [&](Object& o) {
         if (id == PropId::DeadZone) {
             o.deadZone = block.data;
         } else if (id == PropId::Saturation) {
@@ -359,7 +357,7 @@ HResult InputDevice::setProperty(PropId id, const PropDword& block) {
         } else {
             o.calibrationMode = block.data;
         }
-    }
+    });
     return DI_OK;
 }
 

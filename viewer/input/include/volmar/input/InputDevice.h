@@ -98,6 +98,18 @@ private:
     // Index of the object a property header names, or -1 (device) / -2 (none).
     int findObject(std::uint32_t object, How how) const;
     int resolve(const PropHeader& header, bool deviceAllowed, HResult& error) const;
+    // The single axis a property read addresses, or nullptr with `error` set.
+    const Object* readable(const PropHeader& header, PropId id, HResult& error) const;
+    // Calls `apply` for the axis a property write addresses, or for every
+    // absolute axis when `index` is -1 (the whole device).
+    template <typename F>
+    void forTargets(int index, F&& apply) {
+        for (std::size_t i = 0; i < m_objects.size(); ++i) {
+            if ((index == -1 && isAbsAxis(m_objects[i])) || static_cast<int>(i) == index) {
+                apply(m_objects[i]);
+            }
+        }
+    }
     std::uint32_t valueOf(const Object& o, std::int32_t raw) const;
     void writeState(const Object& o, std::uint32_t data, bool relative);
     void fillState(const std::vector<std::int32_t>& values);
