@@ -1,5 +1,7 @@
 #include "ConfigIo.h"
 
+#include "volmar/sysio/Fd.h"
+
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/LanguageRecord.h"
@@ -25,31 +27,16 @@ std::string systemError(const std::string& path, const char* what, int err) {
     return path + ": " + what + " (" + std::strerror(err) + ")";
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Reads up to `limit` bytes; `truncated` tells whether more were there.
 bool readUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& truncated,
               std::string& error) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = systemError(path, "cannot open", errno);
+    const auto fd = sysio::openFile(path, O_RDONLY);
+    if (!fd) {
+        error = systemError(path, "cannot open", fd.error().code);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
+    if (::fstat(fd->get(), &st) != 0) {
         error = systemError(path, "cannot read", errno);
         return false;
     }
@@ -59,21 +46,20 @@ bool readUpTo(const std::string& path, std::size_t limit, std::string& bytes, bo
     }
     bytes.clear();
     truncated = false;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = systemError(path, "cannot read", errno);
+    std::vector<std::uint8_t> chunk(65536);
+    for (;;) {
+        const auto got = sysio::readFull(fd->get(), chunk);
+        if (!got) {
+            error = systemError(path, "cannot read", got.error().code);
             return false;
         }
-        if (n == 0)
-            break;
-        const std::size_t room = limit - bytes.size();
-        bytes.append(buffer, std::min(room, static_cast<std::size_t>(n)));
-        if (static_cast<std::size_t>(n) > room) {
+        bytes.append(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(*got));
+        if (bytes.size() > limit) {
             truncated = true;
+            bytes.resize(limit);
+            break;
+        }
+        if (*got < chunk.size()) {
             break;
         }
     }

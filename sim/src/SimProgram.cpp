@@ -3,6 +3,7 @@
 #include "volmar/sim/Eeprom.h"
 #include "volmar/sim/Firmware.h"
 #include "volmar/sim/Joystick.h"
+#include "volmar/sysio/Fd.h"
 #include "volmar/vhid/Server.h"
 
 #include <algorithm>
@@ -48,9 +49,8 @@ private:
             return {};
         }
         return [this](const EepromImage& eeprom) {
-            std::string error;
-            if (!saveEepromFile(*m_options.eepromFile, eeprom, error)) {
-                std::fprintf(stderr, "volmar-sim: %s\n", error.c_str());
+            if (const Status saved = saveEepromFile(*m_options.eepromFile, eeprom); !saved) {
+                std::fprintf(stderr, "volmar-sim: %s\n", saved.error().text.c_str());
                 return EIO;
             }
             return 0;
@@ -243,10 +243,9 @@ int Simulator::run(int signalFd) {
 int runSimulator(const ProgramOptions& options) {
     EepromImage eeprom = erasedEeprom();
     if (options.eepromFile) {
-        std::string error;
-        const auto loaded = loadEepromFile(*options.eepromFile, error);
+        const auto loaded = loadEepromFile(*options.eepromFile);
         if (!loaded) {
-            std::fprintf(stderr, "volmar-sim: %s\n", error.c_str());
+            std::fprintf(stderr, "volmar-sim: %s\n", loaded.error().text.c_str());
             return 1;
         }
         eeprom = *loaded;
@@ -271,12 +270,11 @@ int runSimulator(const ProgramOptions& options) {
     int rc = 1;
     if (::sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         std::fprintf(stderr, "volmar-sim: sigprocmask: %s\n", std::strerror(errno));
-    } else if (const int sfd = ::signalfd(-1, &mask, SFD_CLOEXEC); sfd < 0) {
+    } else if (const sysio::UniqueFd sfd(::signalfd(-1, &mask, SFD_CLOEXEC)); !sfd) {
         std::fprintf(stderr, "volmar-sim: signalfd: %s\n", std::strerror(errno));
     } else {
         Simulator sim(options, eeprom, log);
-        rc = sim.run(sfd);
-        ::close(sfd);
+        rc = sim.run(sfd.get());
     }
     if (log != nullptr && std::fclose(log) != 0) {
         std::fprintf(stderr, "volmar-sim: cannot write the log: %s\n", std::strerror(errno));

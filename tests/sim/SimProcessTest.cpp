@@ -33,8 +33,8 @@ class SimProgram : public ::testing::Test {
 protected:
     std::filesystem::path eepromFile(const EepromImage& e) {
         const auto p = m_dir / "eeprom.bin";
-        std::string error;
-        EXPECT_TRUE(saveEepromFile(p, e, error)) << error;
+        const Status saved = saveEepromFile(p, e);
+        EXPECT_TRUE(saved.ok()) << saved.error().text;
         return p;
     }
     std::unique_ptr<SimProcess> start(std::vector<std::string> args) {

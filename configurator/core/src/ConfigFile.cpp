@@ -1,5 +1,7 @@
 #include "volmar/core/ConfigFile.h"
 
+#include "volmar/sysio/Fd.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -25,29 +27,6 @@ std::string writeError(const fs::path& file, const std::string& reason) {
     return "Error write file \"" + file.string() + "\" [" + reason + "]";
 }
 
-// Closes a descriptor on every path out of a function.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return m_fd; }
-    // Closing can report a write that failed late (NFS, full disk).
-    int release() {
-        const int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc;
-    }
-
-private:
-    int m_fd;
-};
-
 // The process's file creation mask, read without changing it (umask() would
 // change it for every thread for a moment).
 mode_t currentUmask() {
@@ -61,22 +40,6 @@ mode_t currentUmask() {
         }
     }
     return 022;
-}
-
-bool writeAll(int fd, const char* data, std::size_t size, int& err) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            err = errno;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // Writes `data` to a temporary file beside `target` and renames it over the
@@ -93,11 +56,11 @@ std::string writeFileSafely(const fs::path& requested, std::string_view data) {
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
+    sysio::UniqueFd handle(::mkstemp(pattern.data()));
+    if (!handle) {
         return writeError(requested, systemText(errno));
     }
-    FileHandle handle(fd);
+    const int fd = handle.get();
     const fs::path temporary = pattern;
     auto fail = [&](int err) {
         ::unlink(temporary.c_str());
@@ -112,25 +75,25 @@ std::string writeFileSafely(const fs::path& requested, std::string_view data) {
     if (::fchmod(fd, mode) != 0) {
         return fail(errno);
     }
-    int err = 0;
-    if (!writeAll(fd, data.data(), data.size(), err)) {
-        return fail(err);
+    const auto bytes = std::as_bytes(std::span(data));
+    if (const Status written = sysio::writeAll(
+            fd, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        !written) {
+        return fail(written.error().code);
     }
     if (::fsync(fd) != 0) {
         return fail(errno);
     }
-    if (handle.release() != 0) {
-        return fail(errno);
+    if (const Status closed = handle.close(); !closed) {
+        return fail(closed.error().code);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         return fail(errno);
     }
     // Make the rename itself durable; the file is complete either way, so a
     // folder that cannot be synced is no reason to report failure.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
+    if (const auto folderFd = sysio::openFile(folder, O_RDONLY | O_DIRECTORY)) {
+        ::fsync(folderFd->get());
     }
     return {};
 }
@@ -145,29 +108,18 @@ fs::path descriptorTextPath(const fs::path& configFile) {
 
 ImageRead readConfigImage(const fs::path& file) {
     ImageRead result;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = readError(file, systemText(errno));
+    const auto fd = sysio::openFile(file, O_RDONLY);
+    if (!fd) {
+        result.error = readError(file, fd.error().text);
         return result;
     }
-    FileHandle handle(fd);
-    std::size_t have = 0;
-    while (have < result.image.size()) {
-        const ssize_t got = ::read(fd, result.image.data() + have, result.image.size() - have);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            result.error = readError(file, systemText(errno));
-            return result;
-        }
-        if (got == 0) {
-            result.error = readError(
-                file, systemText(EIO) + ": the file holds " + std::to_string(have) +
-                          " bytes, a configuration needs " + std::to_string(kConfigImageSize));
-            return result;
-        }
-        have += static_cast<std::size_t>(got);
+    const auto have = sysio::readFull(fd->get(), result.image);
+    if (!have) {
+        result.error = readError(file, have.error().text);
+    } else if (*have < result.image.size()) {
+        result.error = readError(
+            file, systemText(EIO) + ": the file holds " + std::to_string(*have) +
+                      " bytes, a configuration needs " + std::to_string(kConfigImageSize));
     }
     return result;
 }

@@ -73,13 +73,13 @@ std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std
     // accepting, and once its backlog is full a blocking connect() would
     // wait for ever. Here it fails at once (EAGAIN); every later wait of
     // the client has a deadline anyway.
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
+    sysio::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) {
         error = std::strerror(errno);
         return nullptr;
     }
-    std::unique_ptr<Client> client(new Client(fd));
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
+    std::unique_ptr<Client> client(new Client(std::move(fd)));
+    if (::connect(client->fd(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
         error = std::strerror(errno);
         return nullptr;
     }
@@ -102,11 +102,7 @@ std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std
     return client;
 }
 
-Client::~Client() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
+Client::~Client() = default;
 
 int Client::sendMessage(const Message& msg, int timeoutMs) {
     if (m_gone) {
@@ -118,7 +114,8 @@ int Client::sendMessage(const Message& msg, int timeoutMs) {
     }
     const auto deadline = deadlineAfter(timeoutMs);
     for (;;) {
-        const ssize_t n = ::send(m_fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(m_fd.get(), packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n == static_cast<ssize_t>(packet.size())) {
             return 0;
         }
@@ -129,7 +126,7 @@ int Client::sendMessage(const Message& msg, int timeoutMs) {
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const int rc = waitFor(m_fd, POLLOUT, deadline);
+            const int rc = waitFor(m_fd.get(), POLLOUT, deadline);
             if (rc != 0) {
                 return rc;
             }
@@ -150,7 +147,7 @@ int Client::receiveMessage(Message& msg, int timeoutMs) {
     const auto deadline = deadlineAfter(timeoutMs);
     std::vector<std::uint8_t> buffer(kMaxMessage + 1);
     for (;;) {
-        const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        const ssize_t n = ::recv(m_fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (n == 0) {
             m_gone = true;
             return ENODEV;
@@ -174,7 +171,7 @@ int Client::receiveMessage(Message& msg, int timeoutMs) {
             }
             return errno;
         }
-        const int rc = waitFor(m_fd, POLLIN, deadline);
+        const int rc = waitFor(m_fd.get(), POLLIN, deadline);
         if (rc != 0) {
             return rc;
         }

@@ -183,7 +183,7 @@ TEST(HidReportSourceTest, ReadsEveryWaitingReportAndReportsTheNodeGoing) {
     std::string error;
     auto parsed = hidparse::parseDescriptor(kStickDescriptor, error);
     ASSERT_TRUE(parsed) << error;
-    auto source = makeHidReportSource(fds[0], std::move(*parsed), 1);
+    auto source = makeHidReportSource(sysio::UniqueFd(fds[0]), std::move(*parsed), 1);
     Frames sink;
     EXPECT_EQ(source->pump(sink), PumpStatus::Ok); // nothing waiting
     const auto r1 = stickReport(10, 20, 0, {2});

@@ -2,12 +2,14 @@
 #include "UdevUtil.h"
 #include "volmar/input/InputApi.h"
 #include "volmar/input/LinuxBackends.h"
+#include "volmar/sysio/Fd.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <time.h>
 #include <unistd.h>
@@ -43,6 +45,11 @@ bool readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out, std::strin
     }
     return true;
 }
+
+// libevdev only reads the descriptor here; the stream owns it afterwards.
+struct LibevdevDeleter {
+    void operator()(libevdev* dev) const { libevdev_free(dev); }
+};
 
 bool is(const std::map<std::string, std::string>& properties, const char* key) {
     const auto it = properties.find(key);
@@ -86,27 +93,28 @@ public:
     }
 
     std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
-        const int fd = ::open(instance.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            error = instance.path + ": " + std::strerror(errno);
+        auto opened = sysio::openFile(instance.path, O_RDONLY | O_NONBLOCK);
+        if (!opened) {
+            error = instance.path + ": " + opened.error().text;
             return nullptr;
         }
-        libevdev* dev = nullptr;
-        const int rc = libevdev_new_from_fd(fd, &dev);
+        const int fd = opened->get();
+        libevdev* raw = nullptr;
+        const int rc = libevdev_new_from_fd(fd, &raw);
         if (rc < 0) {
             error = instance.path + ": " + std::strerror(-rc);
-            ::close(fd);
             return nullptr;
         }
+        const std::unique_ptr<libevdev, LibevdevDeleter> dev(raw);
         EvdevCaps caps;
         for (unsigned code = 0; code < KEY_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_KEY, code) != 0) {
+            if (libevdev_has_event_code(dev.get(), EV_KEY, code) != 0) {
                 caps.keys.push_back(static_cast<std::uint16_t>(code));
             }
         }
         for (unsigned code = 0; code < ABS_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_ABS, code) != 0) {
-                const input_absinfo* info = libevdev_get_abs_info(dev, code);
+            if (libevdev_has_event_code(dev.get(), EV_ABS, code) != 0) {
+                const input_absinfo* info = libevdev_get_abs_info(dev.get(), code);
                 if (info != nullptr) {
                     caps.abs.push_back({static_cast<std::uint16_t>(code), info->minimum,
                                         info->maximum, info->value});
@@ -114,16 +122,14 @@ public:
             }
         }
         for (unsigned code = 0; code < REL_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_REL, code) != 0) {
+            if (libevdev_has_event_code(dev.get(), EV_REL, code) != 0) {
                 caps.rels.push_back(static_cast<std::uint16_t>(code));
             }
         }
-        libevdev_free(dev);
         // Time stamps on the monotonic clock, like every other item.
         int clock = CLOCK_MONOTONIC;
         if (::ioctl(fd, EVIOCSCLOCKID, &clock) < 0) {
             error = instance.path + ": " + std::strerror(errno);
-            ::close(fd);
             return nullptr;
         }
         auto layout = buildEvdevLayout(caps, instance.deviceClass);
@@ -131,7 +137,8 @@ public:
         auto snapshot = [fd, layout](EvdevCaps& out, std::string& err) {
             return readNodeState(fd, layout, out, err);
         };
-        return std::make_unique<EvdevStream>(fd, std::move(layout), std::move(snapshot));
+        return std::make_unique<EvdevStream>(std::move(*opened), std::move(layout),
+                                             std::move(snapshot));
     }
 };
 

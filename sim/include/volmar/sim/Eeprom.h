@@ -4,6 +4,8 @@
 // of the configuration image in it when it starts: USB identity, poll
 // interval and the joystick's report descriptor.
 
+#include "volmar/sysio/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -77,11 +79,10 @@ int boundHardwareButton(const EepromImage& eeprom, int row);
 
 // Loads an EEPROM file: a missing file is a blank (erased) EEPROM; a shorter
 // file (e.g. a bare 641-byte image) fills the start and leaves the rest
-// erased; a longer one is refused. nullopt with `error` on failure.
-std::optional<EepromImage> loadEepromFile(const std::filesystem::path& file, std::string& error);
+// erased; a longer one is refused.
+Result<EepromImage> loadEepromFile(const std::filesystem::path& file);
 // Replaces the file atomically (temporary file, fsync, rename), so a crash
-// never leaves a half-written EEPROM behind. false with `error` on failure.
-bool saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom,
-                    std::string& error);
+// never leaves a half-written EEPROM behind.
+Status saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom);
 
 } // namespace volmar::sim

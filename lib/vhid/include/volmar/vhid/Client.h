@@ -4,6 +4,7 @@
 // One Client is one opened node: feature transfers on the calling thread, or,
 // after subscribe(), a stream of input reports for a reader thread.
 
+#include "volmar/sysio/Fd.h"
 #include "volmar/vhid/Wire.h"
 
 #include <cstdint>
@@ -26,7 +27,7 @@ public:
     Client& operator=(const Client&) = delete;
 
     const DeviceInfo& info() const { return m_info; }
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
     // 0 on success, else an errno value (ENODEV once the device is gone,
     // ETIMEDOUT when no reply came within timeoutMs).
@@ -46,14 +47,14 @@ public:
     static constexpr std::size_t kMaxQueuedInput = 256;
 
 private:
-    explicit Client(int fd) : m_fd(fd) {}
+    explicit Client(sysio::UniqueFd fd) : m_fd(std::move(fd)) {}
     int exchange(const Message& request, Message& reply, int timeoutMs);
     int sendMessage(const Message& msg, int timeoutMs);
     // Next well-formed message within timeoutMs: 0, ETIMEDOUT or ENODEV.
     int receiveMessage(Message& msg, int timeoutMs);
     void queueInput(std::vector<std::uint8_t> report);
 
-    int m_fd = -1;
+    sysio::UniqueFd m_fd;
     std::uint32_t m_nextTag = 1;
     bool m_gone = false;
     bool m_subscribed = false;
