@@ -182,9 +182,8 @@ int saveRead(Session& session, const std::string& path) {
         std::cerr << encoded.conversionError << '\n';
         return kExitFailed;
     }
-    const std::string error = writeConfigFiles(path, image, log);
-    if (!error.empty()) {
-        std::cerr << error << '\n';
+    if (const Status written = writeConfigFiles(path, image, log); !written) {
+        std::cerr << written.error().text << '\n';
         return kExitFailed;
     }
     std::cout << "wrote " << path << " and " << descriptorTextPath(path).string() << '\n';
@@ -208,13 +207,14 @@ int writeConfiguration(const line::VidPid& ids, const std::string& path, bool vi
     Session session(virtualOnly);
     return session.run([&] {
         // The file first: a bad file must not touch the controller.
-        std::string error;
         if (cli::fileKind(path) == cli::FileKind::Json) {
-            if (!cli::loadJsonState(path, session.state(), error)) {
-                std::cerr << error << '\n';
+            auto loaded = cli::loadJsonState(path);
+            if (!loaded) {
+                std::cerr << loaded.error().text << '\n';
                 session.finish(kExitBadInput);
                 return;
             }
+            session.state() = std::move(*loaded);
         } else {
             const LoadOutcome loaded = loadConfigFile(path, session.state(), Session::lng(), false);
             if (!loaded.ok()) {

@@ -39,25 +39,25 @@ bool validateAndEncode(ConfigState& state, ConfigImage& image, DescriptorLog& lo
 } // namespace
 
 int exportCommand(const std::string& file, std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    if (!loadImageState(file, state, error)) {
-        err << error << '\n';
+    const auto loaded = loadImageState(file);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
-    out << configToJson(state).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    out << configToJson(loaded->state)
+               .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
     return kExitOk;
 }
 
 int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
                   std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    if (!loadJsonState(jsonFile, state, error)) {
-        err << error << '\n';
+    auto loaded = loadJsonState(jsonFile);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
+    ConfigState& state = *loaded;
     if (check) {
         const SaveOutcome saved = saveConfigFile(outFile, state, englishLanguage(), false);
         printBoxes(saved.validation.messageBoxes, err);
@@ -80,22 +80,21 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
     printBoxes(encoded.messageBoxes, err);
     if (encoded.descriptorTooLong)
         err << state.chk_report_info << '\n';
-    if (const std::string failed = writeConfigFiles(outFile, image, log); !failed.empty()) {
-        err << failed << '\n';
+    if (const Status written = writeConfigFiles(outFile, image, log); !written) {
+        err << written.error().text << '\n';
         return kExitBadInput;
     }
     return kExitOk;
 }
 
 int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    std::vector<std::string> boxes;
-    if (!loadState(file, state, error, &boxes)) {
-        err << error << '\n';
+    auto loaded = loadState(file);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
-    printBoxes(boxes, err);
+    ConfigState& state = loaded->state;
+    printBoxes(loaded->boxes, err);
     if (fileKind(file) == FileKind::Json) {
         // A JSON configuration has not been through validation yet: check it
         // as saving it would, the descriptor's size included.
@@ -109,14 +108,17 @@ int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) 
 }
 
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err) {
-    ConfigState first;
-    ConfigState second;
-    std::string error;
-    if (!loadState(a, first, error) || !loadState(b, second, error)) {
-        err << error << '\n';
+    const auto first = loadState(a);
+    if (!first) {
+        err << first.error().text << '\n';
         return kExitBadInput;
     }
-    const std::vector<std::string> lines = diffConfigs(first, second);
+    const auto second = loadState(b);
+    if (!second) {
+        err << second.error().text << '\n';
+        return kExitBadInput;
+    }
+    const std::vector<std::string> lines = diffConfigs(first->state, second->state);
     for (const std::string& line : lines)
         out << line << '\n';
     return lines.empty() ? kExitOk : kExitFindings;

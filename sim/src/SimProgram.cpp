@@ -88,14 +88,14 @@ bool Simulator::plugIn(const char* word) {
         std::fprintf(stderr, "volmar-sim: %s\n", m_joystick->lengthWarning().c_str());
     }
     const std::filesystem::path path = vhid::deviceFolder() / (m_options.id + ".sock");
-    std::string error;
-    m_server = vhid::Server::listen(
-        path, deviceInfo(m_firmware, m_options.identity, m_joystick->nodeDescriptor()), error);
-    if (!m_server) {
+    auto server = vhid::Server::listen(
+        path, deviceInfo(m_firmware, m_options.identity, m_joystick->nodeDescriptor()));
+    if (!server) {
         std::fprintf(stderr, "volmar-sim: cannot create the device socket %s: %s\n", path.c_str(),
-                     error.c_str());
+                     server.error().text.c_str());
         return false;
     }
+    m_server = std::move(*server);
     m_nextInput = now();
     std::printf("volmar-sim: %s %s\n", word, path.c_str());
     std::fflush(stdout);

@@ -13,9 +13,8 @@ namespace {
 namespace hp = volmar::hidparse;
 
 hp::ParsedDescriptor parse(const Bytes& d) {
-    std::string error;
-    auto p = hp::parseDescriptor(d, error);
-    EXPECT_TRUE(p.has_value()) << error;
+    auto p = hp::parseDescriptor(d);
+    EXPECT_TRUE(p.ok()) << p.error().text;
     return p ? *p : hp::ParsedDescriptor{};
 }
 

@@ -8,6 +8,8 @@
 #include "ChildProcess.h"
 #include "TempDir.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -20,6 +22,8 @@
 
 namespace volmar::sim::test {
 namespace {
+
+using volmar::test::errorCode;
 
 using vhid::Client;
 
@@ -47,20 +51,18 @@ protected:
         return sim;
     }
     std::unique_ptr<Client> connect(const std::filesystem::path& socket) {
-        std::string error;
-        auto c = Client::connect(socket, error);
-        EXPECT_NE(c, nullptr) << error;
-        return c;
+        auto c = Client::connect(socket);
+        EXPECT_TRUE(volmar::test::isOk(c));
+        return c ? std::move(*c) : nullptr;
     }
     // The block read as the configurator does it: request, 25 ms, reply.
     int readBlock(Client& c, std::size_t address, Bytes& data) {
-        const int rc = c.setFeature(frame(cmd::ReadBlock, address, 32));
-        if (rc != 0) {
+        if (const int rc = errorCode(c.setFeature(frame(cmd::ReadBlock, address, 32))); rc != 0) {
             return rc;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         Bytes reply;
-        const int g = c.getFeature(1, kFrameSize, reply);
+        const int g = errorCode(c.getFeature(1, kFrameSize, reply));
         if (g == 0) {
             data.assign(reply.begin() + 5, reply.begin() + 37);
         }
@@ -89,9 +91,8 @@ TEST_F(SimProgram, PresentsItsEepromIdentityAndBothCollections) {
     EXPECT_EQ(c->info().productId, 0x3C4D);
     EXPECT_EQ(c->info().product, "TestPad");
     EXPECT_EQ(c->info().serial, "Volmar2-20161101");
-    std::string error;
-    const auto parsed = hidparse::parseDescriptor(c->info().reportDescriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const auto parsed = hidparse::parseDescriptor(c->info().reportDescriptor);
+    ASSERT_TRUE(volmar::test::isOk(parsed));
     ASSERT_EQ(parsed->collections.size(), 2u);
     EXPECT_EQ(parsed->collections[1].usage, 4);
     EXPECT_EQ(sim->terminate(), 0);
@@ -118,11 +119,11 @@ TEST_F(SimProgram, WriteReachesTheEepromFileAndTheLogShowsEveryFrameInOrder) {
     for (std::size_t i = 0; i < img.size(); ++i) {
         img[i] = static_cast<std::uint8_t>(i ^ 0x5A);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBegin))), 0);
     for (std::size_t a = 0; a < image::kWritableEnd; a += 32) {
-        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+        ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32)))), 0);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteEnd))), 0);
 
     const Bytes stored = volmar::test::readFileBytes(file);
     ASSERT_EQ(stored.size(), 1024u);
@@ -160,17 +161,18 @@ TEST_F(SimProgram, UnplugAfterFramesEndsTheTransferWithEnodevAndRemovesTheSocket
     auto c = connect(m_socket);
     auto reader = connect(m_socket);
     ASSERT_TRUE(c && reader);
-    ASSERT_EQ(reader->subscribe(), 0);
+    ASSERT_EQ(errorCode(reader->subscribe()), 0);
     Bytes data;
     ASSERT_EQ(readBlock(*c, 0, data), 0);  // transfers 1, 2
     ASSERT_EQ(readBlock(*c, 32, data), 0); // 3, 4
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 64, 32)), 0) << "the 5th is still answered";
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 64, 32))), 0)
+        << "the 5th is still answered";
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 96, 32)), ENODEV);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), ENODEV);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 96, 32))), ENODEV);
     Bytes input;
     int rc = 0;
-    while ((rc = reader->readInput(input, 2000)) == 0) {
+    while ((rc = errorCode(reader->readInput(input, 2000))) == 0) {
     }
     EXPECT_EQ(rc, ENODEV) << "the input reader sees the unplug too";
     EXPECT_EQ(sim->waitExit(10000), 0);
@@ -191,25 +193,24 @@ TEST_F(SimProgram, WrittenDescriptorIsWhatTheJoystickPresentsAfterRestart) {
     img[image::kDescriptorLength] = 7;
     std::copy(emptyJoystickDescriptor().begin(), emptyJoystickDescriptor().end(),
               img.begin() + image::kDescriptor);
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBegin))), 0);
     for (std::size_t a = 448; a < image::kWritableEnd; a += 32) {
-        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+        ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32)))), 0);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteEnd))), 0);
     auto before = connect(m_socket);
     ASSERT_NE(before, nullptr);
     EXPECT_EQ(before->info().reportDescriptor.size(), size) << "changes only at restart";
-    ASSERT_EQ(c->setFeature(frame(cmd::Restart)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::Restart))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), ENODEV);
     ASSERT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     auto again = connect(m_socket);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->info().reportDescriptor.size(), size - 73 + 7);
-    std::string error;
-    const auto parsed = hidparse::parseDescriptor(again->info().reportDescriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const auto parsed = hidparse::parseDescriptor(again->info().reportDescriptor);
+    ASSERT_TRUE(volmar::test::isOk(parsed));
     EXPECT_EQ(parsed->collections.at(1).inputReportByteLength, 0);
 }
 
@@ -219,7 +220,7 @@ TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
     Bytes live;
-    ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
     ASSERT_EQ(live.size(), kLiveReportSize);
     EXPECT_EQ(live[1], 2);
     EXPECT_EQ(Bytes(live.begin() + 2, live.begin() + 5), (Bytes{1, 2, 3}));
@@ -236,7 +237,7 @@ TEST_F(SimProgram, BootloaderLeavesAndComesBackWhenAsked) {
     auto sim = start({"--bootloader-return-ms", "200"});
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
-    ASSERT_EQ(c->setFeature(frame(cmd::Bootloader)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::Bootloader))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
     EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     EXPECT_NE(connect(m_socket), nullptr);
@@ -247,17 +248,17 @@ TEST_F(SimProgram, ServesSeveralConnectionsAndStreamsJoystickInput) {
     auto reader = connect(m_socket);
     auto config = connect(m_socket);
     ASSERT_TRUE(reader && config);
-    ASSERT_EQ(reader->subscribe(), 0);
+    ASSERT_EQ(errorCode(reader->subscribe()), 0);
     for (int i = 0; i < 5; ++i) {
         Bytes input;
-        ASSERT_EQ(reader->readInput(input, 2000), 0);
+        ASSERT_EQ(errorCode(reader->readInput(input, 2000)), 0);
         ASSERT_EQ(input.size(), 6u);
         EXPECT_EQ(input[0], 1);
         // Y is the second 12-bit field: bits 12..23 of the payload
         EXPECT_EQ(((input[2] >> 4) | (input[3] << 4)), 77);
     }
     Bytes live;
-    ASSERT_EQ(config->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(config->getFeature(2, kLiveReportSize, live)), 0);
     ASSERT_EQ(live.size(), kLiveReportSize);
     EXPECT_EQ(live[0], 2);
     EXPECT_EQ(live[1], 1);
@@ -268,15 +269,15 @@ TEST_F(SimProgram, FailGetStallsEveryGetAndReplyDelayCanOutlastTheClient) {
     auto failing = start({"--fail-get"});
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32)), 0);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32))), 0);
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), EPIPE);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), EPIPE);
 
     auto slow = start({"--reply-delay", "300"});
     c = connect(m_socket);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 100), ETIMEDOUT);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000), 0);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32), 100)), ETIMEDOUT);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000)), 0);
 }
 
 // Every way a user stops it (Ctrl-C, kill, closing its terminal) unplugs it:

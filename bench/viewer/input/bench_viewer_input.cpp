@@ -75,11 +75,11 @@ struct Rig {
         vhid::DeviceInfo info;
         info.product = "Bench Stick";
         info.reportDescriptor = kDescriptor;
-        std::string error;
-        server = vhid::Server::listen(folder / "bench.sock", info, error);
-        if (!server) {
+        auto listening = vhid::Server::listen(folder / "bench.sock", info);
+        if (!listening) {
             return;
         }
+        server = std::move(*listening);
         // The service connects while the device answers on another thread,
         // which alone touches the server until the service has subscribed.
         std::atomic<bool> enumerated{false};

@@ -106,29 +106,29 @@ fs::path descriptorTextPath(const fs::path& configFile) {
     return companion;
 }
 
-ImageRead readConfigImage(const fs::path& file) {
-    ImageRead result;
+Result<ConfigImage> readConfigImage(const fs::path& file) {
     const auto fd = sysio::openFile(file, O_RDONLY);
     if (!fd) {
-        result.error = readError(file, fd.error().text);
-        return result;
+        return Error{fd.error().code, readError(file, fd.error().text)};
     }
-    const auto have = sysio::readFull(fd->get(), result.image);
+    ConfigImage image{};
+    const auto have = sysio::readFull(fd->get(), image);
     if (!have) {
-        result.error = readError(file, have.error().text);
-    } else if (*have < result.image.size()) {
-        result.error = readError(
-            file, systemText(EIO) + ": the file holds " + std::to_string(*have) +
-                      " bytes, a configuration needs " + std::to_string(kConfigImageSize));
+        return Error{have.error().code, readError(file, have.error().text)};
     }
-    return result;
+    if (*have < image.size()) {
+        return Error{EIO,
+                     readError(file, systemText(EIO) + ": the file holds " + std::to_string(*have) +
+                                         " bytes, a configuration needs " +
+                                         std::to_string(kConfigImageSize))};
+    }
+    return image;
 }
 
-std::string writeConfigFiles(const fs::path& file, const ConfigImage& image,
-                             const DescriptorLog& log) {
+Status writeConfigFiles(const fs::path& file, const ConfigImage& image, const DescriptorLog& log) {
     const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
     if (std::string error = writeFileSafely(file, bytes); !error.empty()) {
-        return error;
+        return Error{0, std::move(error)};
     }
     std::string text;
     for (std::size_t line = 0; line < kDescriptorLogLines; ++line) {
@@ -137,18 +137,21 @@ std::string writeConfigFiles(const fs::path& file, const ConfigImage& image,
         }
         text += "\r\n";
     }
-    return writeFileSafely(descriptorTextPath(file), text);
+    if (std::string error = writeFileSafely(descriptorTextPath(file), text); !error.empty()) {
+        return Error{0, std::move(error)};
+    }
+    return {};
 }
 
 LoadOutcome loadConfigFile(const fs::path& file, ConfigState& state, const TRecordLng& lng,
                            bool connected) {
     LoadOutcome outcome;
-    ImageRead read = readConfigImage(file);
-    if (!read.ok()) {
-        outcome.error = std::move(read.error);
+    const auto read = readConfigImage(file);
+    if (!read) {
+        outcome.error = read.error().text;
         return outcome;
     }
-    outcome.image = read.image;
+    outcome.image = *read;
     outcome.rules = ReportToConfig(outcome.image, state, lng, connected);
     return outcome;
 }
@@ -168,7 +171,9 @@ SaveOutcome saveConfigFile(const fs::path& file, ConfigState& state, const TReco
     if (state.ConfigHasErrors) {
         outcome.reportBox = state.chk_report_info;
     }
-    outcome.error = writeConfigFiles(file, outcome.image, outcome.log);
+    if (const Status written = writeConfigFiles(file, outcome.image, outcome.log); !written) {
+        outcome.error = written.error().text;
+    }
     return outcome;
 }
 

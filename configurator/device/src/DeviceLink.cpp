@@ -135,10 +135,11 @@ bool DeviceLink::HIDEnumerate(hid::HidDevice* device) {
 }
 
 bool DeviceLink::takeDevice(hid::HidDevice* device) {
-    if (!device->isCheckedOut() && !m_hid.checkOut(device)) {
-        m_unopenable = line::cannotOpenText(device->lastError().empty() ? std::strerror(EACCES)
-                                                                        : device->lastError());
-        return false;
+    if (!device->isCheckedOut()) {
+        if (const Status taken = m_hid.checkOut(device); !taken) {
+            m_unopenable = line::cannotOpenText(taken.error().text);
+            return false;
+        }
     }
     // Both collections feed the input report counter.
     connect(device, &hid::HidDevice::data, this, &DeviceLink::HIDDeviceData, Qt::UniqueConnection);
@@ -351,12 +352,10 @@ struct TransferJob {
             error = std::strerror(ENODEV);
             return;
         }
-        ok = get ? device->getFeature(frame) : device->setFeature(frame);
+        const Status done = get ? device->getFeature(frame) : device->setFeature(frame);
+        ok = done.ok();
         if (!ok) {
-            error = device->lastError();
-            if (error.empty()) {
-                error = std::strerror(EIO);
-            }
+            error = done.error().text.empty() ? std::strerror(EIO) : done.error().text;
         }
     }
 };

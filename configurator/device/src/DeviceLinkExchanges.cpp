@@ -281,9 +281,9 @@ LivePoll DeviceLink::pollLiveData() {
         return poll;
     }
     auto report = live::requestBuffer();
-    if (!m_configDevice->getFeature(report)) {
+    if (const Status got = m_configDevice->getFeature(report); !got) {
         poll.status = LivePoll::Status::Failed;
-        poll.error = m_configDevice->lastError();
+        poll.error = got.error().text;
         return poll;
     }
     if (const auto data = live::decodeLiveData(report)) {

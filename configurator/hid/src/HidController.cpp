@@ -233,24 +233,24 @@ int HidController::enumerate(const std::function<bool(HidDevice*, int)>& callbac
     return count;
 }
 
-bool HidController::checkOut(HidDevice* device) {
-    if (!device || device->m_controller != this || !device->m_pluggedIn.load() ||
-        device->m_checkedOut.load()) {
-        return false;
+Status HidController::checkOut(HidDevice* device) {
+    if (!device || device->m_controller != this || !device->m_pluggedIn.load()) {
+        return Error::fromErrno(ENODEV);
+    }
+    if (device->m_checkedOut.load()) {
+        return Error::fromErrno(EBUSY);
     }
     // A device the application cannot talk to is not handed out: the caller
     // learns why at once instead of at its first transfer.
-    const int err = openNode(device);
-    if (err != 0) {
+    if (Status opened = openNode(device); !opened) {
         std::lock_guard lock(device->m_mutex);
-        device->m_nodeError = err;
-        device->m_lastError = std::strerror(err);
-        return false;
+        device->m_nodeError = opened.error().code;
+        return opened;
     }
     device->m_checkedOut.store(true);
     recount();
     updateReader(nodeKey(device));
-    return true;
+    return {};
 }
 
 void HidController::checkIn(HidDevice* device) {
@@ -267,25 +267,24 @@ void HidController::checkIn(HidDevice* device) {
     recount();
 }
 
-int HidController::openNode(HidDevice* device) {
+Status HidController::openNode(HidDevice* device) {
     if (!device->m_pluggedIn.load()) {
-        return ENODEV;
+        return Error::fromErrno(ENODEV);
     }
     const std::string key = nodeKey(device);
     auto it = d->nodes.find(key);
     if (it == d->nodes.end()) {
-        int err = 0;
-        std::unique_ptr<HidNode> node = device->m_backend->open(device->m_info.path, err);
+        auto node = device->m_backend->open(device->m_info.path);
         if (!node) {
-            return err != 0 ? err : ENODEV;
+            return node.error();
         }
         it = d->nodes
-                 .emplace(key,
-                          Private::OpenNode{std::make_shared<NodeHandle>(std::move(node)), nullptr})
+                 .emplace(key, Private::OpenNode{std::make_shared<NodeHandle>(std::move(*node)),
+                                                 nullptr})
                  .first;
     }
     device->attachNode(it->second.handle);
-    return 0;
+    return {};
 }
 
 void HidController::releaseNode(HidDevice* device) {

@@ -99,32 +99,43 @@ public:
     HidrawNode(sysio::UniqueFd fd, sysio::UniqueFd cancel)
         : m_fd(std::move(fd)), m_cancel(std::move(cancel)) {}
 
-    int setFeature(std::span<const std::uint8_t> report) override {
+    Status setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         std::vector<std::uint8_t> buffer(report.begin(), report.end());
         const int n = ::ioctl(m_fd.get(), HIDIOCSFEATURE(buffer.size()), buffer.data());
         if (n < 0) {
-            return errno;
+            return Error::fromErrno(errno);
         }
-        return static_cast<std::size_t>(n) < buffer.size() ? EIO : 0;
+        return errnoStatus(static_cast<std::size_t>(n) < buffer.size() ? EIO : 0);
     }
 
-    int getFeature(std::span<std::uint8_t> report) override {
+    Status getFeature(std::span<std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         const int n = ::ioctl(m_fd.get(), HIDIOCGFEATURE(report.size()), report.data());
         if (n < 0) {
-            return errno;
+            return Error::fromErrno(errno);
         }
         // Part of a report is no report: the caller would take the rest of
         // its buffer for the device's answer.
-        return static_cast<std::size_t>(n) < report.size() ? EIO : 0;
+        return errnoStatus(static_cast<std::size_t>(n) < report.size() ? EIO : 0);
     }
 
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+        return errnoStatus(readInputNumber(report, timeoutMs));
+    }
+
+    void cancelRead() override {
+        const std::uint64_t one = 1;
+        // The counter only grows; a failed write means it is already readable.
+        [[maybe_unused]] const ssize_t n = ::write(m_cancel.get(), &one, sizeof one);
+    }
+
+private:
+    int readInputNumber(std::vector<std::uint8_t>& report, int timeoutMs) {
         pollfd fds[2] = {{m_fd.get(), POLLIN, 0}, {m_cancel.get(), POLLIN, 0}};
         const int n = ::poll(fds, 2, timeoutMs);
         if (n < 0) {
@@ -154,13 +165,6 @@ public:
         return 0;
     }
 
-    void cancelRead() override {
-        const std::uint64_t one = 1;
-        // The counter only grows; a failed write means it is already readable.
-        [[maybe_unused]] const ssize_t n = ::write(m_cancel.get(), &one, sizeof one);
-    }
-
-private:
     static constexpr std::size_t kMaxReport = 4096; // HID_MAX_BUFFER_SIZE
     sysio::UniqueFd m_fd;
     sysio::UniqueFd m_cancel;
@@ -221,13 +225,12 @@ public:
         return probe;
     }
 
-    std::unique_ptr<HidNode> open(const std::string& devnode, int& errorNumber) override {
-        const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            errorNumber = errno;
-            return nullptr;
+    Result<std::unique_ptr<HidNode>> open(const std::string& devnode) override {
+        auto fd = sysio::openFile(devnode, O_RDWR | O_NONBLOCK);
+        if (!fd) {
+            return fd.error();
         }
-        return makeNode(fd, errorNumber);
+        return makeNode(std::move(*fd));
     }
 
     int monitorFd() override { return m_monitor ? udev_monitor_get_fd(m_monitor.get()) : -1; }
@@ -253,15 +256,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<HidNode> makeNode(int fd, int& errorNumber) {
-    sysio::UniqueFd node(fd);
+Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd) {
     sysio::UniqueFd cancel(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!cancel) {
-        errorNumber = errno;
-        return nullptr;
+        return Error::fromErrno(errno);
     }
-    errorNumber = 0;
-    return std::make_unique<HidrawNode>(std::move(node), std::move(cancel));
+    return std::unique_ptr<HidNode>(std::make_unique<HidrawNode>(std::move(fd), std::move(cancel)));
 }
 
 std::unique_ptr<System> makeSystem() {

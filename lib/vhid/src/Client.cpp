@@ -59,13 +59,12 @@ int checkedStatus(std::span<const std::uint8_t> payload) {
 
 } // namespace
 
-std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std::string& error) {
+Result<std::unique_ptr<Client>> Client::connect(const std::filesystem::path& socket) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     const std::string path = socket.string();
     if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
-        error = std::strerror(ENAMETOOLONG);
-        return nullptr;
+        return Error::fromErrno(ENAMETOOLONG);
     }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
 
@@ -75,28 +74,24 @@ std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std
     // the client has a deadline anyway.
     sysio::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd) {
-        error = std::strerror(errno);
-        return nullptr;
+        return Error::fromErrno(errno);
     }
     std::unique_ptr<Client> client(new Client(std::move(fd)));
     if (::connect(client->fd(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
-        error = std::strerror(errno);
-        return nullptr;
+        return Error::fromErrno(errno);
     }
     // The device speaks first; a peer that sends anything else is not one.
     Message info;
     const int rc = client->receiveMessage(info, 2000);
     if (rc != 0) {
-        error = std::strerror(rc);
-        return nullptr;
+        return Error::fromErrno(rc);
     }
     std::optional<DeviceInfo> decoded;
     if (info.type == MsgType::Info) {
         decoded = decodeInfo(info.payload);
     }
     if (!decoded) {
-        error = std::strerror(EPROTO);
-        return nullptr;
+        return Error::fromErrno(EPROTO);
     }
     client->m_info = std::move(*decoded);
     return client;
@@ -215,9 +210,9 @@ int Client::exchange(const Message& request, Message& reply, int timeoutMs) {
     }
 }
 
-int Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
+Status Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
     if (report.empty()) {
-        return EINVAL;
+        return Error::fromErrno(EINVAL);
     }
     Message request;
     request.type = MsgType::SetFeature;
@@ -228,17 +223,14 @@ int Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
     request.payload.assign(report.begin(), report.end());
     Message reply;
     const int rc = exchange(request, reply, timeoutMs);
-    if (rc != 0) {
-        return rc;
-    }
-    return checkedStatus(reply.payload);
+    return errnoStatus(rc != 0 ? rc : checkedStatus(reply.payload));
 }
 
-int Client::getFeature(std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& report,
-                       int timeoutMs) {
+Status Client::getFeature(std::uint8_t reportId, std::size_t length,
+                          std::vector<std::uint8_t>& report, int timeoutMs) {
     report.clear();
     if (length == 0 || length > 0xFFFF) {
-        return EINVAL;
+        return Error::fromErrno(EINVAL);
     }
     Message request;
     request.type = MsgType::GetFeature;
@@ -251,44 +243,43 @@ int Client::getFeature(std::uint8_t reportId, std::size_t length, std::vector<st
     Message reply;
     const int rc = exchange(request, reply, timeoutMs);
     if (rc != 0) {
-        return rc;
+        return Error::fromErrno(rc);
     }
-    const int status = checkedStatus(reply.payload);
-    if (status != 0) {
-        return status;
+    if (const int status = checkedStatus(reply.payload); status != 0) {
+        return Error::fromErrno(status);
     }
     // Like a HID node, never hand back more than the caller asked for.
     const std::size_t n = std::min(reply.payload.size() - 4, length);
     report.assign(reply.payload.begin() + 4, reply.payload.begin() + 4 + static_cast<long>(n));
-    return 0;
+    return {};
 }
 
-int Client::subscribe() {
+Status Client::subscribe() {
     Message request;
     request.type = MsgType::Subscribe;
     const int rc = sendMessage(request, 1000);
     if (rc == 0) {
         m_subscribed = true;
     }
-    return rc;
+    return errnoStatus(rc);
 }
 
-int Client::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+Status Client::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
     if (!m_input.empty()) {
         report = std::move(m_input.front());
         m_input.pop_front();
-        return 0;
+        return {};
     }
     const auto deadline = deadlineAfter(timeoutMs);
     for (;;) {
         Message msg;
         const int rc = receiveMessage(msg, remainingMs(deadline));
         if (rc != 0) {
-            return rc;
+            return Error::fromErrno(rc);
         }
         if (msg.type == MsgType::Input) {
             report = std::move(msg.payload);
-            return 0;
+            return {};
         }
         // Replies without a waiting request (after a timeout) are dropped.
     }

@@ -98,8 +98,8 @@ int clearStale(const std::filesystem::path& path) {
 
 } // namespace
 
-std::unique_ptr<Server> Server::listen(const std::filesystem::path& socketPath, DeviceInfo info,
-                                       std::string& error) {
+Result<std::unique_ptr<Server>> Server::listen(const std::filesystem::path& socketPath,
+                                               DeviceInfo info) {
     const std::filesystem::path folder = socketPath.parent_path();
     std::string tempName = ".";
     tempName += socketPath.filename().string();
@@ -109,35 +109,31 @@ std::unique_ptr<Server> Server::listen(const std::filesystem::path& socketPath, 
     sockaddr_un finalAddr{};
     sockaddr_un tempAddr{};
     if (!fillAddress(socketPath, finalAddr) || !fillAddress(temp, tempAddr)) {
-        error = std::strerror(ENAMETOOLONG);
-        return nullptr;
+        return Error::fromErrno(ENAMETOOLONG);
     }
     // Every client would drop an Info packet it cannot take.
     if (kHeaderSize + encodeInfo(info).size() > kMaxMessage) {
-        error = std::strerror(EMSGSIZE);
-        return nullptr;
+        return Error::fromErrno(EMSGSIZE);
     }
     int rc = folder.empty() ? 0 : ensureFolder(folder);
     if (rc == 0) {
         rc = clearStale(socketPath);
     }
     if (rc != 0) {
-        error = std::strerror(rc);
-        return nullptr;
+        return Error::fromErrno(rc);
     }
     sysio::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd) {
-        error = std::strerror(errno);
-        return nullptr;
+        return Error::fromErrno(errno);
     }
     ::unlink(temp.c_str()); // our own leftover from an earlier run with this pid
     // Bound and listening under a hidden name first, then renamed into place:
     // a watcher of the folder never finds a socket that refuses connections.
     if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&tempAddr), sizeof(tempAddr)) != 0 ||
         ::listen(fd.get(), 16) != 0 || ::rename(temp.c_str(), socketPath.c_str()) != 0) {
-        error = std::strerror(errno);
+        const int err = errno;
         ::unlink(temp.c_str());
-        return nullptr;
+        return Error::fromErrno(err);
     }
     return std::unique_ptr<Server>(new Server(std::move(fd), socketPath, std::move(info)));
 }

@@ -201,7 +201,9 @@ TEST_F(ConfigFile, SavingIntoAMissingFolderNamesTheFile) {
 
 TEST_F(ConfigFile, ListingThatCannotBeWrittenIsReported) {
     fs::create_directory(descriptorTextPath(file)); // a folder in the listing's place
-    const std::string error = writeConfigFiles(file, ConfigImage{}, DescriptorLog{});
+    const Status written = writeConfigFiles(file, ConfigImage{}, DescriptorLog{});
+    ASSERT_FALSE(written.ok());
+    const std::string& error = written.error().text;
     EXPECT_NE(error.find(descriptorTextPath(file).string()), std::string::npos) << error;
     EXPECT_NE(error.find(std::strerror(EISDIR)), std::string::npos) << error;
 }

@@ -6,6 +6,8 @@
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/ImageCodec.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,12 +55,11 @@ TEST_P(EveryField, SurvivesJsonBothWays) {
     ConfigState source;
     json patch = json::object();
     patch[f->name] = otherValue(*f, source);
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, source, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, source)));
     ASSERT_NE(source, ConfigState{}) << "the value did not change the field";
 
     ConfigState target;
-    ASSERT_TRUE(applyConfigJson(configToJson(source), target, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(configToJson(source), target)));
     EXPECT_EQ(target, source);
 }
 
@@ -115,8 +116,7 @@ TEST(JsonShape, ColourIsRedPlus256GreenPlus65536Blue) {
     EXPECT_EQ(configToJson(s)["led_color_init"], 255);
     // red 3, green 2, blue 1
     json patch = {{"led_color_init", 3 + 256 * 2 + 65536 * 1}};
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, s, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, s)));
     EXPECT_EQ(s.led_color_init, 0x010203u) << "blue, green, red from the high byte down";
 }
 
@@ -129,8 +129,7 @@ TEST(JsonApply, MissingFieldsKeepTheirValueAndResultsAreNotRead) {
                         {"report", "anything"},
                         {"errors", true},
                         {"buttons", json::array({json::object(), {{"hw", 4}}})}};
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, s, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, s)));
     EXPECT_EQ(s.axes[1].src, 1);
     EXPECT_EQ(s.dev_name, "Keep");
     EXPECT_EQ(s.buttons.hw[1], 0);
@@ -152,9 +151,10 @@ TEST_P(JsonRefuses, NamesTheFieldAndChangesNothing) {
     ConfigState s;
     s.dev_name = "Untouched";
     const ConfigState before = s;
-    std::string error;
-    EXPECT_FALSE(applyConfigJson(GetParam().input, s, error));
-    EXPECT_NE(error.find(GetParam().mustName), std::string::npos) << error;
+    const Status applied = applyConfigJson(GetParam().input, s);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_NE(applied.error().text.find(GetParam().mustName), std::string::npos)
+        << applied.error().text;
     EXPECT_EQ(s, before);
 }
 
@@ -243,8 +243,7 @@ TEST(JsonAccepts, ValuesAtTheEdges) {
         Accepted{"Row132Hw", {{"buttons", rows(132, {{"hw", 128}, {"mode", 0}})}}}};
     for (const Accepted& c : accepted) {
         ConfigState s;
-        std::string error;
-        EXPECT_TRUE(applyConfigJson(c.input, s, error)) << c.name << ": " << error;
+        EXPECT_TRUE(test::isOk(applyConfigJson(c.input, s))) << c.name;
     }
 }
 
@@ -255,8 +254,7 @@ TEST(JsonDefersToEncoder, EncodingStopsWithTheConversionMessage) {
     for (const auto& [field, text] : {Edit{"osi_1_ms_step", ""}, Edit{"osi_4_zm_del", "two"},
                                       Edit{"dev_vid", "12"}, Edit{"dev_pid", "12G4"}}) {
         ConfigState s;
-        std::string error;
-        ASSERT_TRUE(applyConfigJson(json{{field, text}}, s, error)) << error;
+        ASSERT_TRUE(test::isOk(applyConfigJson(json{{field, text}}, s)));
         ConfigImage image{};
         DescriptorLog log;
         EXPECT_EQ(ConfigToReport(s, image, log).conversionError,

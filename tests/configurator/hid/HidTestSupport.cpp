@@ -89,29 +89,33 @@ FakeNode::~FakeNode() {
     ++m_shared->closed;
 }
 
-int FakeNode::setFeature(std::span<const std::uint8_t> report) {
+Status FakeNode::setFeature(std::span<const std::uint8_t> report) {
     std::lock_guard lock(m_shared->mutex);
     if (m_shared->featureError != 0) {
-        return m_shared->featureError;
+        return Error::fromErrno(m_shared->featureError);
     }
     m_shared->features[report[0]].assign(report.begin(), report.end());
-    return 0;
+    return {};
 }
 
-int FakeNode::getFeature(std::span<std::uint8_t> report) {
+Status FakeNode::getFeature(std::span<std::uint8_t> report) {
     std::lock_guard lock(m_shared->mutex);
     if (m_shared->featureError != 0) {
-        return m_shared->featureError;
+        return Error::fromErrno(m_shared->featureError);
     }
     const auto& stored = m_shared->features[report[0]];
     if (stored.size() < report.size()) {
-        return EIO;
+        return Error::fromErrno(EIO);
     }
     std::copy_n(stored.begin(), report.size(), report.begin());
-    return 0;
+    return {};
 }
 
-int FakeNode::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+Status FakeNode::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+    return errnoStatus(read(report, timeoutMs));
+}
+
+int FakeNode::read(std::vector<std::uint8_t>& report, int timeoutMs) {
     ++m_shared->reads;
     std::unique_lock lock(m_shared->mutex);
     m_shared->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
@@ -153,13 +157,11 @@ std::vector<CollectionInfo> FakeBackend::enumerate() {
     return m_present;
 }
 
-std::unique_ptr<HidNode> FakeBackend::open(const std::string& path, int& errorNumber) {
+Result<std::unique_ptr<HidNode>> FakeBackend::open(const std::string& path) {
     if (auto it = openError.find(path); it != openError.end()) {
-        errorNumber = it->second;
-        return nullptr;
+        return Error::fromErrno(it->second);
     }
-    errorNumber = 0;
-    return std::make_unique<FakeNode>(sharedNode(path));
+    return std::unique_ptr<HidNode>(std::make_unique<FakeNode>(sharedNode(path)));
 }
 
 void FakeBackend::setChangeCallback(std::function<void()> callback) {
@@ -203,10 +205,12 @@ vhid::DeviceInfo controllerInfo(std::uint16_t vid, std::uint16_t pid, std::strin
 }
 
 FakeSim::FakeSim(const std::filesystem::path& socket, vhid::DeviceInfo info) {
-    m_server = vhid::Server::listen(socket, std::move(info), m_error);
-    if (!m_server) {
+    auto server = vhid::Server::listen(socket, std::move(info));
+    if (!server) {
+        m_error = server.error().text;
         return;
     }
+    m_server = std::move(*server);
     m_thread = std::thread([this] { loop(); });
 }
 

@@ -61,9 +61,9 @@ public:
     };
     explicit FakeNode(std::shared_ptr<Shared> shared);
     ~FakeNode() override;
-    int setFeature(std::span<const std::uint8_t> report) override;
-    int getFeature(std::span<std::uint8_t> report) override;
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override;
+    Status setFeature(std::span<const std::uint8_t> report) override;
+    Status getFeature(std::span<std::uint8_t> report) override;
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override;
     void cancelRead() override;
 
     // Thread-safe feeders for tests.
@@ -71,6 +71,8 @@ public:
     static void setReadError(Shared& shared, int error);
 
 private:
+    int read(std::vector<std::uint8_t>& report, int timeoutMs);
+
     std::shared_ptr<Shared> m_shared;
     bool m_cancelled = false; // guarded by m_shared->mutex
 };
@@ -81,7 +83,7 @@ class FakeBackend : public HidBackend {
 public:
     std::string name() const override { return "fake"; }
     std::vector<CollectionInfo> enumerate() override;
-    std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) override;
+    Result<std::unique_ptr<HidNode>> open(const std::string& path) override;
     void setChangeCallback(std::function<void()> callback) override;
 
     void plug(CollectionInfo info);

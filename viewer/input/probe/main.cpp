@@ -32,11 +32,10 @@ void reportUnopened(InputApi& api, bool game, bool pointer, bool keyboard) {
             continue;
         }
         api.enumDevices(c, [&](const DeviceInstance& instance) {
-            std::unique_ptr<InputDevice> device;
-            std::string error;
-            if (failed(api.createDevice(instance.instanceId, device, &error))) {
+            if (const auto device = api.openDevice(instance.instanceId); !device) {
                 std::printf("%s \"%s\"  %s  cannot be opened: %s\n", probe::className(c),
-                            instance.productName.c_str(), instance.path.c_str(), error.c_str());
+                            instance.productName.c_str(), instance.path.c_str(),
+                            device.error().text.c_str());
             }
             return DIENUM_CONTINUE;
         });

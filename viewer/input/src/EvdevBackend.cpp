@@ -19,12 +19,11 @@ namespace volmar::input {
 namespace {
 
 // Kernel state of the node's keys and absolute axes, read with ioctls.
-bool readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out, std::string& error) {
+Status readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out) {
     unsigned long bits[(KEY_CNT + 8 * sizeof(unsigned long) - 1) / (8 * sizeof(unsigned long))] =
         {};
     if (::ioctl(fd, EVIOCGKEY(sizeof bits), bits) < 0) {
-        error = std::strerror(errno);
-        return false;
+        return Error::fromErrno(errno);
     }
     const std::size_t perWord = 8 * sizeof(unsigned long);
     for (std::uint16_t code = 0; code < KEY_CNT; ++code) {
@@ -38,12 +37,11 @@ bool readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out, std::strin
         }
         input_absinfo info{};
         if (::ioctl(fd, EVIOCGABS(code), &info) < 0) {
-            error = std::strerror(errno);
-            return false;
+            return Error::fromErrno(errno);
         }
         out.abs.push_back({code, info.minimum, info.maximum, info.value});
     }
-    return true;
+    return {};
 }
 
 // libevdev only reads the descriptor here; the stream owns it afterwards.
@@ -92,18 +90,16 @@ public:
         return out;
     }
 
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
         auto opened = sysio::openFile(instance.path, O_RDONLY | O_NONBLOCK);
         if (!opened) {
-            error = instance.path + ": " + opened.error().text;
-            return nullptr;
+            return Error{opened.error().code, instance.path + ": " + opened.error().text};
         }
         const int fd = opened->get();
         libevdev* raw = nullptr;
         const int rc = libevdev_new_from_fd(fd, &raw);
         if (rc < 0) {
-            error = instance.path + ": " + std::strerror(-rc);
-            return nullptr;
+            return Error::fromErrno(-rc, instance.path);
         }
         const std::unique_ptr<libevdev, LibevdevDeleter> dev(raw);
         EvdevCaps caps;
@@ -129,16 +125,13 @@ public:
         // Time stamps on the monotonic clock, like every other item.
         int clock = CLOCK_MONOTONIC;
         if (::ioctl(fd, EVIOCSCLOCKID, &clock) < 0) {
-            error = instance.path + ": " + std::strerror(errno);
-            return nullptr;
+            return Error::fromErrno(errno, instance.path);
         }
         auto layout = buildEvdevLayout(caps, instance.deviceClass);
         // The stream owns fd and outlives the snapshot function it holds.
-        auto snapshot = [fd, layout](EvdevCaps& out, std::string& err) {
-            return readNodeState(fd, layout, out, err);
-        };
-        return std::make_unique<EvdevStream>(std::move(*opened), std::move(layout),
-                                             std::move(snapshot));
+        auto snapshot = [fd, layout](EvdevCaps& out) { return readNodeState(fd, layout, out); };
+        return std::unique_ptr<Source>(std::make_unique<EvdevStream>(
+            std::move(*opened), std::move(layout), std::move(snapshot)));
     }
 };
 

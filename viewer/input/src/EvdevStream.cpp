@@ -47,7 +47,11 @@ PumpStatus EvdevStream::pump(FrameSink& sink) {
 
 bool EvdevStream::snapshot(std::vector<std::int32_t>& values) {
     EvdevCaps caps;
-    if (!m_snapshot || !m_snapshot(caps, m_error)) {
+    if (!m_snapshot) {
+        return false;
+    }
+    if (const Status taken = m_snapshot(caps); !taken) {
+        m_error = taken.error().text;
         return false;
     }
     m_decoder.syncHats(caps);

@@ -14,7 +14,7 @@ namespace volmar::input {
 
 class EvdevStream : public Source {
 public:
-    using SnapshotFn = std::function<bool(EvdevCaps&, std::string&)>;
+    using SnapshotFn = std::function<Status(EvdevCaps&)>;
 
     // fd is non-blocking.
     EvdevStream(sysio::UniqueFd fd, EvdevLayout layout, SnapshotFn snapshot);

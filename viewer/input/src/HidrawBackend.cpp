@@ -17,14 +17,13 @@ namespace volmar::input {
 
 namespace {
 
-// The node's report descriptor, parsed; nullopt (with the reason) otherwise.
-std::optional<hidparse::ParsedDescriptor> readDescriptor(int fd, std::string& error) {
+// The node's report descriptor, parsed.
+Result<hidparse::ParsedDescriptor> readDescriptor(int fd) {
     const auto bytes = sysio::readReportDescriptor(fd);
     if (!bytes) {
-        error = bytes.error().text;
-        return std::nullopt;
+        return bytes.error();
     }
-    return hidparse::parseDescriptor(*bytes, error);
+    return hidparse::parseDescriptor(*bytes);
 }
 
 std::size_t gameCollectionCount(const hidparse::ParsedDescriptor& descriptor) {
@@ -101,8 +100,7 @@ public:
             if (!fd) {
                 continue;
             }
-            std::string error;
-            const auto descriptor = readDescriptor(fd->get(), error);
+            const auto descriptor = readDescriptor(fd->get());
             hidraw_devinfo info{};
             const bool haveInfo = ::ioctl(fd->get(), HIDIOCGRAWINFO, &info) == 0;
             std::array<char, 256> rawName{};
@@ -138,21 +136,21 @@ public:
         return out;
     }
 
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
         auto fd = sysio::openFile(instance.path, O_RDONLY | O_NONBLOCK);
         if (!fd) {
-            error = instance.path + ": " + fd.error().text;
-            return nullptr;
+            return Error{fd.error().code, instance.path + ": " + fd.error().text};
         }
-        auto descriptor = readDescriptor(fd->get(), error);
-        const auto collection = descriptor ? findGameCollection(*descriptor) : std::nullopt;
+        auto descriptor = readDescriptor(fd->get());
+        if (!descriptor) {
+            return Error{descriptor.error().code, instance.path + ": " + descriptor.error().text};
+        }
+        const auto collection = findGameCollection(*descriptor);
         if (!collection) {
-            if (error.empty()) {
-                error = instance.path + ": no game controller collection";
-            }
-            return nullptr;
+            return Error{0, instance.path + ": no game controller collection"};
         }
-        return std::make_unique<HidrawSource>(std::move(*fd), std::move(*descriptor), *collection);
+        return std::unique_ptr<Source>(
+            std::make_unique<HidrawSource>(std::move(*fd), std::move(*descriptor), *collection));
     }
 };
 

@@ -69,35 +69,33 @@ bool ScriptedEvdev::plugged() const {
     return m_shared->writeFd.valid();
 }
 
-std::unique_ptr<Source> ScriptedEvdev::open(std::string& error) {
+Result<std::unique_ptr<Source>> ScriptedEvdev::open() {
     EvdevCaps caps;
     sysio::UniqueFd fd;
     {
         std::lock_guard lock(m_shared->mutex);
         if (!m_shared->writeFd || !m_shared->readFd) {
-            error = std::strerror(ENODEV);
-            return nullptr;
+            return Error::fromErrno(ENODEV);
         }
         fd.reset(::fcntl(m_shared->readFd.get(), F_DUPFD_CLOEXEC, 0));
         caps = m_shared->caps;
     }
     if (!fd) {
-        error = std::strerror(errno);
-        return nullptr;
+        return Error::fromErrno(errno);
     }
     auto layout = buildEvdevLayout(caps, m_instance.deviceClass);
     std::weak_ptr<Shared> weak = m_shared;
-    return std::make_unique<EvdevStream>(std::move(fd), std::move(layout),
-                                         [weak](EvdevCaps& out, std::string& err) {
-                                             auto shared = weak.lock();
-                                             if (!shared) {
-                                                 err = std::strerror(ENODEV);
-                                                 return false;
-                                             }
-                                             std::lock_guard lock(shared->mutex);
-                                             out = shared->caps;
-                                             return true;
-                                         });
+    auto snapshot = [weak](EvdevCaps& out) -> Status {
+        auto shared = weak.lock();
+        if (!shared) {
+            return Error::fromErrno(ENODEV);
+        }
+        std::lock_guard lock(shared->mutex);
+        out = shared->caps;
+        return {};
+    };
+    return std::unique_ptr<Source>(
+        std::make_unique<EvdevStream>(std::move(fd), std::move(layout), std::move(snapshot)));
 }
 
 std::vector<DeviceInstance> ScriptedBackend::enumerate(DeviceClass deviceClass) {
@@ -110,18 +108,16 @@ std::vector<DeviceInstance> ScriptedBackend::enumerate(DeviceClass deviceClass) 
     return out;
 }
 
-std::unique_ptr<Source> ScriptedBackend::open(const DeviceInstance& instance, std::string& error) {
+Result<std::unique_ptr<Source>> ScriptedBackend::open(const DeviceInstance& instance) {
     if (m_failOpens) {
-        error = std::strerror(EACCES);
-        return nullptr;
+        return Error::fromErrno(EACCES);
     }
     for (const auto& node : m_nodes) {
         if (node->instance().instanceId == instance.instanceId) {
-            return node->open(error);
+            return node->open();
         }
     }
-    error = std::strerror(ENODEV);
-    return nullptr;
+    return Error::fromErrno(ENODEV);
 }
 
 } // namespace volmar::input

@@ -6,6 +6,7 @@
 
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/Rules.h"
+#include "volmar/sysio/Result.h"
 
 #include <filesystem>
 #include <optional>
@@ -19,21 +20,15 @@ struct TRecordLng;
 std::filesystem::path descriptorTextPath(const std::filesystem::path& configFile);
 
 // Reads the first 1024 bytes of a file. Fails, naming the file and the
-// reason, when it cannot be opened or holds fewer bytes; `error` is empty on
-// success.
-struct ImageRead {
-    ConfigImage image{};
-    std::string error;
-    bool ok() const { return error.empty(); }
-};
-ImageRead readConfigImage(const std::filesystem::path& file);
+// reason, when it cannot be opened or holds fewer bytes.
+Result<ConfigImage> readConfigImage(const std::filesystem::path& file);
 
 // Writes the image and then the listing. Each file is written to a temporary
 // file in its folder and renamed over the old one only when complete, so a
 // failed save never destroys a good file. When the image cannot be written
-// the listing is not attempted. Returns the error text, empty on success.
-std::string writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
-                             const DescriptorLog& log);
+// the listing is not attempted.
+Status writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
+                        const DescriptorLog& log);
 
 // Loading as the window does it: read the image, then decode it (defaults,
 // fields, axis rules, validation). On a read error the state is untouched.

@@ -8,6 +8,7 @@
 // "report" and "errors".
 
 #include "volmar/core/ConfigState.h"
+#include "volmar/sysio/Result.h"
 
 #include <nlohmann/json.hpp>
 
@@ -21,13 +22,13 @@ nlohmann::ordered_json configToJson(const ConfigState& state);
 // Sets the fields `json` names onto `state`; fields it does not name keep
 // their value, "report" and "errors" are results and are not read back.
 // Every value must be one the configuration image stores and reads back
-// unchanged, so a file made from the JSON loads as the JSON says. Returns
-// false with a message naming the field; `state` is then left untouched.
+// unchanged, so a file made from the JSON loads as the JSON says. A failure
+// names the field; `state` is then left untouched.
 //
 // One exception keeps the encoder's own message reachable: a text that the
 // strict number conversion rejects (an empty step of change, a two-character
 // vendor id) is accepted here and stops the encoding instead.
-bool applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state, std::string& error);
+Status applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state);
 
 // The fields and button rows that differ, one line each:
 // "osi_3_src: 2 -> 0", "dev_name: \"Pad\" -> \"Volmar2\"",

@@ -7,7 +7,7 @@
 //
 // Threads: the controller, its list and every device operation belong to the
 // thread that created the controller (the GUI thread), except setFeature(),
-// getFeature(), lastError(), isPluggedIn() and isCheckedOut(), which one other
+// getFeature(), isPluggedIn() and isCheckedOut(), which one other
 // thread at a time (a link worker) may also call on a checked-out device.
 // One reader thread runs per opened node that has input reports; it never
 // waits for the GUI thread.
@@ -57,11 +57,10 @@ public:
 
     // Feature transfers of the given size (byte 0 = report id). They fail
     // unless the device is plugged in and checked out (or being offered to
-    // an enumerate() callback); lastError() then holds the system's text of
+    // an enumerate() callback); the error's text is the system's words for
     // the failure ("Broken pipe", "No such device", ...).
-    bool setFeature(std::span<const std::uint8_t> report);
-    bool getFeature(std::span<std::uint8_t> report);
-    std::string lastError() const;
+    Status setFeature(std::span<const std::uint8_t> report);
+    Status getFeature(std::span<std::uint8_t> report);
 
     // Milliseconds the node's reader waits per wake-up; values outside
     // 10..10000 are ignored. The reader of a node shared by several checked-out
@@ -87,10 +86,9 @@ signals:
 private:
     friend class HidController;
     HidDevice(HidController* controller, HidBackend* backend, CollectionInfo info, int sleepTime);
-    // Runs a transfer on the open node; false with lastError() set otherwise.
+    // Runs a transfer on the open node, opening it first when needed.
     template <typename Op>
-    bool transfer(Op&& op);
-    void setLastError(std::string text);
+    Status transfer(Op&& op);
     void attachNode(std::shared_ptr<NodeHandle> node);
     void detachNode();
 
@@ -103,10 +101,9 @@ private:
     std::atomic<bool> m_enumerated{false};
     int m_threadSleepTime = kDefaultThreadSleepTime;
 
-    mutable std::mutex m_mutex; // guards m_node and m_lastError
+    mutable std::mutex m_mutex; // guards m_node and m_nodeError
     std::shared_ptr<NodeHandle> m_node;
     int m_nodeError = 0; // why the node could not be opened at check-out
-    std::string m_lastError;
 };
 
 class HidController : public QObject {
@@ -133,11 +130,11 @@ public:
     int enumerate(const std::function<bool(HidDevice*, int)>& callback);
 
     // Takes a plugged-in, checked-in device for the application and opens
-    // its node; its input reports start arriving through data(). False when
-    // it was already checked out, is unplugged, belongs to no controller, or
-    // its node cannot be opened (lastError() then says why, e.g.
-    // "Permission denied"; the device stays checked in).
-    bool checkOut(HidDevice* device);
+    // its node; its input reports start arriving through data(). Fails when
+    // it was already checked out (EBUSY), is unplugged or belongs to no
+    // controller (ENODEV), or its node cannot be opened (the system's words,
+    // e.g. "Permission denied"); the device then stays checked in.
+    Status checkOut(HidDevice* device);
     // Gives a device back: closes its node when no other checked-out
     // collection uses it. A plugged-in device stays listed; an unplugged one
     // leaves the list and is deleted (later, so a caller still inside a
@@ -176,8 +173,8 @@ private:
     void recount();
     std::string nodeKey(const HidDevice* device) const;
     // Gives `device` the node, opening it unless another collection of the
-    // same node holds it already: 0 or an errno value.
-    int openNode(HidDevice* device);
+    // same node holds it already.
+    Status openNode(HidDevice* device);
     // Takes the node from `device`; closes it when no collection holds it.
     void releaseNode(HidDevice* device);
     // Starts, retunes or stops the reader of a node to match the checked-out

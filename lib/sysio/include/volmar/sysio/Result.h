@@ -66,6 +66,14 @@ private:
 
 using Status = Result<void>;
 
+// An errno-style return value as a Status: 0 is success.
+inline Status errnoStatus(int err) {
+    if (err == 0) {
+        return {};
+    }
+    return Error::fromErrno(err);
+}
+
 inline Error Error::fromErrno(int err) {
     return Error{err, std::strerror(err)};
 }

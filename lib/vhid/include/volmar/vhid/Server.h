@@ -33,9 +33,9 @@ public:
     // The file appears only once the socket accepts connections, so a folder
     // watcher never sees a device it cannot open. A stale file left by a
     // crashed device is replaced; a live one is not (error "Address already
-    // in use"). On failure returns nullptr with the system's text in `error`.
-    static std::unique_ptr<Server> listen(const std::filesystem::path& socketPath, DeviceInfo info,
-                                          std::string& error);
+    // in use"). A failure carries the errno value of what failed.
+    static Result<std::unique_ptr<Server>> listen(const std::filesystem::path& socketPath,
+                                                  DeviceInfo info);
     ~Server(); // unplugs
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;

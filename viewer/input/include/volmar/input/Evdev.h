@@ -84,8 +84,8 @@ public:
     void setCaps(const EvdevCaps& caps);
     void unplug();
     bool plugged() const;
-    // A source on the node; nullptr once unplugged.
-    std::unique_ptr<Source> open(std::string& error);
+    // A source on the node; fails (ENODEV) once unplugged.
+    Result<std::unique_ptr<Source>> open();
 
 private:
     struct Shared;
@@ -102,7 +102,7 @@ public:
     // cannot be opened).
     void failOpens(bool fail) { m_failOpens = fail; }
     std::vector<DeviceInstance> enumerate(DeviceClass deviceClass) override;
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override;
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override;
 
 private:
     std::vector<std::shared_ptr<ScriptedEvdev>> m_nodes;
