@@ -8,8 +8,6 @@
 #include <fstream>
 #include <memory>
 
-#ifdef VOLMARCTL_PATH
-
 namespace volmar::e2e {
 namespace {
 
@@ -123,5 +121,3 @@ TEST_F(CliTest, RestartClearAndBootloaderSucceed) {
 
 } // namespace
 } // namespace volmar::e2e
-
-#endif

@@ -10,19 +10,13 @@
 namespace volmar::input {
 namespace {
 
-const std::filesystem::path kBinary = VOLMAR_BINARY_DIR;
+const std::filesystem::path kProbe = INSPECTA_PROBE_PATH;
 
 TEST(ProbeEndToEndTest, ListsTheRunningSimAndPrintsItsEvents) {
-    const auto sim = kBinary / "sim" / "volmar-sim";
-    const auto probe = kBinary / "viewer" / "input" / "inspecta-probe";
-    if (!std::filesystem::exists(sim)) {
-        GTEST_SKIP() << "volmar-sim is not part of this build";
-    }
-    ASSERT_TRUE(std::filesystem::exists(probe));
-    volmar::test::ChildProcess running(sim.string(), {});
+    volmar::test::ChildProcess running(VOLMAR_SIM_PATH, {});
     ASSERT_FALSE(volmar::test::waitForSimReady(running).empty()) << running.stderrText();
     const std::string out =
-        volmar::test::runProgram(probe.string(), {"--events", "5", "--count", "20"}).out;
+        volmar::test::runProgram(kProbe.string(), {"--events", "5", "--count", "20"}).out;
     EXPECT_NE(out.find("game controller \""), std::string::npos) << out;
     EXPECT_NE(out.find("X Axis"), std::string::npos) << out;
     EXPECT_NE(out.find("Hat Switch"), std::string::npos) << out;

@@ -1,3 +1,5 @@
+#include "ScriptedEvdev.h"
+
 #include "EvdevStream.h"
 
 #include <cerrno>
@@ -118,6 +120,17 @@ Result<std::unique_ptr<Source>> ScriptedBackend::open(const DeviceInstance& inst
         }
     }
     return Error::fromErrno(ENODEV);
+}
+
+input_event evdevEvent(std::uint16_t type, std::uint16_t code, std::int32_t value,
+                       std::uint32_t timeMs) {
+    input_event e{};
+    e.input_event_sec = timeMs / 1000;
+    e.input_event_usec = (timeMs % 1000) * 1000;
+    e.type = type;
+    e.code = code;
+    e.value = value;
+    return e;
 }
 
 } // namespace volmar::input
