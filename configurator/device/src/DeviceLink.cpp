@@ -269,21 +269,21 @@ void DeviceLink::versionCheck() {
 // ---------------------------------------------------------------------------
 // Exchange plumbing
 
-bool DeviceLink::startExchange(Operation op, bool readyAtEnd, bool lockWhenMissing) {
+bool DeviceLink::startExchange(Operation op, AtEnd atEnd, WhenMissing whenMissing) {
     if (!m_runner.start([this](bool completed) { finishExchange(completed); })) {
         return false;
     }
     m_current = Current{};
     m_current.op = op;
     m_current.generation = m_deviceChanges;
-    m_current.readyAtEnd = readyAtEnd;
-    m_current.lockWhenMissing = lockWhenMissing;
+    m_current.atEnd = atEnd;
+    m_current.whenMissing = whenMissing;
     m_linkReady = false;
     return true;
 }
 
-bool DeviceLink::beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool lockWhenMissing) {
-    if (!startExchange(op, readyAtEnd, lockWhenMissing)) {
+bool DeviceLink::beginWith(Operation op, int firstWaitMs, AtEnd atEnd, WhenMissing whenMissing) {
+    if (!startExchange(op, atEnd, whenMissing)) {
         return false;
     }
     m_runner.then(firstWaitMs, [this] { return requireDevice(); });
@@ -292,7 +292,7 @@ bool DeviceLink::beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool 
 
 bool DeviceLink::requireDevice() {
     if (!m_configDevice) {
-        if (m_current.lockWhenMissing) {
+        if (m_current.whenMissing == WhenMissing::LockFirmwareButtons) {
             lockFirmwareButtons();
         } else {
             showNotConnected();
@@ -311,7 +311,7 @@ void DeviceLink::finishExchange(bool completed) {
     closeProgress();
     // A device change during the exchange already turned the poll off; the
     // exchange must not turn it back on for a controller that may be gone.
-    if (m_current.readyAtEnd && m_current.outcome != Outcome::NotConnected &&
+    if (m_current.atEnd == AtEnd::SetLinkReady && m_current.outcome != Outcome::NotConnected &&
         m_current.generation == m_deviceChanges) {
         m_linkReady = true;
     }
@@ -366,7 +366,7 @@ void DeviceLink::setTransferExecutor(TransferExecutor& executor) {
     m_runner.setExecutor(executor);
 }
 
-void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame()> make,
+void DeviceLink::addTransfer(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
                              FailText fail, std::function<bool(const protocol::Frame&)> use) {
     auto job = std::make_shared<TransferJob>();
     m_runner.thenTransfer(
@@ -378,7 +378,7 @@ void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame
             job->frame = make();
             return true;
         },
-        [job, get] { job->run(get); },
+        [job, get = kind == Transfer::Get] { job->run(get); },
         [this, job, fail = std::move(fail), use = std::move(use)] {
             if (!job->ok) {
                 return transferFailed(fail(job->error));
@@ -388,13 +388,13 @@ void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame
 }
 
 void DeviceLink::addSet(int waitMs, std::function<protocol::Frame()> make, FailText fail) {
-    addTransfer(waitMs, false, std::move(make), std::move(fail), {});
+    addTransfer(waitMs, Transfer::Set, std::move(make), std::move(fail), {});
 }
 
 void DeviceLink::addGet(int waitMs, protocol::Frame fetch, FailText fail,
                         std::function<bool(const protocol::Frame&)> use) {
     addTransfer(
-        waitMs, true, [fetch] { return fetch; }, std::move(fail), std::move(use));
+        waitMs, Transfer::Get, [fetch] { return fetch; }, std::move(fail), std::move(use));
 }
 
 bool DeviceLink::transferFailed(const std::string& message) {

@@ -119,12 +119,16 @@ void HidController::rebuild() {
     runRebuild(false);
 }
 
-void HidController::runRebuild(bool initial) {
-    if (d->inRebuild || d->destroying) {
-        return;
-    }
-    d->inRebuild = true;
+// What a rebuild changes: listed devices that have gone, and collections
+// present now that are not listed yet.
+struct HidController::ListDelta {
+    std::vector<HidDevice*> gone; // last to first as they are listed
+    std::vector<std::pair<HidBackend*, CollectionInfo>> arrived;
+    bool any() const { return !gone.empty() || !arrived.empty(); }
+};
 
+HidController::ListDelta HidController::workOutChanges() {
+    ListDelta delta;
     std::vector<std::pair<HidBackend*, CollectionInfo>> fresh;
     std::set<std::string> freshIds;
     for (const auto& backend : d->backends) {
@@ -133,50 +137,50 @@ void HidController::runRebuild(bool initial) {
             fresh.emplace_back(backend.get(), std::move(info));
         }
     }
-
-    bool changed = initial;
-
-    // Devices that have gone, last to first as they are listed. A checked-out
-    // one stays listed, unplugged, until the application gives it back.
-    std::vector<HidDevice*> gone;
+    std::set<std::string> listed;
     for (std::size_t i = m_view.size(); i-- > 0;) {
         HidDevice* device = m_view[i];
-        if (device->m_pluggedIn.load() && !freshIds.contains(device->deviceId())) {
-            gone.push_back(device);
+        if (!device->m_pluggedIn.load()) {
+            continue;
+        }
+        if (freshIds.contains(device->deviceId())) {
+            listed.insert(device->deviceId());
+        } else {
+            delta.gone.push_back(device);
         }
     }
-    for (HidDevice* device : gone) {
+    // One already listed keeps its object; a collection listed twice counts once.
+    for (auto& entry : fresh) {
+        if (listed.insert(entry.second.deviceId).second) {
+            delta.arrived.push_back(std::move(entry));
+        }
+    }
+    return delta;
+}
+
+std::vector<HidDevice*> HidController::applyChanges(ListDelta& delta) {
+    // A checked-out device that has gone stays listed, unplugged, until the
+    // application gives it back.
+    for (HidDevice* device : delta.gone) {
         device->m_pluggedIn.store(false);
         releaseNode(device);
         if (!device->m_checkedOut.load()) {
             std::erase(m_view, device);
             device->deleteLater();
         }
-        changed = true;
-    }
-
-    // New devices are appended; one already listed (plugged in) keeps its
-    // object, and a collection listed twice counts once.
-    std::set<std::string> present;
-    for (HidDevice* device : m_view) {
-        if (device->m_pluggedIn.load()) {
-            present.insert(device->deviceId());
-        }
     }
     std::vector<HidDevice*> arrived;
-    for (auto& [backend, info] : fresh) {
-        if (!present.insert(info.deviceId).second) {
-            continue;
-        }
+    for (auto& [backend, info] : delta.arrived) {
         auto* device = new HidDevice(this, backend, std::move(info), m_defaultSleepTime);
         m_view.push_back(device);
         arrived.push_back(device);
-        changed = true;
     }
     recount();
+    return arrived;
+}
 
-    // Signals only once the list is whole again; handlers may check devices
-    // in or out (a rebuild asked for meanwhile is ignored, as while running).
+void HidController::notifyChanges(const std::vector<HidDevice*>& gone,
+                                  const std::vector<HidDevice*>& arrived) {
     for (HidDevice* device : gone) {
         QPointer<HidDevice> guard(device);
         emit device->unplugged(device);
@@ -190,6 +194,19 @@ void HidController::runRebuild(bool initial) {
     for (HidDevice* device : arrived) {
         emit arrival(device);
     }
+}
+
+void HidController::runRebuild(bool initial) {
+    if (d->inRebuild || d->destroying) {
+        return;
+    }
+    d->inRebuild = true;
+    ListDelta delta = workOutChanges();
+    const bool changed = initial || delta.any();
+    const std::vector<HidDevice*> arrived = applyChanges(delta);
+    // Signals only once the list is whole again; handlers may check devices
+    // in or out (a rebuild asked for meanwhile is ignored, as while running).
+    notifyChanges(delta.gone, arrived);
     d->inRebuild = false;
     if (changed) {
         emit deviceChange();

@@ -18,7 +18,10 @@ namespace volmar::sim {
 inline constexpr std::size_t kEepromSize = 1024;
 using EepromImage = std::array<std::uint8_t, kEepromSize>;
 
-// Offsets in the configuration image.
+// Offsets in the configuration image. They are written out here again, not
+// taken from the configurator's core: the virtual controller is an independent
+// check on the core's encoder, so a wrong offset there shows up as a
+// disagreement with the sim instead of being shared by both sides.
 namespace image {
 inline constexpr std::size_t kAxisRecords = 0; // 8 records of 18 bytes
 inline constexpr std::size_t kAxisRecordSize = 18;

@@ -168,7 +168,13 @@ signals:
 private:
     friend class HidDevice;
     struct Private;
+    struct ListDelta;
+    // A rebuild: work out what changed against the backends' lists, apply
+    // it to the list, then tell (unplugged/removal, arrival, deviceChange).
     void runRebuild(bool initial);
+    ListDelta workOutChanges();
+    std::vector<HidDevice*> applyChanges(ListDelta& delta);
+    void notifyChanges(const std::vector<HidDevice*>& gone, const std::vector<HidDevice*>& arrived);
     void scheduleRebuild();
     void recount();
     std::string nodeKey(const HidDevice* device) const;
