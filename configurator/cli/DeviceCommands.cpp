@@ -92,12 +92,17 @@ public:
         return true;
     }
 
-    // Starts an exchange; `done` runs when the last exchange has ended.
-    void exchange(bool started, std::function<void(Outcome)> done) {
+    // Starts an exchange; `done` runs with its outcome once the last
+    // exchange has ended. What follows it (the sensor hub load after a read)
+    // shows its own messages but does not change that outcome: the read has
+    // completed either way.
+    void exchange(Operation op, bool started, std::function<void(Outcome)> done) {
         if (!started) {
             fail("volmarctl: another exchange is running");
             return;
         }
+        m_op = op;
+        m_outcome.reset();
         m_done = std::move(done);
     }
 
@@ -109,15 +114,14 @@ public:
     // LinkObserver
     void showMessage(const std::string& text) override { std::cerr << terminalText(text) << '\n'; }
     void exchangeFinished(Operation op, Outcome outcome) override {
-        if (outcome != Outcome::Completed) {
-            m_failure = m_failure.value_or(outcome);
+        if (op == m_op && !m_outcome) {
+            m_outcome = outcome;
         }
-        (void)op;
         // A read may be followed by the sensor hub load; wait for the last one.
         if (!m_link.busy() && m_done) {
             auto done = std::move(m_done);
             m_done = nullptr;
-            done(m_failure.value_or(outcome));
+            done(m_outcome.value_or(outcome));
         }
     }
 
@@ -143,7 +147,8 @@ private:
     device::StateDocument m_document;
     device::DeviceLink m_link;
     std::function<void(Outcome)> m_done;
-    std::optional<Outcome> m_failure;
+    Operation m_op = Operation::Read;
+    std::optional<Outcome> m_outcome;
     bool m_started = false;
     int m_exitCode = kExitOk;
 };
@@ -196,7 +201,7 @@ int readConfiguration(const line::VidPid& ids, const std::string& path, bool vir
         if (!session.connect(ids)) {
             return;
         }
-        session.exchange(session.link().readConfiguration(), [&](Outcome outcome) {
+        session.exchange(Operation::Read, session.link().readConfiguration(), [&](Outcome outcome) {
             session.finish(outcome == Outcome::Completed ? saveRead(session, path)
                                                          : exitFor(outcome));
         });
@@ -229,7 +234,7 @@ int writeConfiguration(const line::VidPid& ids, const std::string& path, bool vi
         if (!session.connect(ids)) {
             return;
         }
-        session.exchange(session.link().writeConfiguration(),
+        session.exchange(Operation::Write, session.link().writeConfiguration(),
                          [&](Outcome outcome) { session.finish(exitFor(outcome)); });
     });
 }
@@ -244,7 +249,7 @@ int simpleCommand(const line::VidPid& ids, Operation op, bool virtualOnly) {
         const bool started = op == Operation::Restart ? link.restart()
                              : op == Operation::Clear ? link.clearConfiguration()
                                                       : link.startBootloader();
-        session.exchange(started, [&](Outcome outcome) { session.finish(exitFor(outcome)); });
+        session.exchange(op, started, [&](Outcome outcome) { session.finish(exitFor(outcome)); });
     });
 }
 

@@ -48,6 +48,23 @@ TEST_F(CliTest, ReadWritesTheImageExactlyAsRead) {
     EXPECT_FALSE(listing.empty());
 }
 
+// The read has completed when the sensor hub load after it fails: the file
+// is kept and the hub's message shown, as the window keeps the configuration.
+TEST_F(CliTest, ReadIsSavedWhenTheHubLoadAfterItFails) {
+    const ConfigImage stored =
+        knownImage("Hubless", "8888", "8888", [](ConfigState& s) { s.slv_port = 10; });
+    writeFileBytes(folder / "eeprom.bin", stored);
+    start({"--eeprom", path(folder / "eeprom.bin"), "--no-hub"});
+    const test::RunResult run =
+        volmarctl({"read", "--virtual", "--device", "8888:8888", "-o", path(folder / "r.volmar")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("Error TLE5011HUB ID[00]"), std::string::npos) << run.err;
+    const auto file = readFileBytes(folder / "r.volmar");
+    ASSERT_EQ(file.size(), 1024u);
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + 672, stored.begin()));
+    EXPECT_NE(stored[458], 0) << "the image must name a hub port, or no hub load follows";
+}
+
 TEST_F(CliTest, WriteThenReadBackGivesTheSameImage) {
     const ConfigImage image = knownImage("Roundtrip", "4321", "8765");
     writeFileBytes(folder / "in.volmar", image);
