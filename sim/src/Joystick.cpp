@@ -211,7 +211,10 @@ std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage
         for (std::uint32_t i = 0; i < field.count; ++i) {
             const hp::Usage u = field.usages[i];
             std::int64_t value = 0;
-            if (u.page == 0x01 && u.id >= 0x30 && u.id <= 0x38) {
+            // Every axis with a source has its field, in axis order: one
+            // without an assignment ("--") is described with usage 0.
+            const bool axisField = u.page == 0x01 && (u.id == 0 || (u.id >= 0x30 && u.id <= 0x38));
+            if (axisField) {
                 if (axisIndex < configuredAxes.size()) {
                     const auto axis = static_cast<std::size_t>(configuredAxes[axisIndex] - 1);
                     value = axes.processed[axis];
