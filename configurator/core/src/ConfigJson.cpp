@@ -285,6 +285,13 @@ Status applyConfigJson(const json& input, ConfigState& state) {
     return {};
 }
 
+std::string gridRowName(int row) {
+    static const char* const kHat[] = {"Hat Up", "Hat Right", "Hat Down", "Hat Left"};
+    if (row >= 1 && row <= kHatRows)
+        return kHat[row - 1];
+    return "Button " + std::to_string(row - kHatRows);
+}
+
 std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b) {
     std::vector<std::string> lines;
     for (const FieldDef& f : configFields()) {
@@ -306,7 +313,7 @@ std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b)
                        std::to_string(vb);
         }
         if (!changes.empty())
-            lines.push_back("button " + std::to_string(row) + ": " + changes);
+            lines.push_back(gridRowName(static_cast<int>(row)) + ": " + changes);
     }
     return lines;
 }

@@ -207,7 +207,7 @@ TEST(VolmarctlDiff, ListsChangedFieldsAndRowsWithExit1AndNothingForEqualOnes) {
         "buttons": [{}, {}, {}, {}, {"hw": 0, "mode": 1, "timer": 2}]})");
     const RunResult r = runVolmarctl({"diff", str(dir / "a.json"), str(dir / "b.json")});
     EXPECT_EQ(r.exitCode, 1) << r.err;
-    EXPECT_EQ(r.out, "osi_3_src: 2 -> 0\nbutton 5: hw 12 -> 0, timer 0 -> 2\n");
+    EXPECT_EQ(r.out, "osi_3_src: 2 -> 0\nButton 1: hw 12 -> 0, timer 0 -> 2\n");
     writeFileText(dir / "r.json", randomConfig(11).dump());
     const RunResult same = runVolmarctl({"diff", str(dir / "r.json"), str(dir / "r.json")});
     EXPECT_EQ(same.exitCode, 0) << same.err;

@@ -271,15 +271,30 @@ TEST(ConfigDiff, OneLinePerFieldAndPerButtonRowInTableOrder) {
     a.axes[0].invert = true;
     b.dev_name = "Pad 2";
     b.led_color_init = 255;
+    a.buttons.hw[1] = 7;
     a.buttons.hw[5] = 12;
     a.buttons.mode[5] = 1;
     b.buttons.timer[132] = 3;
     const std::vector<std::string> expected = {
-        "osi_1_invert: true -> false",       "osi_3_src: 2 -> 0",
-        "led_color_init: 0 -> 255",          "dev_name: \"Volmar\" -> \"Pad 2\"",
-        "button 5: hw 12 -> 0, mode 1 -> 0", "button 132: timer 0 -> 3",
+        "osi_1_invert: true -> false", "osi_3_src: 2 -> 0",
+        "led_color_init: 0 -> 255",    "dev_name: \"Volmar\" -> \"Pad 2\"",
+        "Hat Up: hw 7 -> 0",           "Button 1: hw 12 -> 0, mode 1 -> 0",
+        "Button 128: timer 0 -> 3",
     };
     EXPECT_EQ(diffConfigs(a, b), expected);
+}
+
+// The grid's own names: the four hat directions, then joystick buttons from 1.
+TEST(ConfigDiff, RowsAreNamedAsTheGridNamesThem) {
+    const std::pair<int, const char*> rows[] = {{1, "Hat Up"},   {2, "Hat Right"},
+                                                {3, "Hat Down"}, {4, "Hat Left"},
+                                                {5, "Button 1"}, {132, "Button 128"}};
+    for (const auto& [row, name] : rows) {
+        ConfigState a;
+        ConfigState b;
+        b.buttons.hw[static_cast<std::size_t>(row)] = 1;
+        EXPECT_EQ(diffConfigs(a, b), std::vector<std::string>{std::string(name) + ": hw 0 -> 1"});
+    }
 }
 
 TEST(ConfigDiff, NoLinesForEqualFieldsAndTrailingSpacesInTextsShow) {

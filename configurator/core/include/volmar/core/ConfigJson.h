@@ -30,9 +30,13 @@ nlohmann::ordered_json configToJson(const ConfigState& state);
 // vendor id) is accepted here and stops the encoding instead.
 Status applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state);
 
+// A button grid row as the grid names it: rows 1-4 "Hat Up", "Hat Right",
+// "Hat Down", "Hat Left"; row r from 5 on "Button r-4".
+std::string gridRowName(int row);
+
 // The fields and button rows that differ, one line each:
 // "osi_3_src: 2 -> 0", "dev_name: \"Pad\" -> \"Volmar2\"",
-// "button 5: hw 12 -> 0, mode 1 -> 0" (grid row 5 = buttons[4]).
+// "Button 1: hw 12 -> 0, mode 1 -> 0" (grid row 5).
 std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b);
 
 } // namespace volmar
