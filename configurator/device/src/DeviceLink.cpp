@@ -70,7 +70,33 @@ DeviceLink::DeviceLink(hid::HidController& hid, Scheduler& scheduler, ConfigDocu
     connect(&m_hid, &hid::HidController::deviceChange, this, &DeviceLink::HIDDeviceChange);
 }
 
-DeviceLink::~DeviceLink() = default;
+DeviceLink::~DeviceLink() {
+    // Give back what was taken; a device whose controller has gone is ours to
+    // delete. (A gone controller is never touched: only the device is asked.)
+    for (const QPointer<hid::HidDevice>& device : m_taken) {
+        if (!device) {
+            continue;
+        }
+        if (device->controller() != nullptr) {
+            device->controller()->checkIn(device);
+        } else {
+            delete device.data();
+        }
+    }
+}
+
+void DeviceLink::takenDeviceGone(hid::HidDevice* device) {
+    if (device->controller() != nullptr) {
+        return; // an unplug: the device change that follows handles it
+    }
+    if (m_configDevice == device) {
+        m_configDevice = nullptr;
+    }
+    if (m_joystickDevice == device) {
+        m_joystickDevice = nullptr;
+    }
+    device->deleteLater();
+}
 
 void DeviceLink::setRegions(const protocol::ImageRegions& regions) {
     if (const auto geometry = protocol::blockGeometry(regions)) {
@@ -140,6 +166,9 @@ bool DeviceLink::takeDevice(hid::HidDevice* device) {
             m_unopenable = line::cannotOpenText(taken.error().text);
             return false;
         }
+        std::erase_if(m_taken, [](const QPointer<hid::HidDevice>& d) { return d.isNull(); });
+        m_taken.emplace_back(device);
+        connect(device, &hid::HidDevice::unplugged, this, &DeviceLink::takenDeviceGone);
     }
     // Both collections feed the input report counter.
     connect(device, &hid::HidDevice::data, this, &DeviceLink::HIDDeviceData, Qt::UniqueConnection);

@@ -57,18 +57,30 @@ HidController::~HidController() {
             node.reader = nullptr;
         }
     }
+    // A checked-out device belongs to its holder: it outlives the controller,
+    // unplugged and without a controller, its holder is told, and the holder
+    // deletes it. The others go with the list.
+    std::vector<QPointer<HidDevice>> orphaned;
     for (HidDevice* device : m_view) {
         device->detachNode();
+        device->m_controller = nullptr;
         if (device->m_checkedOut.load()) {
             device->m_pluggedIn.store(false);
+            device->setParent(nullptr);
+            orphaned.emplace_back(device);
+        } else {
+            delete device;
         }
-        device->m_controller = nullptr;
     }
-    d->nodes.clear();
-    // Before the backends go with `d`; devices already removed from the list
-    // (deleted later) are children and go with the QObject base.
-    qDeleteAll(m_view);
     m_view.clear();
+    d->nodes.clear();
+    for (const QPointer<HidDevice>& device : orphaned) {
+        if (device) {
+            emit device->unplugged(device);
+        }
+    }
+    // Devices already removed from the list (deleted later) are children and
+    // go with the QObject base.
 }
 
 std::vector<std::unique_ptr<HidBackend>> HidController::defaultBackends() {

@@ -155,6 +155,28 @@ TEST_F(Controller, ReattachedDeviceWhileCheckedOutIsANewObjectWithAFreshNode) {
     EXPECT_TRUE(volmar::test::isOk(fresh->setFeature(report)));
 }
 
+// A checked-out device is its holder's: the controller going marks it
+// unplugged and tells it, but the holder deletes it.
+TEST_F(Controller, CheckedOutDeviceHearsItsUnplugWhenTheControllerGoes) {
+    plugNodes({"a", "b"});
+    start();
+    HidDevice* held = find("a#0");
+    QPointer<HidDevice> other(find("b#0"));
+    ASSERT_TRUE(controller->checkOut(held));
+    QPointer<HidDevice> guard(held);
+    int told = 0;
+    QObject::connect(held, &HidDevice::unplugged,
+                     [&](HidDevice* d) { told += d == held && !d->isPluggedIn() ? 1 : 0; });
+    controller.reset();
+    EXPECT_EQ(told, 1);
+    ASSERT_FALSE(guard.isNull()) << "the controller deleted a device it had handed out";
+    EXPECT_TRUE(other.isNull()) << "a device nobody holds goes with the controller";
+    EXPECT_EQ(held->controller(), nullptr);
+    std::uint8_t report[38] = {1};
+    EXPECT_EQ(volmar::test::errorText(held->setFeature(report)), "No such device");
+    delete held;
+}
+
 TEST_F(Controller, CollectionsOfOneNodeShareItUntilTheLastIsCheckedIn) {
     setup().plug(collection("n", "pn", 0, 2, {5}, 38));
     setup().plug(collection("n", "pn", 1, 4, {3, 4}));

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
@@ -34,6 +35,22 @@ void settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void destroyController(std::unique_ptr<HidController>& controller) {
+    if (!controller) {
+        return;
+    }
+    std::vector<QPointer<HidDevice>> held;
+    for (HidDevice* device : controller->devices()) {
+        if (device->isCheckedOut()) {
+            held.emplace_back(device);
+        }
+    }
+    controller.reset();
+    for (const QPointer<HidDevice>& device : held) {
+        delete device.data();
     }
 }
 

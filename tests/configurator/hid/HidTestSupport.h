@@ -5,6 +5,7 @@
 // and a bounded wait that runs the event loop.
 
 #include "volmar/hid/HidBackend.h"
+#include "volmar/hid/HidController.h"
 #include "volmar/vhid/Server.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,10 @@ void ensureApp();
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 // Runs the event loop for queued work already posted (and what it posts).
 void settle();
+
+// Destroys the controller as the application would: the devices still
+// checked out outlive it, and their holder (the test) deletes them.
+void destroyController(std::unique_ptr<HidController>& controller);
 
 // A node of the controller's vendor-and-joystick layout: a vendor
 // collection with feature reports 1 (38 bytes) and 2 (194 bytes) and input

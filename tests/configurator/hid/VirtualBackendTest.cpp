@@ -38,7 +38,7 @@ protected:
         fs::remove_all(folder);
     }
     void TearDown() override {
-        controller.reset();
+        test::destroyController(controller);
         sims.clear();
         test::settle();
     }

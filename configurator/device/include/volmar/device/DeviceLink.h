@@ -122,6 +122,9 @@ public:
 
 private slots:
     void HIDDeviceData();
+    // A device the link took has gone; when its controller went with it, the
+    // link is its holder and deletes it.
+    void takenDeviceGone(volmar::hid::HidDevice* device);
 
 private:
     bool HIDEnumerate(hid::HidDevice* device);
@@ -181,6 +184,8 @@ private:
     std::uint16_t m_selectedPid = 0;
     QPointer<hid::HidDevice> m_configDevice;
     QPointer<hid::HidDevice> m_joystickDevice;
+    // Every device the link has checked out: given back when the link goes.
+    std::vector<QPointer<hid::HidDevice>> m_taken;
     std::string m_firmwareVersion;
     bool m_linkReady = false;
     std::int32_t m_reportCounter = 0;

@@ -54,6 +54,9 @@ public:
 
     bool isPluggedIn() const { return m_pluggedIn.load(); }
     bool isCheckedOut() const { return m_checkedOut.load(); }
+    // The controller that lists it; nullptr once that controller has gone
+    // (a device checked out then is its holder's to delete).
+    HidController* controller() const { return m_controller; }
 
     // Feature transfers of the given size (byte 0 = report id). They fail
     // unless the device is plugged in and checked out (or being offered to
@@ -80,7 +83,9 @@ signals:
     // tries again after threadSleepTime().
     void dataError(volmar::hid::HidDevice* device, const QString& message);
     // The device has gone. A checked-out one stays listed, unplugged, until
-    // checked in; any other is removed and deleted after the signal.
+    // checked in; any other is removed and deleted after the signal. When the
+    // controller itself goes, a checked-out device gets this signal too, is
+    // left without a controller, and its holder deletes it.
     void unplugged(volmar::hid::HidDevice* device);
 
 private:
