@@ -1,12 +1,12 @@
 #include "volmar/sim/Eeprom.h"
 
 #include "volmar/sysio/Fd.h"
+#include "volmar/sysio/FileOutput.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace volmar::sim {
 
@@ -130,37 +130,23 @@ Result<EepromImage> loadEepromFile(const std::filesystem::path& file) {
     if (!got) {
         return describe(file, "cannot read", got.error().code);
     }
-    if (*got > kEepromSize) {
-        return Error{0, "EEPROM file " + file.string() + " is larger than " +
-                            std::to_string(kEepromSize) + " bytes"};
+    if (*got != kEepromSize && *got != kConfigurationSize) {
+        return Error{0, "EEPROM file " + file.string() + " holds " +
+                            (*got > kEepromSize ? "more than " + std::to_string(kEepromSize)
+                                                : std::to_string(*got)) +
+                            " bytes; give a " + std::to_string(kEepromSize) +
+                            "-byte EEPROM (or configuration file) or a " +
+                            std::to_string(kConfigurationSize) + "-byte configuration image"};
     }
     std::copy_n(buffer.begin(), *got, eeprom.begin());
     return eeprom;
 }
 
 Status saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom) {
-    const std::filesystem::path temp = file.string() + ".tmp";
-    auto fd = sysio::openFile(temp, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!fd) {
-        return describe(temp, "cannot create", fd.error().code);
-    }
-    Status written = sysio::writeAll(fd->get(), eeprom);
-    if (written && ::fsync(fd->get()) != 0) {
-        written = Error::fromErrno(errno);
-    }
-    if (written) {
-        written = fd->close();
-    }
-    if (!written) {
-        ::unlink(temp.c_str());
-        return describe(temp, "cannot write", written.error().code);
-    }
-    if (::rename(temp.c_str(), file.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return describe(file, "cannot replace", err);
-    }
-    return {};
+    const sysio::OutputFile files[] = {{file, eeprom}};
+    return sysio::writeFiles(files, [](const std::filesystem::path& failed, std::string_view why) {
+        return "cannot save " + failed.string() + ": " + std::string(why);
+    });
 }
 
 } // namespace volmar::sim

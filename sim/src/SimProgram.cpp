@@ -246,7 +246,8 @@ int runSimulator(const ProgramOptions& options) {
         const auto loaded = loadEepromFile(*options.eepromFile);
         if (!loaded) {
             std::fprintf(stderr, "volmar-sim: %s\n", loaded.error().text.c_str());
-            return 1;
+            // A file refused for its content is bad input, like a bad option.
+            return loaded.error().code == 0 ? 2 : 1;
         }
         eeprom = *loaded;
     }

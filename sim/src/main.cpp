@@ -3,6 +3,9 @@
 
 #include "SimProgram.h"
 
+#include "volmar/sysio/CommandLine.h"
+#include "volmar/sysio/Text.h"
+
 #include <CLI/CLI.hpp>
 
 #include <array>
@@ -23,7 +26,7 @@ unsigned long parseNumber(std::string_view text, int base, unsigned long max, co
     unsigned long v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v > max) {
-        throw CLI::ValidationError(std::string(what) + ": '" + std::string(text) +
+        throw CLI::ValidationError(std::string(what) + ": '" + volmar::sysio::shortened(text) +
                                    "' is not a number in 0.." + std::to_string(max) +
                                    (base == 16 ? " (hexadecimal)" : ""));
     }
@@ -53,7 +56,8 @@ std::pair<std::size_t, std::string_view> axisAndRest(std::string_view spec,
                                                      const std::string& option, const char* form) {
     const auto eq = spec.find('=');
     if (eq == std::string_view::npos) {
-        throw CLI::ValidationError(option + ": '" + std::string(spec) + "' is not " + form);
+        throw CLI::ValidationError(option + ": '" + volmar::sysio::shortened(spec) + "' is not " +
+                                   form);
     }
     const auto n = parseNumber(spec.substr(0, eq), 10, 8, (option + " axis").c_str());
     if (n == 0) {
@@ -68,7 +72,8 @@ void applyAxis(ProgramOptions& o, const std::string& spec) {
     const auto [axis, rest] = axisAndRest(spec, "--axis", form);
     const auto values = splitList(rest);
     if (values.empty() || values.size() > 2) {
-        throw CLI::ValidationError("--axis: '" + spec + "' is not " + form);
+        throw CLI::ValidationError("--axis: '" + volmar::sysio::shortened(spec) + "' is not " +
+                                   form);
     }
     o.board.axisRaw[axis] =
         static_cast<std::uint16_t>(parseNumber(values[0], 10, 65535, "--axis value"));
@@ -115,8 +120,9 @@ void declareOptions(CLI::App& app, RawOptions& raw, ProgramOptions& o) {
     app.add_option("--id", o.id, "Socket file name (without .sock), so several sims can run")
         ->capture_default_str();
     app.add_option("--eeprom", raw.eeprom,
-                   "EEPROM file (1024 bytes) to start from and to save after every write end and "
-                   "clear; a missing file is a blank EEPROM");
+                   "EEPROM file (1024 bytes, or a 641-byte configuration image) to start from and "
+                   "to save after every write end and clear; a missing file is a blank EEPROM, a "
+                   "file of another size is refused");
     app.add_option("--log", raw.log,
                    "Frame log: one line per feature transfer, '<ms> SET|GET <hex bytes>': "
                    "milliseconds since the start with three decimals, then every byte of the "
@@ -171,7 +177,7 @@ void declareOptions(CLI::App& app, RawOptions& raw, ProgramOptions& o) {
 // names the option that is wrong.
 void applyOptions(const RawOptions& raw, ProgramOptions& o) {
     if (o.id.empty() || o.id.find('/') != std::string::npos || o.id.front() == '.') {
-        throw CLI::ValidationError("--id: '" + o.id +
+        throw CLI::ValidationError("--id: '" + volmar::sysio::shortened(o.id) +
                                    "' must be a plain file name (no '/', not starting with '.')");
     }
     if (!raw.eeprom.empty()) {
@@ -219,7 +225,8 @@ void applyOptions(const RawOptions& raw, ProgramOptions& o) {
     if (!raw.uptime.empty()) {
         const auto fields = splitFields(raw.uptime, ':');
         if (fields.size() != 3) {
-            throw CLI::ValidationError("--uptime: '" + raw.uptime + "' is not H:M:S");
+            throw CLI::ValidationError("--uptime: '" + volmar::sysio::shortened(raw.uptime) +
+                                       "' is not H:M:S");
         }
         std::array<std::uint8_t, 3> u{};
         for (std::size_t i = 0; i < 3; ++i) {
@@ -253,7 +260,10 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
         applyOptions(raw, options);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        return volmar::sysio::exitForParseError(
+            app, e, "volmar-sim",
+            "volmar-sim [--id ID] [--eeprom FILE] [--log FILE] [--vid HEX] [--pid HEX] ... "
+            "(volmar-sim --help lists every option)");
     }
     return volmar::sim::runSimulator(options);
 }

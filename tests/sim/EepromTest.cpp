@@ -103,11 +103,15 @@ TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
     EXPECT_EQ((*e)[641], 0xFF);
 }
 
-TEST_F(EepromFile, OversizedOrUnreadableFilesFailWithTheReason) {
+TEST_F(EepromFile, FilesOfAnotherSizeOrUnreadableFailWithTheReason) {
     volmar::test::writeFileBytes(m_dir / "big", Bytes(1025, 0));
+    volmar::test::writeFileBytes(m_dir / "odd", Bytes(1000, 0));
+    volmar::test::writeFileBytes(m_dir / "empty", Bytes{});
     std::filesystem::create_directory(m_dir / "dir");
     for (const auto& [file, reason] :
-         {std::pair{"big", "larger than 1024"}, std::pair{"dir", "Is a directory"}}) {
+         {std::pair{"big", "holds more than 1024 bytes"}, std::pair{"odd", "holds 1000 bytes"},
+          std::pair{"empty", "holds 0 bytes; give a 1024-byte"},
+          std::pair{"dir", "Is a directory"}}) {
         const auto e = loadEepromFile(m_dir / file);
         ASSERT_FALSE(e.ok()) << file;
         EXPECT_NE(e.error().text.find(reason), std::string::npos) << e.error().text;
@@ -120,7 +124,9 @@ TEST_F(EepromFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {
     const Status saved = saveEepromFile(m_dir / "e.bin", e);
     ASSERT_TRUE(saved.ok()) << saved.error().text;
     EXPECT_EQ(volmar::test::readFileBytes(m_dir / "e.bin"), Bytes(e.begin(), e.end()));
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "e.bin.tmp"));
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
+        EXPECT_EQ(entry.path().filename(), "e.bin") << "left behind";
+    }
     const auto back = loadEepromFile(m_dir / "e.bin");
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(*back, e);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -304,40 +305,51 @@ struct BadOption {
     const char* name;
     std::vector<std::string> args;
     const char* message;
+    int exitCode = 2;  // usage errors and refused input; 1 for what the system refuses
+    bool usage = true; // a usage error: the usage line follows the message
 };
 
 class SimBadOption : public SimProgram, public ::testing::WithParamInterface<BadOption> {};
 
-TEST_P(SimBadOption, ExitsNonZeroWithAMessage) {
+TEST_P(SimBadOption, ExitsWithAMessageAndTheUsage) {
     std::vector<std::string> args = GetParam().args;
     for (auto& a : args) {
-        if (a == "@big") {
-            std::ofstream(m_dir / "big.bin") << std::string(2000, 'x');
-            a = (m_dir / "big.bin").string();
+        if (a == "@big" || a == "@odd") {
+            const std::size_t size = a == "@big" ? 2000 : 1000;
+            std::ofstream(m_dir / "eeprom.bin") << std::string(size, 'x');
+            a = (m_dir / "eeprom.bin").string();
         }
     }
     SimProcess sim(args);
-    EXPECT_NE(sim.waitExit(10000), 0);
-    EXPECT_NE(sim.stderrText().find(GetParam().message), std::string::npos) << sim.stderrText();
+    EXPECT_EQ(sim.waitExit(10000), GetParam().exitCode);
+    const std::string err = sim.stderrText();
+    EXPECT_NE(err.find(GetParam().message), std::string::npos) << err;
+    EXPECT_EQ(err.find("\nusage: volmar-sim") != std::string::npos, GetParam().usage) << err;
+    EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 2) << err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Options, SimBadOption,
-    ::testing::Values(BadOption{"VidNotHex", {"--vid", "XYZ"}, "--vid"},
-                      BadOption{"PidTooLarge", {"--pid", "12345"}, "--pid"},
-                      BadOption{"AxisNine", {"--axis", "9=1"}, "--axis"},
-                      BadOption{"AxisWithoutValue", {"--axis", "1"}, "--axis"},
-                      BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
-                      BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
-                      BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
-                      BadOption{"UptimeTwoFields", {"--uptime", "1:2"}, "--uptime"},
-                      BadOption{"UptimeFieldTooLarge", {"--uptime", "1:256:3"}, "--uptime"},
-                      BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
-                      BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
-                      BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "larger than 1024"},
-                      BadOption{"LogInMissingFolder",
-                                {"--log", "/nonexistent/dir/log"},
-                                "No such file or directory"}),
+    ::testing::Values(
+        BadOption{"VidNotHex", {"--vid", "XYZ"}, "--vid"},
+        BadOption{"PidTooLarge", {"--pid", "12345"}, "--pid"},
+        BadOption{"AxisNine", {"--axis", "9=1"}, "--axis"},
+        BadOption{"AxisWithoutValue", {"--axis", "1"}, "--axis"},
+        BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
+        BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
+        BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
+        BadOption{"UptimeTwoFields", {"--uptime", "1:2"}, "--uptime"},
+        BadOption{"UptimeFieldTooLarge", {"--uptime", "1:256:3"}, "--uptime"},
+        BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
+        BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
+        BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "more than 1024 bytes", 2, false},
+        BadOption{"EepromOfAnotherSize", {"--eeprom", "@odd"}, "holds 1000 bytes", 2, false},
+        BadOption{"HugeValueIsCut", {"--vid", std::string(100000, 'Z')}, "... (100000 bytes)"},
+        BadOption{"LogInMissingFolder",
+                  {"--log", "/nonexistent/dir/log"},
+                  "No such file or directory",
+                  1,
+                  false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

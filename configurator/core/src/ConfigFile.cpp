@@ -1,13 +1,11 @@
 #include "volmar/core/ConfigFile.h"
 
 #include "volmar/sysio/Fd.h"
+#include "volmar/sysio/FileOutput.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace volmar {
 
@@ -25,77 +23,6 @@ std::string readError(const fs::path& file, const std::string& reason) {
 
 std::string writeError(const fs::path& file, const std::string& reason) {
     return "Error write file \"" + file.string() + "\" [" + reason + "]";
-}
-
-// The process's file creation mask, read without changing it (umask() would
-// change it for every thread for a moment).
-mode_t currentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "Umask:") {
-            std::string octal;
-            status >> octal;
-            return static_cast<mode_t>(std::strtoul(octal.c_str(), nullptr, 8));
-        }
-    }
-    return 022;
-}
-
-// Writes `data` to a temporary file beside `target` and renames it over the
-// target once it is complete and on disk.
-std::string writeFileSafely(const fs::path& requested, std::string_view data) {
-    fs::path target = requested;
-    std::error_code ec;
-    if (fs::is_symlink(requested, ec)) {
-        // Replace what the link points at, not the link itself.
-        const fs::path resolved = fs::weakly_canonical(requested, ec);
-        if (!ec) {
-            target = resolved;
-        }
-    }
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    sysio::UniqueFd handle(::mkstemp(pattern.data()));
-    if (!handle) {
-        return writeError(requested, systemText(errno));
-    }
-    const int fd = handle.get();
-    const fs::path temporary = pattern;
-    auto fail = [&](int err) {
-        ::unlink(temporary.c_str());
-        return writeError(requested, systemText(err));
-    };
-
-    // mkstemp creates owner-only files; give the new file the permissions an
-    // ordinary create would, or keep those of the file it replaces.
-    struct stat old {};
-    const mode_t mode =
-        ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    if (::fchmod(fd, mode) != 0) {
-        return fail(errno);
-    }
-    const auto bytes = std::as_bytes(std::span(data));
-    if (const Status written = sysio::writeAll(
-            fd, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-        !written) {
-        return fail(written.error().code);
-    }
-    if (::fsync(fd) != 0) {
-        return fail(errno);
-    }
-    if (const Status closed = handle.close(); !closed) {
-        return fail(closed.error().code);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        return fail(errno);
-    }
-    // Make the rename itself durable; the file is complete either way, so a
-    // folder that cannot be synced is no reason to report failure.
-    if (const auto folderFd = sysio::openFile(folder, O_RDONLY | O_DIRECTORY)) {
-        ::fsync(folderFd->get());
-    }
-    return {};
 }
 
 } // namespace
@@ -126,10 +53,6 @@ Result<ConfigImage> readConfigImage(const fs::path& file) {
 }
 
 Status writeConfigFiles(const fs::path& file, const ConfigImage& image, const DescriptorLog& log) {
-    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-    if (std::string error = writeFileSafely(file, bytes); !error.empty()) {
-        return Error{0, std::move(error)};
-    }
     std::string text;
     for (std::size_t line = 0; line < kDescriptorLogLines; ++line) {
         if (line < log.size()) {
@@ -137,10 +60,13 @@ Status writeConfigFiles(const fs::path& file, const ConfigImage& image, const De
         }
         text += "\r\n";
     }
-    if (std::string error = writeFileSafely(descriptorTextPath(file), text); !error.empty()) {
-        return Error{0, std::move(error)};
-    }
-    return {};
+    const sysio::OutputFile files[] = {
+        {file, image},
+        {descriptorTextPath(file),
+         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}};
+    return sysio::writeFiles(files, [](const fs::path& failed, std::string_view reason) {
+        return writeError(failed, std::string(reason));
+    });
 }
 
 LoadOutcome loadConfigFile(const fs::path& file, ConfigState& state, const TRecordLng& lng,

@@ -23,10 +23,12 @@ std::filesystem::path descriptorTextPath(const std::filesystem::path& configFile
 // reason, when it cannot be opened or holds fewer bytes.
 Result<ConfigImage> readConfigImage(const std::filesystem::path& file);
 
-// Writes the image and then the listing. Each file is written to a temporary
-// file in its folder and renamed over the old one only when complete, so a
-// failed save never destroys a good file. When the image cannot be written
-// the listing is not attempted.
+// Every save of a configuration goes through here (the window's, volmarctl's):
+// the image and its listing are both written in full before either file is
+// replaced, so a failed save leaves both files as they were. A target that
+// is not a regular file is refused, a link is followed (it stays a link), a
+// file whose folder is read-only or that has other hard links is rewritten
+// in place. A failure reads "Error write file "<file>" [<reason>]".
 Status writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
                         const DescriptorLog& log);
 
