@@ -12,6 +12,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,8 +71,26 @@ Result<nlohmann::ordered_json> readJsonFile(const std::string& path) {
         return text.error();
     if (text->size() > kMaxJsonBytes)
         return Error{0, path + ": too large for a configuration"};
+    using Json = nlohmann::ordered_json;
+    std::vector<std::set<std::string>> keys; // of each object being read
+    std::optional<std::string> duplicate;
+    const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) {
+            keys.emplace_back();
+        } else if (event == Json::parse_event_t::object_end && !keys.empty()) {
+            keys.pop_back();
+        } else if (event == Json::parse_event_t::key && !keys.empty() && !duplicate) {
+            std::string key = parsed.get<std::string>();
+            if (!keys.back().insert(key).second)
+                duplicate = std::move(key);
+        }
+        return true;
+    };
     try {
-        return nlohmann::ordered_json::parse(*text);
+        Json json = Json::parse(*text, noteKeys);
+        if (duplicate)
+            return Error{0, path + ": duplicate key " + quotedInMessage(*duplicate)};
+        return json;
     } catch (const nlohmann::ordered_json::exception& e) {
         // Drop the library's "[json.exception.parse_error.101] " tag; the
         // position and the reason after it are what the user needs.
@@ -91,11 +112,17 @@ ConfigState clearedState() {
 Result<LoadedState> loadImageState(const std::string& path) {
     // A freshly started editor loading the file; decoding starts from the
     // defaults, so what it showed before does not matter.
-    LoadedState loaded{startupState(englishLanguage()), {}};
+    LoadedState loaded{startupState(englishLanguage()), {}, {}};
     const LoadOutcome outcome = loadConfigFile(path, loaded.state, englishLanguage(), false);
     if (!outcome.ok())
         return Error{0, outcome.error};
     loaded.boxes = outcome.rules.run.messageBoxes;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kConfigImageSize) {
+        loaded.notes.push_back(path + ": " + std::to_string(size) + " bytes; only the first " +
+                               std::to_string(kConfigImageSize) + " bytes are used");
+    }
     return loaded;
 }
 
@@ -115,7 +142,7 @@ Result<LoadedState> loadState(const std::string& path) {
     auto json = loadJsonState(path);
     if (!json)
         return json.error();
-    return LoadedState{std::move(*json), {}};
+    return LoadedState{std::move(*json), {}, {}};
 }
 
 } // namespace volmar::cli

@@ -19,16 +19,20 @@ enum class FileKind { Image, Json };
 // ".json" (any case) is the JSON form; everything else is a configuration file.
 FileKind fileKind(const std::string& path);
 
+// A duplicate key anywhere in the file is an error naming the key: which of
+// the two values counts would be a guess.
 Result<nlohmann::ordered_json> readJsonFile(const std::string& path);
 
 // What "Clear sets" leaves in a freshly started editor.
 ConfigState clearedState();
 
 // A configuration as the editor shows it after loading a file, with the
-// message boxes it would show while loading (an encoder set up by halves).
+// message boxes it would show while loading (an encoder set up by halves)
+// and notes about the file itself (bytes beyond the image that are not used).
 struct LoadedState {
     ConfigState state;
     std::vector<std::string> boxes;
+    std::vector<std::string> notes;
 };
 
 // The state after loading a configuration file: defaults, fields, axis rules

@@ -44,10 +44,18 @@ int exportCommand(const std::string& file, std::ostream& out, std::ostream& err)
         err << loaded.error().text << '\n';
         return kExitBadInput;
     }
+    printBoxes(loaded->notes, err);
     out << configToJson(loaded->state)
                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
     return kExitOk;
+}
+
+bool writeImageTo(std::ostream& out, const ConfigImage& image) {
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    out.flush();
+    return static_cast<bool>(out);
 }
 
 int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
@@ -58,33 +66,38 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
         return kExitBadInput;
     }
     ConfigState& state = *loaded;
-    if (check) {
-        const SaveOutcome saved = saveConfigFile(outFile, state, englishLanguage(), false);
-        printBoxes(saved.validation.messageBoxes, err);
-        if (!saved.ok()) {
-            err << saved.error << '\n';
-            return kExitBadInput;
-        }
-        // Saving keeps an invalid configuration after showing the report
-        // line; so does import.
-        out << state.chk_report_info << '\n';
-        return kExitOk;
-    }
     ConfigImage image{};
     DescriptorLog log;
-    const EncodeResult encoded = ConfigToReport(state, image, log);
-    if (!encoded.ok()) {
-        err << encoded.conversionError << '\n';
-        return kExitBadInput;
+    if (check) {
+        // Validation first, as saving does; an invalid configuration is
+        // saved all the same, after its report line.
+        if (!validateAndEncode(state, image, log, err))
+            return kExitBadInput;
+    } else {
+        const EncodeResult encoded = ConfigToReport(state, image, log);
+        if (!encoded.ok()) {
+            err << encoded.conversionError << '\n';
+            return kExitBadInput;
+        }
+        printBoxes(encoded.messageBoxes, err);
+        if (encoded.descriptorTooLong)
+            err << state.chk_report_info << '\n';
     }
-    printBoxes(encoded.messageBoxes, err);
-    if (encoded.descriptorTooLong)
-        err << state.chk_report_info << '\n';
-    if (const Status written = writeConfigFiles(outFile, image, log); !written) {
+    const bool toStdout = outFile == kStandardOutput;
+    if (toStdout) {
+        if (!writeImageTo(out, image)) {
+            err << "volmarctl: cannot write to standard output\n";
+            return kExitBadInput;
+        }
+    } else if (const Status written = writeConfigFiles(outFile, image, log); !written) {
         err << written.error().text << '\n';
         return kExitBadInput;
     }
-    return kExitOk;
+    if (!check)
+        return kExitOk;
+    // The image goes to stdout with "-o -": the report line then goes aside.
+    (toStdout ? err : out) << state.chk_report_info << '\n';
+    return state.ConfigHasErrors ? kExitFindings : kExitOk;
 }
 
 int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) {
@@ -94,6 +107,7 @@ int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) 
         return kExitBadInput;
     }
     ConfigState& state = loaded->state;
+    printBoxes(loaded->notes, err);
     printBoxes(loaded->boxes, err);
     if (fileKind(file) == FileKind::Json) {
         // A JSON configuration has not been through validation yet: check it
@@ -118,6 +132,8 @@ int diffCommand(const std::string& a, const std::string& b, std::ostream& out, s
         err << second.error().text << '\n';
         return kExitBadInput;
     }
+    printBoxes(first->notes, err);
+    printBoxes(second->notes, err);
     const std::vector<std::string> lines = diffConfigs(first->state, second->state);
     for (const std::string& line : lines)
         out << line << '\n';
@@ -145,9 +161,14 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* importCmd = app.add_subcommand(
         "import", "Build a configuration file and its descriptor listing from JSON");
     importCmd->add_option("FILE", args->jsonFile, "JSON configuration")->required();
-    importCmd->add_option("-o,--output", args->outFile, "configuration file to write")->required();
+    importCmd
+        ->add_option("-o,--output", args->outFile,
+                     "configuration file to write (and its _HID_txt); - writes the image to "
+                     "standard output")
+        ->required();
     importCmd->add_flag("--check", args->check,
-                        "validate first, as saving does, and print the report line");
+                        "validate first, as saving does, print the report line and exit 1 when "
+                        "the configuration has errors (the file is written all the same)");
     importCmd->callback([args, &exitCode] {
         exitCode = importCommand(args->jsonFile, args->outFile, args->check, std::cout, std::cerr);
     });

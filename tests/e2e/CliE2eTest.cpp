@@ -29,8 +29,9 @@ TEST_F(CliTest, ListShowsOneLinePerCollection) {
     start({"--vid", "0001", "--pid", "00A0", "--name", "Panel"});
     const test::RunResult run = volmarctl({"list", "--virtual"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n"
-                       "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n");
+    // The two collections of one controller, told apart by their usage.
+    EXPECT_EQ(run.out, "VID:0001 PID:00A0 Panel (Volmar2-20161101) page:FF00 usage:0001\n"
+                       "VID:0001 PID:00A0 Panel (Volmar2-20161101) page:0001 usage:0004\n");
 }
 
 TEST_F(CliTest, ReadWritesTheImageExactlyAsRead) {

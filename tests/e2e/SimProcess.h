@@ -43,6 +43,9 @@ public:
     ~SimProcess(); // asks the sim to end, so it removes its socket
 
     bool ready() const { return m_ready; }
+    // Ends the sim with `signal` now (SIGTERM unplugs, SIGKILL leaves its
+    // socket behind as a crash would); its exit code.
+    int stop(int signal) { return m_child->terminate(signal); }
     std::string output(); // stdout and stderr so far, for failure messages
     std::vector<LoggedFrame> frames() const;
 

@@ -1,5 +1,7 @@
 #include "volmar/core/ConfigJson.h"
 
+#include "volmar/sysio/Text.h"
+
 #include "volmar/core/ConfigFields.h"
 #include "volmar/core/NumberConversion.h"
 
@@ -127,6 +129,14 @@ std::string jsonQuoted(const std::string& text) {
     return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+} // namespace
+
+std::string quotedInMessage(std::string_view text) {
+    return jsonQuoted(sysio::shortened(text));
+}
+
+namespace {
+
 Error fail(const std::string& field, const std::string& message) {
     return Error{0, field + ": " + message};
 }
@@ -163,7 +173,7 @@ Status applyField(const FieldDef& f, const json& v, ConfigState& s) {
         const std::string text = v.get<std::string>();
         const std::string complaint = checkEditText(f.name, text);
         if (!complaint.empty())
-            return fail(f.name, jsonQuoted(text) + " " + complaint);
+            return fail(f.name, quotedInMessage(text) + " " + complaint);
         *std::get<std::string*>(ref) = text;
         return {};
     }
@@ -191,7 +201,7 @@ Status applyButtons(const json& rows, ButtonMap& map) {
                     col = c;
             }
             if (col < 0)
-                return fail(where, "unknown key " + jsonQuoted(key));
+                return fail(where, "unknown key " + quotedInMessage(key));
             const auto n = readInt(value);
             if (!n) {
                 return fail(where + " " + key,
@@ -277,7 +287,7 @@ Status applyConfigJson(const json& input, ConfigState& state) {
             continue;
         const FieldDef* f = findField(key);
         if (!f)
-            return Error{0, "unknown field " + jsonQuoted(key)};
+            return Error{0, "unknown field " + quotedInMessage(key)};
         if (Status applied = applyField(*f, value, next); !applied)
             return applied;
     }

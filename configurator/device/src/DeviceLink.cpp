@@ -163,7 +163,9 @@ bool DeviceLink::HIDEnumerate(hid::HidDevice* device) {
 bool DeviceLink::takeDevice(hid::HidDevice* device) {
     if (!device->isCheckedOut()) {
         if (const Status taken = m_hid.checkOut(device); !taken) {
-            m_unopenable = line::cannotOpenText(taken.error().text);
+            // EBUSY: another program holds the controller (its lock).
+            m_unopenable = taken.error().code == EBUSY ? line::inUseText(taken.error().text)
+                                                       : line::cannotOpenText(taken.error().text);
             return false;
         }
         std::erase_if(m_taken, [](const QPointer<hid::HidDevice>& d) { return d.isNull(); });

@@ -92,7 +92,17 @@ Status HidDevice::setFeature(std::span<const std::uint8_t> report) {
 }
 
 Status HidDevice::getFeature(std::span<std::uint8_t> report) {
-    return transfer([report](HidNode& node) { return node.getFeature(report); });
+    return transfer([report](HidNode& node) -> Status {
+        const std::uint8_t asked = report.empty() ? 0 : report[0];
+        Status got = node.getFeature(report);
+        // Another report than the one asked for is not the answer, whatever
+        // its bytes say.
+        if (got && report[0] != asked) {
+            return Error{EPROTO, "the device answered report " + std::to_string(report[0]) +
+                                     " to a request for report " + std::to_string(asked)};
+        }
+        return got;
+    });
 }
 
 } // namespace volmar::hid

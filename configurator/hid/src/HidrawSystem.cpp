@@ -2,6 +2,7 @@
 // monitor, hidraw ioctls, usbfs for the string language table.
 #include "volmar/hid/HidrawBackend.h"
 
+#include "volmar/sysio/DeviceLock.h"
 #include "volmar/sysio/Fd.h"
 #include "volmar/sysio/Hidraw.h"
 #include "volmar/sysio/Udev.h"
@@ -96,8 +97,8 @@ NodeFacts factsOf(udev_device* dev) {
 // reader polls on another: the kernel allows both on one descriptor.
 class HidrawNode final : public HidNode {
 public:
-    HidrawNode(sysio::UniqueFd fd, sysio::UniqueFd cancel)
-        : m_fd(std::move(fd)), m_cancel(std::move(cancel)) {}
+    HidrawNode(sysio::UniqueFd fd, sysio::UniqueFd cancel, sysio::DeviceLock lock)
+        : m_fd(std::move(fd)), m_cancel(std::move(cancel)), m_lock(std::move(lock)) {}
 
     Status setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty()) {
@@ -168,6 +169,7 @@ private:
     static constexpr std::size_t kMaxReport = 4096; // HID_MAX_BUFFER_SIZE
     sysio::UniqueFd m_fd;
     sysio::UniqueFd m_cancel;
+    sysio::DeviceLock m_lock; // held while the node is open
 };
 
 class UdevSystem final : public System {
@@ -230,7 +232,12 @@ public:
         if (!fd) {
             return fd.error();
         }
-        return makeNode(std::move(*fd));
+        // One program per controller: refused before anything is sent.
+        auto lock = sysio::DeviceLock::acquire(devnode, sysio::DeviceLock::Kind::Node);
+        if (!lock) {
+            return lock.error();
+        }
+        return makeNode(std::move(*fd), std::move(*lock));
     }
 
     int monitorFd() override { return m_monitor ? udev_monitor_get_fd(m_monitor.get()) : -1; }
@@ -256,12 +263,13 @@ private:
 
 } // namespace
 
-Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd) {
+Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd, sysio::DeviceLock lock) {
     sysio::UniqueFd cancel(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!cancel) {
         return Error::fromErrno(errno);
     }
-    return std::unique_ptr<HidNode>(std::make_unique<HidrawNode>(std::move(fd), std::move(cancel)));
+    return std::unique_ptr<HidNode>(
+        std::make_unique<HidrawNode>(std::move(fd), std::move(cancel), std::move(lock)));
 }
 
 std::unique_ptr<System> makeSystem() {

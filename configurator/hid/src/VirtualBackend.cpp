@@ -1,6 +1,7 @@
 #include "volmar/hid/VirtualBackend.h"
 
 #include "volmar/hid/Collections.h"
+#include "volmar/sysio/DeviceLock.h"
 #include "volmar/vhid/Client.h"
 
 #include <QFileSystemWatcher>
@@ -23,8 +24,9 @@ namespace fs = std::filesystem;
 // neither waits behind the other.
 class VirtualNode final : public HidNode {
 public:
-    VirtualNode(std::unique_ptr<vhid::Client> feature, std::unique_ptr<vhid::Client> input)
-        : m_feature(std::move(feature)), m_input(std::move(input)) {}
+    VirtualNode(sysio::DeviceLock lock, std::unique_ptr<vhid::Client> feature,
+                std::unique_ptr<vhid::Client> input)
+        : m_lock(std::move(lock)), m_feature(std::move(feature)), m_input(std::move(input)) {}
 
     Status setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty()) {
@@ -65,6 +67,7 @@ public:
     }
 
 private:
+    sysio::DeviceLock m_lock; // held while the node is open
     std::unique_ptr<vhid::Client> m_feature;
     std::unique_ptr<vhid::Client> m_input;
     std::atomic<bool> m_cancelled{false};
@@ -125,6 +128,13 @@ public:
     }
 
     Result<std::unique_ptr<HidNode>> open(const std::string& path) override {
+        // One program per device: the lock comes first, so that a refused
+        // program has not even connected.
+        auto lock =
+            sysio::DeviceLock::acquire(vhid::lockFileOf(path), sysio::DeviceLock::Kind::File);
+        if (!lock) {
+            return lock.error();
+        }
         // A device that cannot be reached any more has gone.
         auto feature = vhid::Client::connect(path);
         if (!feature) {
@@ -137,8 +147,8 @@ public:
         if (Status subscribed = (*input)->subscribe(); !subscribed) {
             return subscribed.error();
         }
-        return std::unique_ptr<HidNode>(
-            std::make_unique<VirtualNode>(std::move(*feature), std::move(*input)));
+        return std::unique_ptr<HidNode>(std::make_unique<VirtualNode>(
+            std::move(*lock), std::move(*feature), std::move(*input)));
     }
 
     void setChangeCallback(std::function<void()> callback) override {

@@ -241,10 +241,11 @@ FakeSim::~FakeSim() {
     }
 }
 
-void FakeSim::setFaults(int status, std::size_t shortBy) {
+void FakeSim::setFaults(int status, std::size_t shortBy, std::uint8_t answerId) {
     std::lock_guard lock(m_mutex);
     m_status = status;
     m_shortBy = shortBy;
+    m_answerId = answerId;
 }
 
 void FakeSim::broadcast(std::vector<std::uint8_t> report) {
@@ -329,7 +330,7 @@ void FakeSim::loop() {
                     std::vector<std::uint8_t> report = m_features[id];
                     report.resize(length > m_shortBy ? length - m_shortBy : 0);
                     if (!report.empty()) {
-                        report[0] = id;
+                        report[0] = m_answerId != 0 ? m_answerId : id;
                     }
                     reply.payload.insert(reply.payload.end(), report.begin(), report.end());
                 }

@@ -116,8 +116,9 @@ public:
     bool ok() const { return m_server != nullptr; }
     const std::string& error() const { return m_error; }
 
-    // errno for every transfer (0 = ok), and gets answered this many bytes short.
-    void setFaults(int status, std::size_t shortBy);
+    // errno for every transfer (0 = ok), gets answered this many bytes short
+    // and, unless 0, with this report id instead of the one asked for.
+    void setFaults(int status, std::size_t shortBy, std::uint8_t answerId = 0);
     void broadcast(std::vector<std::uint8_t> report);
     std::vector<std::uint8_t> feature(std::uint8_t id);
     std::size_t subscribers();
@@ -134,6 +135,7 @@ private:
     bool m_unplug = false;
     int m_status = 0;
     std::size_t m_shortBy = 0;
+    std::uint8_t m_answerId = 0;
     std::deque<std::vector<std::uint8_t>> m_outgoing;
     std::map<std::uint8_t, std::vector<std::uint8_t>> m_features;
     std::size_t m_subscribers = 0;

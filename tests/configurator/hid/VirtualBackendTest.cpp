@@ -159,6 +159,7 @@ struct FailCase {
     std::size_t shortBy; // bytes missing from a get
     const char* setText; // error after a set ("" = it succeeds)
     const char* getText;
+    std::uint8_t answerId = 0; // a get answered with another report
 };
 
 class VirtualFailure : public Virtual, public ::testing::WithParamInterface<FailCase> {};
@@ -168,7 +169,7 @@ TEST_P(VirtualFailure, DeviceFailuresKeepTheSystemText) {
     startController();
     HidDevice* vendor = checkedOut(1);
     ASSERT_NE(vendor, nullptr);
-    sim.setFaults(GetParam().status, GetParam().shortBy);
+    sim.setFaults(GetParam().status, GetParam().shortBy, GetParam().answerId);
 
     std::vector<std::uint8_t> frame = report1();
     EXPECT_EQ(volmar::test::errorText(vendor->setFeature(frame)), GetParam().setText);
@@ -183,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailCase{"stall", EPIPE, 0, "Broken pipe", "Broken pipe"},
                       FailCase{"io", EIO, 0, "Input/output error", "Input/output error"},
                       // A short answer is no answer: the rest of the buffer is not the device's.
-                      FailCase{"short_get", 0, 1, "", "Input/output error"}),
+                      FailCase{"short_get", 0, 1, "", "Input/output error"},
+                      // Another report is not the answer: its bytes are not what was asked.
+                      FailCase{"other_report", 0, 0, "",
+                               "the device answered report 2 to a request for report 1", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Virtual, InputReportsReachTheCollectionDeclaringThem) {

@@ -57,6 +57,12 @@ std::string describeObject(const ObjectRecord& o) {
     return line;
 }
 
+std::string describePresence(const DeviceRecord& d, bool reading) {
+    return format("%s \"%s\"  %s  %s", className(d.deviceClass), d.instance.productName.c_str(),
+                  d.instance.path.c_str(),
+                  reading ? "is back" : "went away (unplugged or its input was lost)");
+}
+
 std::string describeEvent(const DeviceRecord& d, const DeviceObjectData& item) {
     std::string name = format("offset %u", item.offset);
     bool button = false;

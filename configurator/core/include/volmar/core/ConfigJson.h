@@ -13,11 +13,16 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace volmar {
 
 nlohmann::ordered_json configToJson(const ConfigState& state);
+
+// A value as an error message quotes it: JSON-quoted, cut to a readable
+// length (a megabyte of product name is not echoed whole).
+std::string quotedInMessage(std::string_view text);
 
 // Sets the fields `json` names onto `state`; fields it does not name keep
 // their value, "report" and "errors" are results and are not read back.

@@ -75,6 +75,10 @@ public:
     // Why line `index` cannot be used (its device cannot be opened, with the
     // hint how to grant access); empty when it can.
     const std::string& lineProblem(int index) const { return m_lineProblems.at(index); }
+    // Why the chosen controller could not be connected at the last click
+    // (no access, or another program holds it), as shown with showMessage();
+    // empty when nothing stood in the way.
+    const std::string& connectionProblem() const { return m_unopenable; }
     bool busy() const { return m_runner.busy(); }
 
     // The language record changed (language switch).

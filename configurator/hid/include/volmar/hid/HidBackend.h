@@ -85,7 +85,10 @@ public:
     virtual std::string name() const = 0;
     // Every collection of every node present now.
     virtual std::vector<CollectionInfo> enumerate() = 0;
-    // Opens a node for feature transfers and input reading.
+    // Opens a node for feature transfers and input reading, taking the lock
+    // that keeps other programs off the device while it is open; a device
+    // another program holds fails with EBUSY and "in use by <program>, pid
+    // <pid>" before anything is sent.
     virtual Result<std::unique_ptr<HidNode>> open(const std::string& path) = 0;
     // Called (on the thread that owns the backend's event sources) whenever
     // the set of nodes may have changed.

@@ -61,7 +61,9 @@ public:
     // Feature transfers of the given size (byte 0 = report id). They fail
     // unless the device is plugged in and checked out (or being offered to
     // an enumerate() callback); the error's text is the system's words for
-    // the failure ("Broken pipe", "No such device", ...).
+    // the failure ("Broken pipe", "No such device", ...). A get fails too
+    // when the answer is shorter than the buffer or carries another report
+    // id than byte 0 asked for.
     Status setFeature(std::span<const std::uint8_t> report);
     Status getFeature(std::span<std::uint8_t> report);
 
@@ -135,10 +137,12 @@ public:
     int enumerate(const std::function<bool(HidDevice*, int)>& callback);
 
     // Takes a plugged-in, checked-in device for the application and opens
-    // its node; its input reports start arriving through data(). Fails when
-    // it was already checked out (EBUSY), is unplugged or belongs to no
-    // controller (ENODEV), or its node cannot be opened (the system's words,
-    // e.g. "Permission denied"); the device then stays checked in.
+    // its node (taking the device's lock: one program per device); its input
+    // reports start arriving through data(). Fails when it was already
+    // checked out (EBUSY), is unplugged or belongs to no controller (ENODEV),
+    // another program holds the device (EBUSY, "in use by <program>, pid
+    // <pid>"), or its node cannot be opened (the system's words, e.g.
+    // "Permission denied"); the device then stays checked in.
     Status checkOut(HidDevice* device);
     // Gives a device back: closes its node when no other checked-out
     // collection uses it. A plugged-in device stays listed; an unplugged one

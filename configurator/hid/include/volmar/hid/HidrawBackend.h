@@ -6,6 +6,7 @@
 // tested without hardware.
 
 #include "volmar/hid/HidBackend.h"
+#include "volmar/sysio/DeviceLock.h"
 #include "volmar/sysio/Fd.h"
 
 #include <cstdint>
@@ -77,8 +78,9 @@ bool serialMayBeLanguageTable(const std::string& serialUtf8);
 // descriptor from sysfs (else from the node).
 std::vector<CollectionInfo> describeNode(const NodeFacts& facts, const NodeProbe& probe);
 
-// The node over an opened (non-blocking) hidraw descriptor.
-Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd);
+// The node over an opened (non-blocking) hidraw descriptor, holding the
+// node's lock (if taken) for as long as it is open.
+Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd, sysio::DeviceLock lock = {});
 
 // udev + ioctls of this machine.
 std::unique_ptr<System> makeSystem();
