@@ -108,10 +108,10 @@ AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, p
     below->addStretch(1);
     // The calibration window comes with its own version; until then the
     // button is shown but cannot be pressed.
-    m_btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
-    m_btnAcal->setObjectName("btn_acal");
-    m_btnAcal->setEnabled(false);
-    below->addWidget(m_btnAcal);
+    auto* btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
+    btnAcal->setObjectName("btn_acal");
+    btnAcal->setEnabled(false);
+    below->addWidget(btnAcal);
     layout->addLayout(below);
     layout->addStretch(1);
 }
@@ -170,10 +170,6 @@ void AxesPage::refresh(const ConfigState& state) {
             cell.widget->setEnabled(!cell.enable || enables[n].*cell.enable);
         }
     }
-}
-
-QLineEdit* AxesPage::liveField(const QString& name) const {
-    return findChild<QLineEdit*>(name);
 }
 
 } // namespace volmar::editor

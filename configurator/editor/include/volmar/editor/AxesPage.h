@@ -9,13 +9,8 @@
 #include "volmar/core/Rules.h"
 #include "volmar/editor/ConfigPage.h"
 
-#include <QString>
-
 #include <array>
 #include <vector>
-
-class QLineEdit;
-class QPushButton;
 
 namespace volmar::editor {
 
@@ -26,10 +21,6 @@ public:
 
     void refresh(const ConfigState& state) override;
 
-    // The live fields (raw value, axis value, link errors) of axis 1..8, for
-    // the live monitor.
-    QLineEdit* liveField(const QString& name) const;
-
 private:
     struct Cell {
         QWidget* widget;
@@ -37,7 +28,6 @@ private:
     };
     void buildTable(QWidget* table);
     std::array<std::vector<Cell>, kAxisCount> m_rows;
-    QPushButton* m_btnAcal = nullptr;
 };
 
 } // namespace volmar::editor

@@ -26,8 +26,9 @@ public:
 
     ConfigState& state() { return m_state; }
     const ConfigState& state() const { return m_state; }
-    // The record stays at this address for the editor's life; a language
-    // change replaces its texts in place.
+    // The record stays at this address for the editor's life (the document
+    // and the device link keep a reference); a language change is to replace
+    // its texts in place.
     const TRecordLng& lng() const { return m_lng; }
 
     // Asked at every rule run: whether the controller's command collection is
