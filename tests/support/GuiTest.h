@@ -11,18 +11,9 @@
 
 namespace volmar::test {
 
-inline QApplication& guiApp() {
-    static int argc = 1;
-    static char name[] = "volmar-gui-test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    // Never destroyed: at exit Qt's own statics (input devices the test's
-    // simulated clicks registered) may already be gone.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+// Created on first use and never destroyed: at exit Qt's own statics (input
+// devices the tests' simulated clicks registered) may already be gone.
+QApplication& guiApp();
 
 // The control named `name` below `root`; throws when there is none, so a
 // renamed control fails the test at once.
