@@ -7,25 +7,11 @@ set -euo pipefail
 build=${1:?usage: demo.sh BUILD_DIR}
 sim="$build/sim/volmar-sim"
 ctl="$build/configurator/cli/volmarctl"
-for tool in "$sim" "$ctl"; do
-    [ -x "$tool" ] || { echo "demo: $tool is not built" >&2; exit 1; }
-done
 
-# A private runtime folder: the demo never sees (or disturbs) a sim the user runs.
-work=$(mktemp -d "${TMPDIR:-/tmp}/volmar-demo.XXXXXX")
-chmod 700 "$work"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-sim_pid=""
-cleanup() {
-    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=data/demo-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/demo-common.sh"
+demo_need "$sim" "$ctl"
+demo_private_folders
 
 # Give the controller a configuration worth reading: one axis and one button.
 printf '%s\n' '{"dev_name":"Volmar demo","osi_1_src":2,"osi_1_name":1,"osi_1_src_port":41,
@@ -35,16 +21,7 @@ printf '%s\n' '{"dev_name":"Volmar demo","osi_1_src":2,"osi_1_name":1,"osi_1_src
 "$ctl" import "$work/demo.json" -o "$work/eeprom.bin" >/dev/null
 
 echo "== starting volmar-sim"
-"$sim" --id demo --eeprom "$work/eeprom.bin" >"$work/sim.out" 2>&1 &
-sim_pid=$!
-# Wait for its ready line rather than for a fixed time.
-for _ in $(seq 1 300); do
-    grep -q ready "$work/sim.out" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.out" >&2; exit 1; }
-    sleep 0.1
-done
-grep -q ready "$work/sim.out" || { echo "demo: volmar-sim did not start" >&2; exit 1; }
-cat "$work/sim.out"
+demo_start_sim "$sim" --id demo --eeprom "$work/eeprom.bin"
 
 echo "== volmarctl list"
 "$ctl" list --virtual
