@@ -11,30 +11,13 @@ build=${1:?usage: demo.sh BUILD_DIR}
 sim="$build/sim/volmar-sim"
 ctl="$build/configurator/cli/volmarctl"
 app="$build/configurator/app/VolmarSetup"
-for tool in "$sim" "$ctl" "$app"; do
-    [ -x "$tool" ] || { echo "demo: $tool is not built" >&2; exit 1; }
-done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/volmar-demo.XXXXXX")
-chmod 700 "$work"
+# shellcheck source=data/demo-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/demo-common.sh"
+demo_need "$sim" "$ctl" "$app"
+demo_private_folders
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
-# Without a display nothing else runs in this session: a private runtime
-# folder keeps the demo's virtual controller and lock apart from the user's.
-if [ $headless -eq 1 ] || [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-    export XDG_RUNTIME_DIR="$work/runtime"
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
-fi
-sim_pid=""
-cleanup() {
-    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 
 # Two axes, a virtual throttle, a hat and a few buttons.
 button() { printf '{"hw":%d,"mode":0,"shift":0,"timer":0}' "$1"; }
@@ -50,16 +33,7 @@ JSON
 "$ctl" import "$work/demo.json" -o "$work/eeprom.bin" >/dev/null
 
 echo "== starting volmar-sim"
-"$sim" --id demo --eeprom "$work/eeprom.bin" >"$work/sim.out" 2>&1 &
-sim_pid=$!
-# Wait for its ready line rather than for a fixed time.
-for _ in $(seq 1 300); do
-    grep -q ready "$work/sim.out" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.out" >&2; exit 1; }
-    sleep 0.1
-done
-grep -q ready "$work/sim.out" || { echo "demo: volmar-sim did not start" >&2; exit 1; }
-cat "$work/sim.out"
+demo_start_sim "$sim" --id demo --eeprom "$work/eeprom.bin"
 
 if [ $headless -eq 0 ]; then
     echo "== VolmarSetup (close the window to end the demo)"
