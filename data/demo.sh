@@ -1,63 +1,52 @@
 #!/usr/bin/env bash
-# The main job without a window: a virtual controller is started, listed,
-# its configuration read and shown, and the controller stopped again.
+# The configurator against a virtual controller. volmar-sim starts in the
+# background with a configuration worth reading, then VolmarSetup reads it.
+# With a display the window stays open for you (the sim stops when it
+# closes); without one it runs under xvfb-run, saves a screenshot of the
+# window after the read and prints its path.
 # Usage: data/demo.sh BUILD_DIR
 set -euo pipefail
 
 build=${1:?usage: demo.sh BUILD_DIR}
 sim="$build/sim/volmar-sim"
 ctl="$build/configurator/cli/volmarctl"
-for tool in "$sim" "$ctl"; do
-    [ -x "$tool" ] || { echo "demo: $tool is not built" >&2; exit 1; }
-done
+app="$build/configurator/app/VolmarSetup"
 
-# A private runtime folder: the demo never sees (or disturbs) a sim the user runs.
-work=$(mktemp -d "${TMPDIR:-/tmp}/volmar-demo.XXXXXX")
-chmod 700 "$work"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-sim_pid=""
-cleanup() {
-    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=data/demo-common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/demo-common.sh"
+demo_need "$sim" "$ctl" "$app"
+demo_private_folders
+headless=0
+[ -z "${DISPLAY:-}" ] && headless=1
 
-# Give the controller a configuration worth reading: one axis and one button.
-printf '%s\n' '{"dev_name":"Volmar demo","osi_1_src":2,"osi_1_name":1,"osi_1_src_port":41,
- "buttons":[{"hw":0,"mode":0,"shift":0,"timer":0},{"hw":0,"mode":0,"shift":0,"timer":0},
- {"hw":0,"mode":0,"shift":0,"timer":0},{"hw":0,"mode":0,"shift":0,"timer":0},
- {"hw":1,"mode":0,"shift":0,"timer":0}]}' >"$work/demo.json"
+# Two axes, a virtual throttle, a hat and a few buttons.
+button() { printf '{"hw":%d,"mode":0,"shift":0,"timer":0}' "$1"; }
+rows=$(for hw in 1 2 3 4 5 6 7 8 9 10; do button $hw; printf ','; done)
+cat >"$work/demo.json" <<JSON
+{"dev_name":"Volmar demo","dev_vid":"1209","dev_pid":"5AB1",
+ "osi_1_src":2,"osi_1_name":1,"osi_1_src_port":41,"osi_1_filter":3,"osi_1_dzc":2,
+ "osi_2_src":2,"osi_2_name":2,"osi_2_src_port":42,"osi_2_invert":true,
+ "osi_3_src":1,"osi_3_name":7,"osi_3_ms_btn_u":7,"osi_3_ms_btn_d":8,"osi_3_ms_step":"40",
+ "osi_4_src":3,"osi_4_name":3,"osi_4_src_port":13,
+ "buttons":[${rows%,}]}
+JSON
 "$ctl" import "$work/demo.json" -o "$work/eeprom.bin" >/dev/null
 
 echo "== starting volmar-sim"
-"$sim" --id demo --eeprom "$work/eeprom.bin" >"$work/sim.out" 2>&1 &
-sim_pid=$!
-# Wait for its ready line rather than for a fixed time.
-for _ in $(seq 1 300); do
-    grep -q ready "$work/sim.out" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.out" >&2; exit 1; }
-    sleep 0.1
-done
-grep -q ready "$work/sim.out" || { echo "demo: volmar-sim did not start" >&2; exit 1; }
-cat "$work/sim.out"
+demo_start_sim "$sim" --id demo --eeprom "$work/eeprom.bin"
 
-echo "== volmarctl list"
-"$ctl" list --virtual
-line=$("$ctl" list --virtual | sed -n 1p)
-ids="${line:4:4}:${line:13:4}"
+if [ $headless -eq 0 ]; then
+    echo "== VolmarSetup (close the window to end the demo)"
+    "$app" --demo-read
+    exit 0
+fi
 
-echo "== volmarctl read --device $ids"
-"$ctl" read --virtual --device "$ids" -o "$work/controller.volmar"
-
-echo "== volmarctl export (first lines)"
-"$ctl" export "$work/controller.volmar" >"$work/controller.json"
-head -n 40 "$work/controller.json"
-echo "..."
-grep -E '"(dev_name|dev_vid|dev_pid|report)"' "$work/controller.json" || true
-
-echo "== stopping volmar-sim"
+command -v xvfb-run >/dev/null || { echo "demo: xvfb-run is missing (./x installs xvfb)" >&2; exit 1; }
+shots="$build/demo"
+mkdir -p "$shots"
+shot="$(cd "$shots" && pwd)/volmarsetup.png"
+rm -f "$shot"
+echo "== VolmarSetup under xvfb-run"
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$shot"
+[ -f "$shot" ] || { echo "demo: no screenshot was saved" >&2; exit 1; }
+echo "screenshot: $shot"

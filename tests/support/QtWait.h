@@ -10,7 +10,12 @@
 
 namespace volmar::test {
 
+// The running application (a widget test's QApplication), else a
+// QCoreApplication made on first use.
 inline QCoreApplication& qtApp() {
+    if (QCoreApplication* running = QCoreApplication::instance()) {
+        return *running;
+    }
     static int argc = 1;
     static char name[] = "volmar-test";
     static char* argv[] = {name, nullptr};

@@ -8,6 +8,8 @@
 #include "volmar/hid/HidController.h"
 #include "volmar/hid/VirtualBackend.h"
 
+#include "EventLoopProbe.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -41,36 +43,6 @@ struct Silent : device::LinkObserver {
     }
 };
 
-// The longest gap between two ticks of a 1 ms timer.
-class StallProbe {
-public:
-    StallProbe() {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-    }
-    void start() {
-        m_clock.start();
-        m_last = 0;
-        m_longest = 0;
-        m_timer.start();
-    }
-    double stop() {
-        m_timer.stop();
-        return static_cast<double>(m_longest) / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
 // One sim, one HID layer and one connected link for the whole run.
 class Rig {
 public:
@@ -81,12 +53,12 @@ public:
 
     bool run(bool write, double& wallMs, double& stallMs) {
         m_observer.finished = false;
-        StallProbe probe;
+        bench::StallProbe probe;
         probe.start();
         QElapsedTimer wall;
         wall.start();
         const bool started = write ? m_link->writeConfiguration() : m_link->readConfiguration();
-        if (!started || !spin([&] { return m_observer.finished; })) {
+        if (!started || !bench::spinUntil([&] { return m_observer.finished; })) {
             return false;
         }
         wallMs = static_cast<double>(wall.nsecsElapsed()) / 1e6;
@@ -118,7 +90,7 @@ private:
         m_link = std::make_unique<device::DeviceLink>(*m_hid, m_scheduler, *m_document,
                                                       englishLanguage(), m_observer);
         m_link->setTransferExecutor(*m_worker);
-        spin([&] { return !m_link->deviceLines().empty(); });
+        bench::spinUntil([&] { return !m_link->deviceLines().empty(); });
         m_link->selectDevice(0x8888, 0x8888);
         if (!m_link->ConfigDevice()) {
             throw std::runtime_error("volmar-sim was not found");
@@ -132,20 +104,6 @@ private:
         m_sim.waitForFinished(10000);
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
-    }
-
-    template <typename F>
-    bool spin(F done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        QTimer heartbeat; // the wait below never outlives the deadline
-        heartbeat.start(50);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        }
-        return true;
     }
 
     static inline int s_argc = 1;
@@ -165,24 +123,13 @@ private:
 };
 
 void transfer(benchmark::State& state, bool write, double requiredMs) {
-    double worstStall = 0;
-    double total = 0;
-    for (auto _ : state) {
-        double wallMs = 0;
-        double stallMs = 0;
-        if (!Rig::get().run(write, wallMs, stallMs)) {
-            state.SkipWithError("the transfer failed");
-            return;
-        }
-        state.SetIterationTime(wallMs / 1000.0);
-        total += wallMs;
-        worstStall = std::max(worstStall, stallMs);
+    const double mean = bench::timeTransfers(state, [write](double& wallMs, double& stallMs) {
+        return Rig::get().run(write, wallMs, stallMs);
+    });
+    if (mean >= 0) {
+        state.counters["required_ms"] = requiredMs;
+        state.counters["overhead_ms"] = mean - requiredMs;
     }
-    const double mean = total / static_cast<double>(state.iterations());
-    state.counters["wall_ms"] = mean;
-    state.counters["required_ms"] = requiredMs;
-    state.counters["overhead_ms"] = mean - requiredMs;
-    state.counters["max_stall_ms"] = worstStall;
 }
 
 void BM_FullRead(benchmark::State& state) {

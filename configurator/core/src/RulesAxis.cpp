@@ -126,6 +126,13 @@ void rulesPass(ConfigState& state) {
 
 } // namespace
 
+std::array<AxisEnables, kAxisCount> axisEnables(const ConfigState& state) {
+    std::array<AxisEnables, kAxisCount> out{};
+    for (std::size_t n = 0; n < kAxisCount; ++n)
+        out[n] = enablesFor(sourceCode(state.axes[n]));
+    return out;
+}
+
 RulesOutcome osi_Change(ConfigState& state, const TRecordLng& lng, bool connected) {
     // One pass already reaches the fixed point for every state we know of; the
     // bound only guards against a future rule that moves a value back and forth.
@@ -138,8 +145,7 @@ RulesOutcome osi_Change(ConfigState& state, const TRecordLng& lng, bool connecte
     }
 
     RulesOutcome out;
-    for (std::size_t n = 0; n < kAxisCount; ++n)
-        out.axes[n] = enablesFor(sourceCode(state.axes[n]));
+    out.axes = axisEnables(state);
     out.run = CheckConfig(state, lng, connected);
     return out;
 }

@@ -23,6 +23,7 @@ EncodeOutcome StateDocument::encodeImage(bool connected) {
     }
     m_image = image;
     m_log = std::move(log);
+    out.encoded = true;
     if (m_state.ConfigHasErrors) {
         out.refusal = m_state.chk_report_info;
     }

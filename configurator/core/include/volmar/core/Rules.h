@@ -43,6 +43,10 @@ struct RulesOutcome {
 // controller is connected (only used for the not-connected display).
 RunOutcome CheckConfig(ConfigState& state, const TRecordLng& lng, bool connected);
 
+// Which controls of each axis row are enabled: a function of the sources
+// alone, so a window can show it after any change of the configuration.
+std::array<AxisEnables, kAxisCount> axisEnables(const ConfigState& state);
+
 // The axis rules; they end with validation.
 RulesOutcome osi_Change(ConfigState& state, const TRecordLng& lng, bool connected);
 

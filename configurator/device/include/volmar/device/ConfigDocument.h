@@ -20,6 +20,9 @@ struct EncodeOutcome {
     // report line of an invalid configuration, or a conversion error).
     std::string refusal;
     RunOutcome run; // message boxes of validation and the encoder, in order
+    // image() holds this configuration: true also for an invalid one, false
+    // when the encoder stopped on a conversion error.
+    bool encoded = false;
     bool ok() const { return refusal.empty(); }
 };
 

@@ -95,6 +95,9 @@ public:
     void HIDDeviceChange();
     // The per-second tick: returns ReportCounter and sets it to 0.
     std::int32_t takeReportCounter();
+    // The not-connected display, as every operation that finds no
+    // controller shows it (also validation without a controller).
+    void showNotConnected();
 
     // --- exchanges: false when another exchange is still running -----------
     bool readConfiguration();  // "Load sets from device"
@@ -134,7 +137,6 @@ private:
     bool HIDEnumerate(hid::HidDevice* device);
     bool takeDevice(hid::HidDevice* device);
     void enumerateAll();
-    void showNotConnected();
     void showConnected(std::uint16_t vid, std::uint16_t pid, const std::string& product);
     void lockFirmwareButtons();
     void publishDisplay();

@@ -1,0 +1,56 @@
+#pragma once
+
+// A small automation of the window for `./x demo` and the start-up
+// benchmark, off unless one of its hidden options is given:
+//   --demo-read             click the first line of a Volmar controller and
+//                           read its configuration
+//   --demo-screenshot FILE  then save a picture of the window to FILE
+//   --demo-quit             end the program when done (implied by the
+//                           screenshot)
+// It prints one line per step ("demo: shown", "demo: read completed",
+// "demo: screenshot FILE") and drives the window only through its controls,
+// as a user would.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace volmar::device {
+enum class Operation;
+enum class Outcome;
+} // namespace volmar::device
+
+namespace volmar::app {
+
+class TMForm;
+
+struct DemoOptions {
+    bool read = false;
+    QString screenshot;
+    bool quit = false;
+    bool active() const { return read || !screenshot.isEmpty() || quit; }
+};
+
+// Takes the demo options out of `arguments`.
+DemoOptions takeDemoOptions(QStringList& arguments);
+
+class DemoRun : public QObject {
+    Q_OBJECT
+public:
+    DemoRun(TMForm& window, DemoOptions options);
+    // Starts once the event loop runs.
+    void start();
+
+private:
+    void windowShown();
+    void tryConnect();
+    void readFinished(device::Operation op, device::Outcome outcome);
+    void finish(int exitCode);
+
+    TMForm& m_window;
+    DemoOptions m_options;
+    int m_attempts = 0;
+    bool m_reading = false;
+};
+
+} // namespace volmar::app

@@ -1,0 +1,111 @@
+#pragma once
+
+// The configurator's main window. It only assembles: the header group, the
+// page control with its six pages in their fixed order, and the bottom row;
+// it wires the controls' clicks to the device link and the editor, shows
+// what the link reports (messages, the progress popup, the connection
+// display, the device list) and keeps the program settings.
+
+#include "volmar/core/ProgramSettings.h"
+#include "volmar/device/ConfigDocument.h"
+#include "volmar/device/DeviceLink.h"
+#include "volmar/device/LinkObserver.h"
+#include "volmar/device/Scheduler.h"
+#include "volmar/editor/ConfigEditor.h"
+#include "volmar/hid/HidBackend.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QLineEdit;
+class QTabWidget;
+
+namespace volmar::hid {
+class HidController;
+}
+
+namespace volmar::app {
+
+class Dialogs;
+class FirmwarePage;
+class HeaderGroup;
+class TTrivex_status;
+
+struct WindowOptions {
+    // The settings file; empty: defaultSettingsFile().
+    QString settingsFile;
+    // The HID backends; empty: hidraw + udev and the virtual devices.
+    std::function<std::vector<std::unique_ptr<hid::HidBackend>>()> backends;
+};
+
+class TMForm : public QMainWindow, public device::LinkObserver {
+    Q_OBJECT
+public:
+    TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent = nullptr);
+    ~TMForm() override;
+
+    editor::ConfigEditor& editor() { return m_editor; }
+    device::DeviceLink& link() { return *m_link; }
+    const QString& settingsFile() const { return m_settingsFile; }
+
+    // LinkObserver
+    void showMessage(const std::string& text) override;
+    void progressOpen(const std::string& caption) override;
+    void progressStep(const std::string& text) override;
+    void progressClose() override;
+    void displayChanged(const device::DisplayState& display) override;
+    void deviceListChanged(const std::vector<std::string>& lines, int selected) override;
+    void deviceChangeHandled() override;
+    void configurationLoaded() override;
+    void hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>& types) override;
+    void exchangeFinished(device::Operation op, device::Outcome outcome) override;
+
+signals:
+    // Every exchange with the controller that was started ends here once.
+    void linkExchangeFinished(volmar::device::Operation op, volmar::device::Outcome outcome);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildPages();
+    QWidget* buildBottomRow();
+    void connectControls();
+    void message(const QString& text);
+
+    // Handlers, named after their control and event.
+    void lstHID_DeviceListClick(int index);
+    void btn_clr_dev_listClick();
+    void btnRead_MKClick();
+    void btnWrite_MKClick();
+    void btnRestartClick();
+    void btnResetCnfClick();
+    void btn_aboutClick();
+    void DebugViewClick(bool checked);
+    // Configuration files (TMFormFiles.cpp).
+    void btnWrite_PCClick();
+    void btnRead_PCClick();
+
+    Dialogs& m_dialogs;
+    QString m_settingsFile;
+    ProgramSettings m_settings;
+    editor::ConfigEditor m_editor;
+    device::QtScheduler m_scheduler;
+    device::WorkerExecutor m_worker;
+    std::unique_ptr<hid::HidController> m_hid;
+    device::StateDocument m_document;
+    std::unique_ptr<device::DeviceLink> m_link;
+
+    HeaderGroup* m_header = nullptr;
+    QTabWidget* m_pages = nullptr;
+    FirmwarePage* m_firmware = nullptr;
+    QCheckBox* m_debugView = nullptr;
+    QLineEdit* m_debugText = nullptr;
+    std::unique_ptr<TTrivex_status> m_progress;
+};
+
+} // namespace volmar::app

@@ -1,0 +1,118 @@
+#include "volmar/app/DemoRun.h"
+
+#include "volmar/app/TMForm.h"
+#include "volmar/core/Protocol.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace volmar::app {
+
+namespace {
+
+constexpr int kPollMs = 100;
+constexpr int kMaxAttempts = 200; // 20 s for a controller to show up in the list
+
+void say(const QString& line) {
+    std::printf("demo: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+DemoOptions takeDemoOptions(QStringList& arguments) {
+    DemoOptions options;
+    for (int i = 1; i < arguments.size();) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--demo-read")) {
+            options.read = true;
+        } else if (arg == QLatin1String("--demo-quit")) {
+            options.quit = true;
+        } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
+            options.screenshot = arguments[i + 1];
+            arguments.removeAt(i);
+        } else {
+            ++i;
+            continue;
+        }
+        arguments.removeAt(i);
+    }
+    return options;
+}
+
+DemoRun::DemoRun(TMForm& window, DemoOptions options)
+    : QObject(&window), m_window(window), m_options(std::move(options)) {
+    connect(&m_window, &TMForm::linkExchangeFinished, this, &DemoRun::readFinished);
+}
+
+void DemoRun::start() {
+    QTimer::singleShot(0, this, &DemoRun::windowShown);
+}
+
+void DemoRun::windowShown() {
+    say(QStringLiteral("shown"));
+    if (m_options.read) {
+        tryConnect();
+    } else {
+        finish(0);
+    }
+}
+
+// Clicks the first line of a Volmar controller, then "Load sets from device".
+void DemoRun::tryConnect() {
+    auto* list = m_window.findChild<QListWidget*>("lstHID_DeviceList");
+    const QString serial = QStringLiteral("(%1)").arg(QString::fromUtf8(
+        protocol::ConfiguratorVersion.data(), protocol::ConfiguratorVersion.size()));
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        if (!item->text().contains(serial)) {
+            continue;
+        }
+        const QString line = item->text();
+        list->setCurrentItem(item);
+        emit list->itemClicked(item);
+        auto* read = m_window.findChild<QPushButton*>("btnRead_MK");
+        if (read->isEnabled()) {
+            say(QStringLiteral("reading ") + line);
+            m_reading = true;
+            read->click();
+            return;
+        }
+    }
+    if (++m_attempts >= kMaxAttempts) {
+        say(QStringLiteral("no Volmar controller was listed"));
+        finish(1);
+        return;
+    }
+    QTimer::singleShot(kPollMs, this, &DemoRun::tryConnect);
+}
+
+void DemoRun::readFinished(device::Operation op, device::Outcome outcome) {
+    if (!m_reading || op != device::Operation::Read) {
+        return;
+    }
+    m_reading = false;
+    say(QStringLiteral("read ") + QString::fromLatin1(device::outcomeName(outcome)));
+    finish(outcome == device::Outcome::Completed ? 0 : 1);
+}
+
+void DemoRun::finish(int exitCode) {
+    if (!m_options.screenshot.isEmpty()) {
+        if (m_window.grab().save(m_options.screenshot)) {
+            say(QStringLiteral("screenshot ") + m_options.screenshot);
+        } else {
+            say(QStringLiteral("cannot save ") + m_options.screenshot);
+            exitCode = 1;
+        }
+    }
+    if (m_options.quit || !m_options.screenshot.isEmpty()) {
+        QCoreApplication::exit(exitCode);
+    }
+}
+
+} // namespace volmar::app

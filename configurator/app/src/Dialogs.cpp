@@ -1,0 +1,64 @@
+#include "volmar/app/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace volmar::app {
+
+void QtDialogs::message(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+namespace {
+
+// Starts in the current folder, as the program always has.
+QString runFileDialog(QWidget* parent, const FileRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, request.title, QDir::currentPath(), request.filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtDialogs::openFile(QWidget* parent, const FileRequest& request) {
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const FileRequest& request) {
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+void QtDialogs::about(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString ScriptedDialogs::nextFile(const FileRequest& request) {
+    fileTitles << request.title;
+    if (m_files.empty()) {
+        return {};
+    }
+    QString answer = m_files.front();
+    m_files.pop_front();
+    return answer;
+}
+
+QString ScriptedDialogs::openFile(QWidget*, const FileRequest& request) {
+    return nextFile(request);
+}
+
+QString ScriptedDialogs::saveFile(QWidget*, const FileRequest& request) {
+    return nextFile(request);
+}
+
+} // namespace volmar::app

@@ -1,0 +1,210 @@
+#include "volmar/app/HeaderGroup.h"
+
+#include "volmar/app/ConnectionPicture.h"
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/editor/ConfigEditor.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace volmar::app {
+
+namespace {
+
+QString toQ(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const std::string& caption) {
+    auto* b = new QPushButton(toQ(caption), parent);
+    b->setObjectName(name);
+    return b;
+}
+
+QToolButton* picture(QWidget* parent, const char* name, bool connected, const std::string& tip) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setAutoRaise(true);
+    b->setIconSize(QSize(kConnectionPictureSize, kConnectionPictureSize));
+    b->setIcon(QIcon(connectionPicture(connected, parent->devicePixelRatioF())));
+    b->setAccessibleName(toQ(tip));
+    b->setToolTip(toQ(tip));
+    return b;
+}
+
+QLineEdit* readOnlyField(QWidget* parent, const char* name) {
+    auto* line = new QLineEdit(parent);
+    line->setObjectName(name);
+    line->setReadOnly(true);
+    return line;
+}
+
+// A caption before its control; the control is named after the caption.
+void addLabelled(QHBoxLayout* row, const QString& caption, QWidget* control) {
+    auto* label = new QLabel(caption, control->parentWidget());
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    row->addWidget(label);
+    row->addWidget(control);
+}
+
+} // namespace
+
+HeaderGroup::HeaderGroup(editor::ConfigEditor& editor, QWidget* parent)
+    : ConfigPage(editor, parent) {
+    setObjectName("HeaderGroup");
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* group = new QGroupBox(toQ(editor.lng().grp_main), this);
+    group->setObjectName("grp_main");
+    outer->addWidget(group);
+
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(buildDeviceRow());
+    layout->addWidget(buildFieldRow());
+    m_c.chk_report_info = readOnlyField(group, "chk_report_info");
+    m_c.chk_report_info->setAccessibleName(tr("Validation report"));
+    layout->addWidget(m_c.chk_report_info);
+}
+
+QWidget* HeaderGroup::buildDeviceRow() {
+    const TRecordLng& lng = editor().lng();
+    auto* row = new QWidget(this);
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+
+    // Both pictures share one place; the display shows one of them.
+    m_c.img_red = picture(row, "img_red", false, lng.plug_msg);
+    m_c.img_grn = picture(row, "img_grn", true, lng.usb_connect);
+    m_c.img_grn->hide();
+    grid->addWidget(m_c.img_red, 0, 0, 2, 1);
+    grid->addWidget(m_c.img_grn, 0, 0, 2, 1);
+
+    m_c.lstHID_DeviceList = new QListWidget(row);
+    m_c.lstHID_DeviceList->setObjectName("lstHID_DeviceList");
+    m_c.lstHID_DeviceList->setAccessibleName(toQ(lng.grp_main));
+    m_c.lstHID_DeviceList->setMinimumWidth(360);
+    m_c.lstHID_DeviceList->setFixedHeight(kConnectionPictureSize);
+    connect(m_c.lstHID_DeviceList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { emit lineChosen(m_c.lstHID_DeviceList->row(item)); });
+    connect(m_c.lstHID_DeviceList, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { emit lineChosen(m_c.lstHID_DeviceList->row(item)); });
+    grid->addWidget(m_c.lstHID_DeviceList, 0, 1);
+
+    auto* buttons = new QGridLayout;
+    m_c.btnRead_MK = button(row, "btnRead_MK", lng.btnRead_MK);
+    m_c.btnWrite_MK = button(row, "btnWrite_MK", lng.btnWrite_MK);
+    m_c.btnRead_PC = button(row, "btnRead_PC", lng.btnRead_PC);
+    m_c.btnWrite_PC = button(row, "btnWrite_PC", lng.btnWrite_PC);
+    m_c.btn_clr_dev_list = button(row, "btn_clr_dev_list", lng.btn_clr_dev_list);
+    m_c.btnClrConfig = button(row, "btnClrConfig", lng.btnClrConfig);
+    m_c.btnRestart = button(row, "btnRestart", lng.reset_dev);
+    m_c.btn_about = button(row, "btn_about", lng.btn_about);
+    QPushButton* const order[] = {m_c.btnRead_MK,  m_c.btnWrite_MK,      m_c.btnRead_PC,
+                                  m_c.btnWrite_PC, m_c.btn_clr_dev_list, m_c.btnClrConfig,
+                                  m_c.btnRestart,  m_c.btn_about};
+    for (int i = 0; i < 8; ++i) {
+        buttons->addWidget(order[i], i % 4, i / 4);
+    }
+    grid->addLayout(buttons, 0, 2);
+
+    auto* status = new QHBoxLayout;
+    m_c.connect_status = readOnlyField(row, "connect_status");
+    m_c.connect_status->setEnabled(false);
+    status->addWidget(m_c.connect_status, 1);
+    m_c.Translate = new QComboBox(row);
+    m_c.Translate->setObjectName("Translate");
+    m_c.Translate->setEditable(true);
+    m_c.Translate->addItems({QStringLiteral("P\u0443\u0441\u0441\u043a\u0438\u0439(Russian)"),
+                             QStringLiteral("Deutsch"), QStringLiteral("English"),
+                             QStringLiteral("Hrvatski")});
+    addLabelled(status, tr("Language"), m_c.Translate);
+    grid->addLayout(status, 1, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return row;
+}
+
+QWidget* HeaderGroup::buildFieldRow() {
+    const TRecordLng& lng = editor().lng();
+    auto* row = new QWidget(this);
+    auto* fields = new QHBoxLayout(row);
+    fields->setContentsMargins(0, 0, 0, 0);
+    const auto bound = [&](const char* name, const QString& caption) {
+        addLabelled(fields, caption, binder().create(name, caption, row));
+    };
+    bound("dev_name", toQ(lng.lbl_usb_name));
+    bound("dev_vid", QStringLiteral("VID"));
+    bound("dev_pid", QStringLiteral("PID"));
+    bound("dev_poll", tr("Poll (ms)"));
+    fields->addSpacing(16);
+    bound("joy_hardware", toQ(lng.lbl_dev_shm));
+    m_c.joy_uptime = readOnlyField(row, "joy_uptime");
+    addLabelled(fields, toQ(lng.lbl_dev_uptime), m_c.joy_uptime);
+    m_c.joy_usbpps = readOnlyField(row, "joy_usbpps");
+    addLabelled(fields, toQ(lng.usb_pps), m_c.joy_usbpps);
+    fields->addStretch(1);
+    const int idWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;
+    for (const char* name : {"dev_vid", "dev_pid"}) {
+        row->findChild<QWidget*>(name)->setMaximumWidth(idWidth);
+    }
+    m_c.joy_uptime->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) +
+                                    16);
+    m_c.joy_usbpps->setMaximumWidth(idWidth);
+    return row;
+}
+
+void HeaderGroup::refresh(const ConfigState& state) {
+    ConfigPage::refresh(state);
+    m_c.chk_report_info->setText(toQ(state.chk_report_info));
+}
+
+void HeaderGroup::showDisplay(const device::DisplayState& display) {
+    m_c.connect_status->setText(toQ(display.connect_status));
+    m_c.connect_status->setAccessibleName(m_c.connect_status->text());
+    m_c.btnRead_MK->setEnabled(display.btnRead_MK);
+    m_c.btnWrite_MK->setEnabled(display.btnWrite_MK);
+    m_c.btnRestart->setEnabled(display.btnRestart);
+    m_c.img_red->setVisible(display.img_red);
+    m_c.img_grn->setVisible(display.img_grn);
+}
+
+void HeaderGroup::showDeviceList(const std::vector<std::string>& lines,
+                                 const std::vector<std::string>& problems, int selected) {
+    QStringList texts;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QString text = toQ(lines[i]);
+        if (i < problems.size() && !problems[i].empty()) {
+            text += QStringLiteral("\n    ") + toQ(problems[i]);
+        }
+        texts << text;
+    }
+    QListWidget* list = m_c.lstHID_DeviceList;
+    const QSignalBlocker quiet(list);
+    // A click on a line lists the devices again; the items stay when nothing
+    // changed, so the click that is still being handled keeps its item.
+    bool same = list->count() == texts.size();
+    for (int i = 0; same && i < list->count(); ++i) {
+        same = list->item(i)->text() == texts[i];
+    }
+    if (!same) {
+        list->clear();
+        list->addItems(texts);
+    }
+    if (selected >= 0 && selected < list->count()) {
+        list->setCurrentRow(selected);
+    } else {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    }
+}
+
+} // namespace volmar::app

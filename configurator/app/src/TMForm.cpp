@@ -1,0 +1,183 @@
+// The main window: assembly, start-up and closing, settings.
+#include "volmar/app/TMForm.h"
+
+#include "volmar/app/Dialogs.h"
+#include "volmar/app/FirmwarePage.h"
+#include "volmar/app/HeaderGroup.h"
+#include "volmar/app/ProgressPopup.h"
+#include "volmar/app/SettingsFile.h"
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/core/Protocol.h"
+#include "volmar/editor/AxesPage.h"
+#include "volmar/hid/HidController.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace volmar::app {
+
+namespace {
+
+QString toQ(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::vector<std::unique_ptr<hid::HidBackend>> backendsFor(const WindowOptions& options) {
+    return options.backends ? options.backends() : hid::HidController::defaultBackends();
+}
+
+// The window's caption after the version.
+constexpr const char* kTitle = " - VolmarSetup";
+
+} // namespace
+
+TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs),
+      m_settingsFile(options.settingsFile.isEmpty() ? defaultSettingsFile() : options.settingsFile),
+      m_editor(englishLanguage()),
+      m_hid(std::make_unique<hid::HidController>(backendsFor(options))),
+      m_document(m_editor.state(), m_editor.lng()),
+      m_link(std::make_unique<device::DeviceLink>(*m_hid, m_scheduler, m_document, m_editor.lng(),
+                                                  *this)) {
+    setObjectName("TMForm");
+    m_link->setTransferExecutor(m_worker);
+    m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });
+    setWindowTitle(toQ(std::string(protocol::ConfiguratorVersion)) + kTitle);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    m_header = new HeaderGroup(m_editor, central);
+    layout->addWidget(m_header);
+    layout->addWidget(buildPages(), 1);
+    layout->addWidget(buildBottomRow());
+    setCentralWidget(central);
+    connectControls();
+
+    m_settings = loadSettings(m_settingsFile);
+    applySettings(*this, m_settings);
+    DebugViewClick(m_debugView->isChecked());
+    m_pages->setCurrentIndex(0);
+    // The device list fills with the HID layer's first device change, once
+    // the event loop runs.
+    m_header->showDeviceList({}, {}, -1);
+    m_header->showDisplay(m_link->display());
+    m_editor.validate();
+
+    // Room for the whole header and most of the axes table on a 1280 x 800
+    // screen; the table scrolls sideways.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(1260, screen.width() - 20), std::min(780, screen.height() - 20));
+}
+
+TMForm::~TMForm() = default;
+
+QWidget* TMForm::buildPages() {
+    const TRecordLng& lng = m_editor.lng();
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName("JvPageControl");
+    // Six pages in a fixed order; other parts of the program address them by index.
+    m_pages->addTab(new editor::AxesPage(m_editor, m_pages), toQ(lng.grp_osi));
+    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabOSI_SF", m_pages),
+                    toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
+    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabKNP", m_pages), toQ(lng.grp_knp));
+    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabLED", m_pages), "LED-OUT");
+    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabSLV", m_pages), "TLE5011-HUB");
+    m_firmware = new FirmwarePage(lng, m_pages);
+    m_pages->addTab(m_firmware, toQ(lng.lbl_tab_frm));
+    // The sensor hub page stays out of sight for the whole run.
+    m_pages->setTabVisible(4, false);
+    return m_pages;
+}
+
+QWidget* TMForm::buildBottomRow() {
+    const TRecordLng& lng = m_editor.lng();
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The tool launchers come with the firmware tools; until then they are
+    // shown but cannot be pressed.
+    const std::pair<const char*, QString> tools[] = {
+        {"BtnDonate", toQ(lng.btn_donate)},
+        {"Windows_Joysticks", QStringLiteral("Windows Joysticks")},
+        {"Inspecta", QStringLiteral("Inspecta")},
+        {"DAV_Joystick_Tester", QStringLiteral("DAV Joystick Tester")},
+        {"DAV_Button_Tester", QStringLiteral("DAV Button Tester")},
+        {"USBDeview", QStringLiteral("USBDeview")},
+        {"btn_devmgmt", toQ(lng.btn_devmngmt)},
+    };
+    for (const auto& [name, caption] : tools) {
+        auto* button = new QPushButton(caption, row);
+        button->setObjectName(name);
+        button->setEnabled(false);
+        layout->addWidget(button);
+    }
+    layout->addStretch(1);
+    m_debugView = new QCheckBox(QStringLiteral("Debug"), row);
+    m_debugView->setObjectName("DebugView");
+    layout->addWidget(m_debugView);
+    m_debugText = new QLineEdit(row);
+    m_debugText->setObjectName("DebugText");
+    m_debugText->setReadOnly(true);
+    m_debugText->setAccessibleName(QStringLiteral("Debug"));
+    m_debugText->setMinimumWidth(240);
+    layout->addWidget(m_debugText);
+    return row;
+}
+
+void TMForm::connectControls() {
+    const HeaderGroup::Controls& c = m_header->controls();
+    connect(m_header, &HeaderGroup::lineChosen, this, &TMForm::lstHID_DeviceListClick);
+    connect(c.btn_clr_dev_list, &QPushButton::clicked, this, &TMForm::btn_clr_dev_listClick);
+    connect(c.btnRead_MK, &QPushButton::clicked, this, &TMForm::btnRead_MKClick);
+    connect(c.btnWrite_MK, &QPushButton::clicked, this, &TMForm::btnWrite_MKClick);
+    connect(c.btnRestart, &QPushButton::clicked, this, &TMForm::btnRestartClick);
+    connect(c.btnRead_PC, &QPushButton::clicked, this, &TMForm::btnRead_PCClick);
+    connect(c.btnWrite_PC, &QPushButton::clicked, this, &TMForm::btnWrite_PCClick);
+    connect(c.btnClrConfig, &QPushButton::clicked, &m_editor, &editor::ConfigEditor::clear);
+    connect(c.btn_about, &QPushButton::clicked, this, &TMForm::btn_aboutClick);
+    connect(c.img_red, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
+    connect(c.img_grn, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
+    connect(m_firmware->btnResetCnf(), &QPushButton::clicked, this, &TMForm::btnResetCnfClick);
+    connect(m_debugView, &QCheckBox::toggled, this, &TMForm::DebugViewClick);
+    connect(&m_editor, &editor::ConfigEditor::message, this, &TMForm::message);
+    connect(&m_editor, &editor::ConfigEditor::notConnected, this,
+            [this] { m_link->showNotConnected(); });
+}
+
+void TMForm::message(const QString& text) {
+    m_dialogs.message(this, text);
+}
+
+void TMForm::DebugViewClick(bool checked) {
+    m_debugText->setVisible(checked);
+}
+
+void TMForm::btn_aboutClick() {
+    const TRecordLng& lng = m_editor.lng();
+    m_dialogs.about(this, toQ(lng.btn_about),
+                    QStringLiteral("Volmar2\n\nVolmarSetup configures home-built USB game "
+                                   "controllers.\nConfigurator version %1")
+                        .arg(toQ(std::string(protocol::ConfiguratorVersion))));
+}
+
+void TMForm::closeEvent(QCloseEvent* event) {
+    // The device list and the link's references go with the window; what
+    // must survive is the settings.
+    m_header->showDeviceList({}, {}, -1);
+    m_settings = collectSettings(*this, m_settings);
+    if (const QString error = saveSettings(m_settingsFile, m_settings); !error.isEmpty()) {
+        message(error);
+    }
+    event->accept();
+}
+
+} // namespace volmar::app

@@ -1,0 +1,93 @@
+// The main window's side of the device link: what it shows of the link, and
+// the controls that start the link's work.
+#include "volmar/app/Dialogs.h"
+#include "volmar/app/FirmwarePage.h"
+#include "volmar/app/HeaderGroup.h"
+#include "volmar/app/ProgressPopup.h"
+#include "volmar/app/TMForm.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace volmar::app {
+
+void TMForm::showMessage(const std::string& text) {
+    message(QString::fromStdString(text));
+}
+
+void TMForm::progressOpen(const std::string& caption) {
+    m_progress = std::make_unique<TTrivex_status>(this, QString::fromStdString(caption));
+}
+
+void TMForm::progressStep(const std::string& text) {
+    if (m_progress) {
+        m_progress->step(QString::fromStdString(text));
+    }
+}
+
+void TMForm::progressClose() {
+    if (m_progress) {
+        m_progress->finish();
+        m_progress.reset();
+    }
+}
+
+void TMForm::displayChanged(const device::DisplayState& display) {
+    m_header->showDisplay(display);
+    m_firmware->btnResetCnf()->setEnabled(display.btnResetCnf);
+}
+
+void TMForm::deviceListChanged(const std::vector<std::string>& lines, int selected) {
+    std::vector<std::string> problems;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        problems.push_back(m_link->lineProblem(static_cast<int>(i)));
+    }
+    m_header->showDeviceList(lines, problems, selected);
+}
+
+void TMForm::deviceChangeHandled() {
+    m_header->controls().joy_usbpps->clear();
+    m_editor.edit("dev_poll", 1);
+}
+
+void TMForm::configurationLoaded() {
+    m_editor.touch();
+}
+
+void TMForm::hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>&) {
+    m_editor.touch();
+}
+
+void TMForm::exchangeFinished(device::Operation op, device::Outcome outcome) {
+    emit linkExchangeFinished(op, outcome);
+}
+
+void TMForm::lstHID_DeviceListClick(int index) {
+    m_link->lstHID_DeviceListClick(index);
+    // The click ends with validation.
+    m_editor.touch();
+}
+
+void TMForm::btn_clr_dev_listClick() {
+    m_link->btn_clr_dev_listClick();
+}
+
+void TMForm::btnRead_MKClick() {
+    m_link->readConfiguration();
+}
+
+void TMForm::btnWrite_MKClick() {
+    m_link->writeConfiguration();
+    // Validation before the write may have repaired fields.
+    m_editor.touch();
+}
+
+void TMForm::btnRestartClick() {
+    m_link->restart();
+}
+
+void TMForm::btnResetCnfClick() {
+    m_link->clearConfiguration();
+}
+
+} // namespace volmar::app

@@ -1,0 +1,66 @@
+#pragma once
+
+// The one place where the configuration is edited. It owns the ConfigState
+// the whole window shows, the language record and how to learn whether a
+// controller is connected. Controls never run a rule: they hand "control X
+// got value V" to edit(), which stores it, runs the rule the event table
+// binds to X, and tells every view to refresh from state().
+
+#include "volmar/core/ConfigState.h"
+#include "volmar/core/Editing.h"
+#include "volmar/core/LanguageRecord.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string_view>
+
+namespace volmar::editor {
+
+class ConfigEditor : public QObject {
+    Q_OBJECT
+public:
+    // Starts with the start-up configuration (defaults, axis rules, validation).
+    explicit ConfigEditor(const TRecordLng& lng, QObject* parent = nullptr);
+
+    ConfigState& state() { return m_state; }
+    const ConfigState& state() const { return m_state; }
+    // The record stays at this address for the editor's life (the document
+    // and the device link keep a reference); a language change is to replace
+    // its texts in place.
+    const TRecordLng& lng() const { return m_lng; }
+
+    // Asked at every rule run: whether the controller's command collection is
+    // held (validation shows the not-connected display when it is not).
+    void setConnectedProbe(std::function<bool()> probe) { m_connected = std::move(probe); }
+    bool connected() const { return m_connected && m_connected(); }
+
+    // A control changed: store the value, run its rule, refresh the views.
+    // A value the field cannot hold is ignored (the views show the old one).
+    void edit(std::string_view control, const FieldValue& value);
+    // Validation alone (the key filters run it after every key press).
+    void validate();
+    // "Clear sets": the default configuration.
+    void clear();
+    // The configuration was replaced or repaired outside edit() (a read from
+    // the controller, a file, a write's validation): refresh the views, then
+    // show what that rule run asks for.
+    void show(const RunOutcome& outcome);
+    void touch() { show({}); }
+
+signals:
+    // Every view shows state() again.
+    void changed();
+    // A modal message box, in the order the rules raised them.
+    void message(const QString& text);
+    // Validation found no controller: show the not-connected display.
+    void notConnected();
+
+private:
+    TRecordLng m_lng;
+    ConfigState m_state;
+    std::function<bool()> m_connected;
+};
+
+} // namespace volmar::editor

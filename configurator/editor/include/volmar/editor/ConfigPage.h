@@ -1,0 +1,43 @@
+#pragma once
+
+// Base of every view of the configuration (a page of the page control, the
+// header group). A page builds its controls once, the configuration fields
+// through binder() so they are named after their fields and forward their
+// edits to the editor; it shows the configuration in refresh(), which the
+// editor's changed() calls after every edit and every replacement. A page
+// decides nothing itself: enabling and the like come from core functions
+// of the state (axisEnables() ...).
+
+#include "volmar/editor/FieldBinder.h"
+
+#include <QWidget>
+
+namespace volmar::editor {
+
+class ConfigEditor;
+
+class ConfigPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit ConfigPage(ConfigEditor& editor, QWidget* parent = nullptr);
+
+    // Shows `state`: every bound control, then what the page adds.
+    virtual void refresh(const ConfigState& state);
+
+protected:
+    ConfigEditor& editor() { return m_editor; }
+    FieldBinder& binder() { return m_binder; }
+
+private:
+    ConfigEditor& m_editor;
+    FieldBinder m_binder;
+};
+
+// A page whose controls come with a later version: a short note instead.
+class PlaceholderPage : public ConfigPage {
+    Q_OBJECT
+public:
+    PlaceholderPage(ConfigEditor& editor, const QString& objectName, QWidget* parent = nullptr);
+};
+
+} // namespace volmar::editor

@@ -1,0 +1,175 @@
+#include "volmar/editor/AxesPage.h"
+
+#include "volmar/core/LanguageRecord.h"
+#include "volmar/editor/ConfigEditor.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <string>
+
+namespace volmar::editor {
+
+namespace {
+
+// One column of the table, left to right. '#' in the pattern is the axis
+// number; live columns are not configuration fields but read-only values
+// the live monitor fills in.
+struct Column {
+    const char* pattern;
+    const char* heading; // object name of the column's heading label
+    std::string TRecordLng::*caption;
+    std::string TRecordLng::*captionMore; // second word of a composite heading, or nullptr
+    bool AxisEnables::*enable;            // nullptr: always enabled
+    bool live = false;
+    bool readOnly = false;
+};
+
+using L = TRecordLng;
+using E = AxisEnables;
+
+const Column kColumns[] = {
+    {"osi_#_src", "lbl_dev_int_axis1", &L::lbl_dev_axe_src, nullptr, nullptr},
+    {"osi_#_src_port", "lbl_dev_int_axis2", &L::lbl_dev_axe_prt, nullptr, &E::src_port},
+    {"osi_#_src_chnl", "lbl_dev_int_axis3", &L::lbl_dev_axe_cnl, nullptr, &E::src_chnl},
+    {"joy_osi_0#_t", "osi_value", &L::lbl_value_axis, &L::lbl_raw, nullptr, true, true},
+    {"joy_osi_0#_t_axis", "osi_value_pr", &L::lbl_value_axis, &L::lbl_prc, nullptr, true, true},
+    {"osi_#_name", "lbl_osi_name", &L::osi_asgn, nullptr, &E::name},
+    {"osi_#_prcsn", "lbl_osi_prcsn", &L::lbl_prcsn, nullptr, nullptr},
+    {"osi_#_invert", "lbl_osi_invert", &L::lbl_osi_invert, nullptr, &E::shaping},
+    {"osi_#_filter", "lbl_osi_filter", &L::osi_fltr, nullptr, &E::shaping},
+    {"osi_#_acal", "lbl_osi_acal", &L::lbl_osi_acal, nullptr, &E::shaping},
+    {"osi_#_acal_min", "lbl_osi_acal_min", &L::lbl_clbr_min, nullptr, &E::shaping, false, true},
+    {"osi_#_acal_cen", "lbl_osi_acal_cnt", &L::lbl_clbr_cnt, nullptr, &E::shaping, false, true},
+    {"osi_#_acal_max", "lbl_osi_acal_max", &L::lbl_clbr_max, nullptr, &E::shaping, false, true},
+    {"osi_#_offset", "lbl_osi_offset", &L::lbl_osi_offset, nullptr, &E::offset},
+    {"osi_#_ms_btn_d", "osi_btn_decr", &L::osi_btn_decr, nullptr, &E::relative},
+    {"osi_#_ms_btn", "osi_btn_rcnt", &L::osi_btn_rcnt, nullptr, &E::relative},
+    {"osi_#_ms_btn_u", "osi_btn_incr", &L::osi_btn_incr, nullptr, &E::relative},
+    {"osi_#_ms_step", "lbl_osi_ms_step", &L::lbl_osi_relat, nullptr, &E::relative},
+    {"osi_#_specfunc", "lbl_osi_specfunc", &L::lbl_osi_specfunc, nullptr, &E::shaping},
+    {"osi_#_dzl", "lbl_osi_ldz", &L::lbl_osi_ldz, nullptr, &E::shaping},
+    {"osi_#_dzc", "lbl_osi_cdz", &L::lbl_osi_cdz, nullptr, &E::shaping},
+    {"osi_#_dzh", "lbl_osi_hdz", &L::lbl_osi_hdz, nullptr, &E::shaping},
+    {"osi_#_dzd", "lbl_osi_ddz", &L::lbl_osi_ddz, nullptr, &E::shaping},
+    {"adc_error_#", "lbl_link_error", &L::lbl_link_error, nullptr, nullptr, true, true},
+};
+
+std::string controlName(const char* pattern, int axis) {
+    std::string name;
+    for (const char* c = pattern; *c; ++c) {
+        if (*c == '#')
+            name += std::to_string(axis);
+        else
+            name += *c;
+    }
+    return name;
+}
+
+QString heading(const Column& column, const TRecordLng& lng) {
+    std::string text = lng.*column.caption;
+    if (column.captionMore)
+        text += " " + lng.*column.captionMore;
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, parent) {
+    setObjectName("TabOSI");
+    auto* layout = new QVBoxLayout(this);
+
+    // The table is wider than most screens: it scrolls sideways, and is as
+    // high as its rows, with the scroll bar right below them.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* table = new QWidget(scroll);
+    buildTable(table);
+    scroll->setWidget(table);
+    scroll->setFixedHeight(table->sizeHint().height() +
+                           scroll->horizontalScrollBar()->sizeHint().height());
+    layout->addWidget(scroll);
+
+    const TRecordLng& lng = editor.lng();
+    auto* below = new QHBoxLayout;
+    auto* clockLabel = new QLabel("VLSensor CLOCK", this);
+    QWidget* clock = binder().create("osi_vlsens_clk", clockLabel->text(), this);
+    clockLabel->setBuddy(clock);
+    below->addWidget(clockLabel);
+    below->addWidget(clock);
+    below->addStretch(1);
+    // The calibration window comes with its own version; until then the
+    // button is shown but cannot be pressed.
+    auto* btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
+    btnAcal->setObjectName("btn_acal");
+    btnAcal->setEnabled(false);
+    below->addWidget(btnAcal);
+    layout->addLayout(below);
+    layout->addStretch(1);
+}
+
+void AxesPage::buildTable(QWidget* table) {
+    const TRecordLng& lng = editor().lng();
+    auto* grid = new QGridLayout(table);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    int col = 1;
+    for (const Column& column : kColumns) {
+        // One word a line keeps the columns narrow and the heading's height
+        // independent of the width the table gets.
+        auto* label = new QLabel(heading(column, lng).replace(' ', '\n'), table);
+        label->setObjectName(column.heading);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        grid->addWidget(label, 0, col++);
+    }
+    // Row by row, so the tab order runs along each axis.
+    for (int axis = 1; axis <= kAxisCount; ++axis) {
+        auto* number = new QLabel(QString::number(axis), table);
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(number, axis, 0);
+        col = 1;
+        for (const Column& column : kColumns) {
+            const std::string name = controlName(column.pattern, axis);
+            const QString caption = heading(column, lng) + " " + QString::number(axis);
+            QWidget* widget = nullptr;
+            if (column.live) {
+                auto* line = new QLineEdit("0", table);
+                line->setObjectName(QString::fromStdString(name));
+                line->setAccessibleName(caption);
+                widget = line;
+            } else {
+                widget = binder().create(name, caption, table);
+            }
+            if (column.readOnly) {
+                auto* line = static_cast<QLineEdit*>(widget);
+                line->setReadOnly(true);
+            }
+            if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+                line->setFixedWidth(line->fontMetrics().horizontalAdvance("0000000") + 12);
+            }
+            grid->addWidget(widget, axis, col++);
+            m_rows[static_cast<std::size_t>(axis - 1)].push_back({widget, column.enable});
+        }
+    }
+    grid->setColumnStretch(col, 1);
+}
+
+void AxesPage::refresh(const ConfigState& state) {
+    ConfigPage::refresh(state);
+    const auto enables = axisEnables(state);
+    for (std::size_t n = 0; n < m_rows.size(); ++n) {
+        for (const Cell& cell : m_rows[n]) {
+            cell.widget->setEnabled(!cell.enable || enables[n].*cell.enable);
+        }
+    }
+}
+
+} // namespace volmar::editor

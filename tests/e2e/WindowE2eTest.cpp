@@ -1,0 +1,248 @@
+// The configurator window against volmar-sim, driven by its controls:
+// connect by a click on the line, read and write with the progress popup,
+// "Update USB list", an unplug during a read, and a saved read that matches
+// volmarctl's byte for byte.
+#include "SimProcess.h"
+
+#include "volmar/app/Dialogs.h"
+#include "volmar/app/ProgressPopup.h"
+#include "volmar/app/TMForm.h"
+#include "volmar/hid/VirtualBackend.h"
+#include "volmar/sysio/DeviceLock.h"
+
+#include "GuiTest.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+#include <unistd.h>
+
+namespace volmar::e2e {
+namespace {
+
+using app::TMForm;
+using device::Operation;
+using device::Outcome;
+using test::control;
+
+class WindowE2eTest : public ::testing::Test {
+protected:
+    WindowE2eTest() { test::guiApp(); }
+    ~WindowE2eTest() override { window.reset(); }
+
+    void startSim(std::vector<std::string> args) {
+        sim = std::make_unique<SimProcess>(folder.path(), std::move(args));
+        ASSERT_TRUE(sim->ready()) << sim->output();
+    }
+    void openWindow() {
+        app::WindowOptions options;
+        options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
+        options.backends = [] {
+            std::vector<std::unique_ptr<hid::HidBackend>> list;
+            list.push_back(hid::makeVirtualBackend());
+            return list;
+        };
+        window = std::make_unique<TMForm>(dialogs, options);
+        QObject::connect(window.get(), &TMForm::linkExchangeFinished,
+                         [this](Operation op, Outcome outcome) {
+                             finished = {op, outcome};
+                         });
+        window->show();
+    }
+    // Clicks the device list line that starts with `line`.
+    void clickLine(const QString& line) {
+        auto& list = c<QListWidget>("lstHID_DeviceList");
+        QListWidgetItem* item = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            const auto found = list.findItems(line, Qt::MatchStartsWith);
+            item = found.isEmpty() ? nullptr : found.first();
+            return item != nullptr;
+        })) << line.toStdString()
+            << "\n"
+            << sim->output();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(item).center());
+    }
+    // Presses a button and waits for the exchange it starts (and any that
+    // follows it) to end; the progress texts seen meanwhile go to `progress`.
+    std::pair<Operation, Outcome> press(const char* button) {
+        finished.reset();
+        progress.clear();
+        c<QPushButton>(button).click();
+        EXPECT_TRUE(waitUntil([&] {
+            if (auto* popup = window->findChild<app::TTrivex_status*>()) {
+                popupBlocks = popupBlocks || QApplication::activeModalWidget() == popup;
+                const QString text = control<QLabel>(*popup, "txt").text();
+                if (progress.isEmpty() || progress.last() != text) {
+                    progress << text;
+                }
+            }
+            return finished.has_value() && !window->link().busy();
+        }));
+        return finished.value_or(std::make_pair(Operation::Read, Outcome::Failed));
+    }
+    template <typename T>
+    T& c(const char* name) {
+        return control<T>(*window, name);
+    }
+    ConfigState& state() { return window->editor().state(); }
+
+    test::TempDir folder;
+    app::ScriptedDialogs dialogs;
+    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<TMForm> window;
+    std::optional<std::pair<Operation, Outcome>> finished;
+    QStringList progress;
+    bool popupBlocks = false;
+};
+
+TEST_F(WindowE2eTest, ConnectsByAClickAndReadsWithTheProgressPopup) {
+    writeFileBytes(folder / "eeprom.bin", knownImage("Known", "1234", "5678"));
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:1234 PID:5678 Known (Volmar2-20161101)");
+    EXPECT_EQ(c<QLineEdit>("connect_status").text(), "Connected to VID[1234] PID[5678] Known");
+    EXPECT_TRUE(c<QToolButton>("img_grn").isVisible());
+    EXPECT_FALSE(c<QToolButton>("img_red").isVisible());
+    EXPECT_TRUE(c<QPushButton>("btnRestart").isEnabled());
+
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_EQ(window->findChild<app::TTrivex_status*>(), nullptr);
+    EXPECT_TRUE(popupBlocks) << "the popup was not modal over the window";
+    // The event loop ran during the read: the popup's text moved block by block.
+    ASSERT_GE(progress.size(), 2) << progress.join(" | ").toStdString();
+    const QRegularExpression block(R"(^Load sets from device EEPROM\[(\d+)/(\d+)\]$)");
+    for (const QString& text : progress) {
+        const auto match = block.match(text);
+        ASSERT_TRUE(match.hasMatch()) << text.toStdString();
+        EXPECT_EQ(match.captured(1).toInt() % 32, 0);
+        EXPECT_EQ(match.captured(2).toInt(), match.captured(1).toInt() + 31);
+    }
+    EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Known");
+    EXPECT_EQ(c<QComboBox>("osi_1_src").currentIndex(), 2);
+    EXPECT_TRUE(c<QComboBox>("osi_1_name").isEnabled());
+    EXPECT_EQ(c<QLineEdit>("chk_report_info").text(), "Ok. Used axis  1, buttons 0.");
+}
+
+TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    auto& name = c<QLineEdit>("dev_name");
+    name.clear();
+    QTest::keyClicks(&name, "Written");
+    c<QComboBox>("osi_2_src").setCurrentIndex(2);
+    c<QComboBox>("osi_2_name").setCurrentIndex(2);
+    EXPECT_EQ(press("btnWrite_MK"), std::make_pair(Operation::Write, Outcome::Completed));
+    EXPECT_FALSE(progress.isEmpty());
+    EXPECT_TRUE(progress.first().startsWith("Save sets to device EEPROM["));
+
+    ConfigState shown = state();
+    ConfigImage expected{};
+    DescriptorLog log(kDescriptorLogLines);
+    ASSERT_TRUE(ConfigToReport(shown, expected, log).ok());
+    const auto eeprom = readFileBytes(folder / "eeprom.bin");
+    ASSERT_GE(eeprom.size(), kConfigBytes);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + kConfigBytes, eeprom.begin()));
+}
+
+TEST_F(WindowE2eTest, ASavedReadMatchesVolmarctlReadByteForByte) {
+    writeFileBytes(folder / "eeprom.bin", knownImage("Same", "0F0F", "A0A0"));
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:0F0F PID:A0A0 Same");
+    ASSERT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    dialogs.answerFile(QString::fromStdString((folder / "window.volmar").string()));
+    c<QPushButton>("btnWrite_PC").click();
+    ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    window.reset(); // the controller is one program's at a time
+
+    const test::RunResult run =
+        test::runProgram(VOLMARCTL_PATH, {"read", "--virtual", "--device", "0F0F:A0A0", "-o",
+                                          path(folder / "ctl.volmar")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* suffix : {".volmar", ".volmar_HID_txt"}) {
+        const auto mine = readFileBytes(folder / (std::string("window") + suffix));
+        EXPECT_FALSE(mine.empty()) << suffix;
+        EXPECT_EQ(mine, readFileBytes(folder / (std::string("ctl") + suffix))) << suffix;
+    }
+}
+
+// One program per controller: the window and volmarctl keep each other off,
+// the second one told who holds the controller, and nothing is sent.
+TEST_F(WindowE2eTest, TheWindowAndVolmarctlKeepEachOtherOff) {
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    ASSERT_TRUE(c<QToolButton>("img_grn").isVisible());
+    const test::RunResult refused =
+        test::runProgram(VOLMARCTL_PATH, {"clear", "--virtual", "--device", "8888:8888"});
+    EXPECT_EQ(refused.exitCode, 1);
+    const std::string holder =
+        "[in use by " + sysio::programName() + ", pid " + std::to_string(::getpid()) + "]";
+    EXPECT_NE(refused.err.find(holder), std::string::npos) << refused.err;
+    EXPECT_TRUE(sim->frames().empty()) << "the refused program sent a frame";
+
+    window.reset(); // the window lets go when it closes
+    test::ChildProcess live(VOLMARCTL_PATH,
+                            {"live", "--virtual", "--device", "8888:8888", "--count", "100000"});
+    ASSERT_FALSE(live.waitForLine("hw=", 30000).empty()) << live.stderrText();
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains(
+        QString::fromStdString("[in use by volmarctl, pid " + std::to_string(live.pid()) + "]")))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
+
+    live.terminate(SIGKILL); // a holder that dies leaves no lock behind
+    clickLine("VID:8888 PID:8888 Volmar2");
+    EXPECT_TRUE(c<QToolButton>("img_grn").isVisible());
+}
+
+TEST_F(WindowE2eTest, UpdateUsbListSelectsNothingAndDisconnects) {
+    startSim({});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    ASSERT_TRUE(c<QToolButton>("img_grn").isVisible());
+    c<QPushButton>("btn_clr_dev_list").click();
+    auto& list = c<QListWidget>("lstHID_DeviceList");
+    EXPECT_FALSE(list.findItems("VID:8888 PID:8888 Volmar2", Qt::MatchStartsWith).isEmpty());
+    EXPECT_TRUE(list.selectedItems().isEmpty());
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
+    EXPECT_EQ(c<QLineEdit>("connect_status").text(), "Plug device and click at list");
+}
+
+TEST_F(WindowE2eTest, AnUnplugDuringAReadShowsOneMessageAndKeepsTheConfiguration) {
+    startSim({"--unplug-after-frames", "20"});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    c<QLineEdit>("dev_name").setText("Mine");
+    c<QComboBox>("dev_poll").setCurrentIndex(1); // what the unplug's device change sets
+    const ConfigState before = state();
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Failed));
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Error read RawTranzit."))
+        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(window->findChild<app::TTrivex_status*>(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return c<QListWidget>("lstHID_DeviceList").count() == 0; }));
+    EXPECT_EQ(state(), before);
+    EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Mine");
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+} // namespace
+} // namespace volmar::e2e

@@ -1,0 +1,22 @@
+#include "GuiTest.h"
+
+namespace volmar::test {
+
+QApplication& guiApp() {
+    static int argc = 1;
+    static char name[] = "volmar-gui-test";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+} // namespace volmar::test
+
+// Fontconfig keeps a few blocks of its own for the whole process, which the
+// leak checker of the sanitizer builds would report for every widget suite.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
