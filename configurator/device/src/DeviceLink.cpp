@@ -168,7 +168,6 @@ bool DeviceLink::takeDevice(hid::HidDevice* device) {
                                                        : line::cannotOpenText(taken.error().text);
             return false;
         }
-        std::erase_if(m_taken, [](const QPointer<hid::HidDevice>& d) { return d.isNull(); });
         m_taken.emplace_back(device);
         connect(device, &hid::HidDevice::unplugged, this, &DeviceLink::takenDeviceGone);
     }
@@ -180,6 +179,22 @@ bool DeviceLink::takeDevice(hid::HidDevice* device) {
 void DeviceLink::enumerateAll() {
     m_unopenable.clear();
     m_hid.enumerate([this](hid::HidDevice* device, int) { return HIDEnumerate(device); });
+    releaseUnchosen();
+}
+
+void DeviceLink::releaseUnchosen() {
+    // A controller that is no longer the chosen one (another line clicked,
+    // "Update USB list", unplugged) is given back, and its lock with it: the
+    // lock lasts as long as the connection, not as long as the window.
+    for (const QPointer<hid::HidDevice>& device : m_taken) {
+        if (device && device != m_configDevice && device != m_joystickDevice &&
+            device->controller() == &m_hid) {
+            m_hid.checkIn(device);
+        }
+    }
+    std::erase_if(m_taken, [](const QPointer<hid::HidDevice>& d) {
+        return d.isNull() || !d->isCheckedOut();
+    });
 }
 
 void DeviceLink::lstHID_DeviceListClick(int index) {

@@ -84,6 +84,23 @@ TEST_F(LinkTest, DeviceChangeTakesTheControllerAgainButShowsNotConnected) {
     EXPECT_EQ(observer.lines.size(), 2u);
 }
 
+// The controller is held (with its lock) as long as it is the chosen one.
+TEST_F(LinkTest, AControllerNoLongerChosenIsGivenBack) {
+    backend->others = {otherDevice("pad", 0x79, 0x6, "Pad", "A1")};
+    connectController();
+    QPointer<hid::HidDevice> config = link->ConfigDevice();
+    QPointer<hid::HidDevice> joystick = link->JoystickDevice();
+    ASSERT_TRUE(config && joystick);
+    link->selectDevice(0x79, 0x6);
+    EXPECT_FALSE(config->isCheckedOut());
+    EXPECT_FALSE(joystick->isCheckedOut());
+    link->selectDevice(backend->vid, backend->pid);
+    ASSERT_EQ(link->ConfigDevice(), config.data());
+    EXPECT_TRUE(config->isCheckedOut());
+    link->btn_clr_dev_listClick();
+    EXPECT_FALSE(config->isCheckedOut());
+}
+
 TEST_F(LinkTest, UpdateUsbListForgetsTheChoice) {
     // a device reporting ids 0:0 with feature reports must not pass for the choice "none"
     auto zero = otherDevice("zero", 0, 0, "Zero", "");

@@ -137,6 +137,7 @@ private:
     bool HIDEnumerate(hid::HidDevice* device);
     bool takeDevice(hid::HidDevice* device);
     void enumerateAll();
+    void releaseUnchosen();
     void showConnected(std::uint16_t vid, std::uint16_t pid, const std::string& product);
     void lockFirmwareButtons();
     void publishDisplay();
@@ -190,7 +191,8 @@ private:
     std::uint16_t m_selectedPid = 0;
     QPointer<hid::HidDevice> m_configDevice;
     QPointer<hid::HidDevice> m_joystickDevice;
-    // Every device the link has checked out: given back when the link goes.
+    // Every device the link has checked out: given back when it is no longer
+    // the chosen controller's, or when the link goes.
     std::vector<QPointer<hid::HidDevice>> m_taken;
     std::string m_firmwareVersion;
     bool m_linkReady = false;
