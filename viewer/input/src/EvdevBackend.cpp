@@ -81,19 +81,16 @@ public:
                                                                  : 0x06;
             // The class is part of the key: a combined keyboard and touchpad
             // node may be listed in two classes.
-            d.parentKey =
-                node.hidParent.empty()
-                    ? std::string{}
-                    : node.hidParent + "#" + std::to_string(static_cast<int>(deviceClass));
+            d.parentKey = parentKeyOf(node, deviceClass);
             out.push_back(std::move(d));
         }
         return out;
     }
 
     Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
-        auto opened = sysio::openFile(instance.path, O_RDONLY | O_NONBLOCK);
+        auto opened = openForReading(instance.path);
         if (!opened) {
-            return Error{opened.error().code, instance.path + ": " + opened.error().text};
+            return opened.error();
         }
         const int fd = opened->get();
         libevdev* raw = nullptr;

@@ -96,7 +96,7 @@ public:
                 continue;
             }
             // Nodes this user cannot read are left to evdev.
-            const auto fd = sysio::openFile(node.devnode, O_RDONLY | O_NONBLOCK);
+            const auto fd = openForReading(node.devnode);
             if (!fd) {
                 continue;
             }
@@ -127,19 +127,16 @@ public:
             }
             d.usagePage = descriptor->collections[*collection].usagePage;
             d.usage = descriptor->collections[*collection].usage;
-            d.parentKey = node.hidParent.empty()
-                              ? std::string{}
-                              : node.hidParent + "#" +
-                                    std::to_string(static_cast<int>(DeviceClass::GameController));
+            d.parentKey = parentKeyOf(node, DeviceClass::GameController);
             out.push_back(std::move(d));
         }
         return out;
     }
 
     Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
-        auto fd = sysio::openFile(instance.path, O_RDONLY | O_NONBLOCK);
+        auto fd = openForReading(instance.path);
         if (!fd) {
-            return Error{fd.error().code, instance.path + ": " + fd.error().text};
+            return fd.error();
         }
         auto descriptor = readDescriptor(fd->get());
         if (!descriptor) {

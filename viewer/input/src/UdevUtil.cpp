@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 
 namespace volmar::input {
 
@@ -57,6 +58,21 @@ std::vector<UdevNode> listUdevNodes(const char* subsystem) {
         return nodeNumber(a.devnode) < nodeNumber(b.devnode);
     });
     return out;
+}
+
+std::string parentKeyOf(const UdevNode& node, DeviceClass deviceClass) {
+    if (node.hidParent.empty()) {
+        return {};
+    }
+    return node.hidParent + "#" + std::to_string(static_cast<int>(deviceClass));
+}
+
+Result<sysio::UniqueFd> openForReading(const std::string& devnode) {
+    auto fd = sysio::openFile(devnode, O_RDONLY | O_NONBLOCK);
+    if (!fd) {
+        return Error{fd.error().code, devnode + ": " + fd.error().text};
+    }
+    return fd;
 }
 
 } // namespace volmar::input
