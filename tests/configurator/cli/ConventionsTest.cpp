@@ -10,8 +10,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace volmar::test {
 namespace {
@@ -168,6 +171,16 @@ TEST(VolmarctlOutput, EveryKindOfTargetEndsAsItShould) {
                  fs::create_symlink("/dev/null", t); // without the right to make one
          },
          2, [](const fs::path& t) { return isKind(t, S_IFCHR) || fs::is_symlink(t); }},
+        {"Socket",
+         [](const fs::path& t) {
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un addr{};
+             addr.sun_family = AF_UNIX;
+             std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", t.c_str());
+             ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+             ::close(fd);
+         },
+         2, [](const fs::path& t) { return isKind(t, S_IFSOCK); }},
         {"Folder", [](const fs::path& t) { fs::create_directory(t); }, 2,
          [](const fs::path& t) { return fs::is_directory(t) && fs::is_empty(t); }},
         {"HardLinks",

@@ -1,8 +1,6 @@
 // The descriptor owner and the plain-POSIX helpers under the file and device
 // paths of both programs.
 #include "volmar/sysio/Fd.h"
-#include "volmar/sysio/Hidraw.h"
-#include "volmar/sysio/Udev.h"
 
 #include "TempDir.h"
 
@@ -121,20 +119,6 @@ TEST(FileHelpersTest, FailuresCarryTheErrnoValue) {
     const auto read = readFull(readOnly->get(), buffer);
     ASSERT_FALSE(read.ok());
     EXPECT_EQ(read.error().code, EISDIR);
-}
-
-TEST(FileHelpersTest, ADescriptorThatIsNoHidrawNodeHasNoReportDescriptor) {
-    Pipe p;
-    const auto descriptor = readReportDescriptor(p.read.get());
-    ASSERT_FALSE(descriptor.ok());
-    EXPECT_NE(descriptor.error().code, 0);
-}
-
-TEST(FileHelpersTest, WithoutUdevTheWalkFailsInsteadOfVisitingNothingSilently) {
-    int visited = 0;
-    const Status walked = forEachUdevNode(nullptr, "hidraw", [&](udev_device*) { ++visited; });
-    EXPECT_FALSE(walked.ok());
-    EXPECT_EQ(visited, 0);
 }
 
 } // namespace
