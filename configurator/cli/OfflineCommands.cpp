@@ -70,7 +70,7 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
     DescriptorLog log;
     if (check) {
         // Validation first, as saving does; an invalid configuration is
-        // saved all the same, after its report line.
+        // saved all the same, and its report line printed.
         if (!validateAndEncode(state, image, log, err))
             return kExitBadInput;
     } else {

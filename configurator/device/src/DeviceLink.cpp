@@ -185,7 +185,12 @@ void DeviceLink::enumerateAll() {
 void DeviceLink::releaseUnchosen() {
     // A controller that is no longer the chosen one (another line clicked,
     // "Update USB list", unplugged) is given back, and its lock with it: the
-    // lock lasts as long as the connection, not as long as the window.
+    // lock lasts as long as the connection, not as long as the window. Not
+    // while an exchange runs: its transfer may be using the device on the
+    // worker; the exchange's end comes back here.
+    if (busy()) {
+        return;
+    }
     for (const QPointer<hid::HidDevice>& device : m_taken) {
         if (device && device != m_configDevice && device != m_joystickDevice &&
             device->controller() == &m_hid) {
@@ -363,6 +368,7 @@ void DeviceLink::finishExchange(bool completed) {
     }
     const Operation op = m_current.op;
     const Outcome outcome = m_current.outcome;
+    releaseUnchosen();
     if (op == Operation::Read && outcome == Outcome::Completed && m_document.hubPort() > 0) {
         hubLoad();
     }
