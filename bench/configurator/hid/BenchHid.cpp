@@ -17,6 +17,9 @@
 namespace {
 
 using namespace volmar::hid;
+using volmar::Error;
+using volmar::Result;
+using volmar::Status;
 
 // Input reports handed in by the benchmark, read by the controller's reader.
 struct Feed {
