@@ -12,6 +12,10 @@
 
 class QWidget;
 
+namespace volmar::firmware {
+class Launcher;
+}
+
 namespace volmar::app {
 
 // What a file dialog is asked for.
@@ -29,7 +33,8 @@ public:
     // The chosen file, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
-    virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The about box; its address button opens the page through `launcher`.
+    virtual void about(QWidget* parent, firmware::Launcher& launcher) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -37,7 +42,7 @@ public:
     void message(QWidget* parent, const QString& text) override;
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
-    void about(QWidget* parent, const QString& title, const QString& text) override;
+    void about(QWidget* parent, firmware::Launcher& launcher) override;
 };
 
 class ScriptedDialogs : public Dialogs {
@@ -49,10 +54,10 @@ public:
     void message(QWidget*, const QString& text) override { messages << text; }
     QString openFile(QWidget*, const FileRequest& request) override;
     QString saveFile(QWidget*, const FileRequest& request) override;
-    void about(QWidget*, const QString& title, const QString&) override { abouts << title; }
+    void about(QWidget*, firmware::Launcher&) override { ++abouts; }
 
     QStringList messages;
-    QStringList abouts;
+    int abouts = 0;
     QStringList fileTitles; // titles of the file dialogs, in order
 
 private:
