@@ -50,7 +50,13 @@ public:
         if (walk == nullptr) {
             return names;
         }
+        // cdc_acm names its ports ttyACM*, the usb-serial drivers ttyUSB*.
+        // Matching the names first keeps the walk to the directory listing:
+        // the other ttys (dozens of consoles) are never opened, and this
+        // runs on every monitor tick of the firmware page.
         if (udev_enumerate_add_match_subsystem(walk, "tty") >= 0 &&
+            udev_enumerate_add_match_sysname(walk, "ttyACM*") >= 0 &&
+            udev_enumerate_add_match_sysname(walk, "ttyUSB*") >= 0 &&
             udev_enumerate_scan_devices(walk) >= 0) {
             udev_list_entry* entry = nullptr;
             udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(walk)) {
