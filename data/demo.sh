@@ -4,10 +4,19 @@
 # With a display the window stays open for you (the sim stops when it
 # closes); without one it runs under xvfb-run, saves a screenshot of the
 # window after the read and prints its path.
-# Usage: data/demo.sh BUILD_DIR
+# With --firmware it goes on to the firmware page: "Start bootloader", the
+# virtual controller's bootloader port in the port field; headless it also
+# saves pictures of that page and of the about box.
+# Usage: data/demo.sh BUILD_DIR [--firmware]
 set -euo pipefail
 
-build=${1:?usage: demo.sh BUILD_DIR}
+build=${1:?usage: demo.sh BUILD_DIR [--firmware]}
+firmware=0
+case ${2:-} in
+    "") ;;
+    --firmware) firmware=1 ;;
+    *) echo "usage: demo.sh BUILD_DIR [--firmware]" >&2; exit 2 ;;
+esac
 sim="$build/sim/volmar-sim"
 ctl="$build/configurator/cli/volmarctl"
 app="$build/configurator/app/VolmarSetup"
@@ -63,7 +72,11 @@ cat "$work/sim.out"
 
 if [ $headless -eq 0 ]; then
     echo "== VolmarSetup (close the window to end the demo)"
-    "$app" --demo-read
+    if [ $firmware -eq 1 ]; then
+        "$app" --demo-read --demo-firmware
+    else
+        "$app" --demo-read
+    fi
     exit 0
 fi
 
@@ -76,3 +89,15 @@ echo "== VolmarSetup under xvfb-run"
 xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$shot"
 [ -f "$shot" ] || { echo "demo: no screenshot was saved" >&2; exit 1; }
 echo "screenshot: $shot"
+[ $firmware -eq 1 ] || exit 0
+
+fw_shot="$(cd "$shots" && pwd)/firmware.png"
+about_shot="$(cd "$shots" && pwd)/about.png"
+rm -f "$fw_shot" "$about_shot"
+echo "== VolmarSetup: firmware page and about box"
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-firmware \
+    --demo-screenshot "$fw_shot" --demo-about "$about_shot"
+for f in "$fw_shot" "$about_shot"; do
+    [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }
+    echo "screenshot: $f"
+done

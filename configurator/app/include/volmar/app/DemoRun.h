@@ -5,8 +5,12 @@
 //   --demo-read             click the first line of a Volmar controller and
 //                           read its configuration
 //   --demo-screenshot FILE  then save a picture of the window to FILE
+//   --demo-firmware         then show the firmware page, start the
+//                           bootloader and list the serial ports once the
+//                           controller's bootloader port shows
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
+//   --demo-about FILE       at the end, save a picture of the about box
 // It prints one line per step ("demo: shown", "demo: read completed",
 // "demo: screenshot FILE") and drives the window only through its controls,
 // as a user would.
@@ -26,9 +30,13 @@ class TMForm;
 
 struct DemoOptions {
     bool read = false;
+    bool firmware = false;
     QString screenshot;
+    QString about;
     bool quit = false;
-    bool active() const { return read || !screenshot.isEmpty() || quit; }
+    bool active() const {
+        return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || quit;
+    }
 };
 
 // Takes the demo options out of `arguments`.
@@ -44,8 +52,14 @@ public:
 private:
     void windowShown();
     void tryConnect();
+    // `step` once more after a poll, or `failure` and the end once the
+    // attempts are used up.
+    void again(void (DemoRun::*step)(), const char* failure);
     void readFinished(device::Operation op, device::Outcome outcome);
+    void showFirmware();
+    void waitForBootloaderPort();
     void finish(int exitCode);
+    bool saveAbout();
 
     TMForm& m_window;
     DemoOptions m_options;
