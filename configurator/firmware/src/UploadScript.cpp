@@ -13,10 +13,12 @@ const QString kScriptName = QString::fromUtf8(loader::kScriptName.data(),
 // The error text, empty when the script was written whole.
 QString writeScript(const QString& path, const std::string& text) {
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        out.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !out.flush()) {
+    bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                   out.write(text.data(), static_cast<qint64>(text.size())) ==
+                       static_cast<qint64>(text.size());
+    out.close(); // a late write error (a full disk) shows here
+    written = written && out.error() == QFileDevice::NoError;
+    if (!written) {
         return QStringLiteral("Error write file \"%1\" [%2]").arg(path, out.errorString());
     }
     return {};
@@ -28,13 +30,11 @@ PreparedScript writeLoaderScript(const QString& templateFile, const QString& loa
                                  const loader::Values& values, const QString& userFolder) {
     PreparedScript prepared;
     QFile in(templateFile);
-    if (!in.open(QIODevice::ReadOnly)) {
-        prepared.error =
-            QStringLiteral("Error read file \"%1\" [%2]").arg(templateFile, in.errorString());
-        return prepared;
+    QByteArray templateText;
+    if (in.open(QIODevice::ReadOnly)) {
+        templateText = in.readAll();
     }
-    const QByteArray templateText = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
+    if (!in.isOpen() || in.error() != QFileDevice::NoError) {
         prepared.error =
             QStringLiteral("Error read file \"%1\" [%2]").arg(templateFile, in.errorString());
         return prepared;
