@@ -1,10 +1,10 @@
 #include "volmar/editor/CurveChart.h"
 
-#include "volmar/core/Curves.h"
-
 #include <QChart>
 #include <QLineSeries>
 #include <QValueAxis>
+
+#include <cmath>
 
 namespace volmar::editor {
 
@@ -41,6 +41,7 @@ CurveChart::CurveChart(QWidget* parent) : QChartView(parent), m_chart(new QChart
     m_curve = addLine(kCurve, 2);
     setChart(m_chart);
     setRenderHint(QPainter::Antialiasing, false);
+    connect(m_chart, &QChart::plotAreaChanged, this, &CurveChart::plotAreaChanged);
     setRange(kDefaultCurveRange);
 }
 
@@ -54,6 +55,16 @@ QLineSeries* CurveChart::addLine(const QColor& colour, int width, Qt::PenStyle s
     return series;
 }
 
+void CurveChart::plot(QLineSeries& series, const std::vector<int>& ys) {
+    plotPoints(ys, m_columns, m_kept);
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(m_kept.size()));
+    for (const PlotPoint& p : m_kept) {
+        points.append(QPointF(p.x, p.y));
+    }
+    series.replace(points);
+}
+
 void CurveChart::setRange(int range) {
     if (range == m_range) {
         return;
@@ -61,16 +72,27 @@ void CurveChart::setRange(int range) {
     m_range = range;
     m_x->setRange(0, range);
     m_y->setRange(0, range);
-    // The identity line has a value for every x, as the curve does.
-    m_points.resize(range + 1);
+    // The identity has a value for every x, as the curve has.
+    m_identityValues.resize(static_cast<std::size_t>(range) + 1);
     for (int x = 0; x <= range; ++x) {
-        m_points[x] = QPointF(x, x);
+        m_identityValues[static_cast<std::size_t>(x)] = x;
     }
-    m_identity->replace(m_points);
+    plot(*m_identity, m_identityValues);
     const auto at = curveMarkers(range);
     for (std::size_t i = 0; i < m_markers.size(); ++i) {
         m_markers[i]->replace({QPointF(at[i], 0), QPointF(at[i], range)});
     }
+}
+
+void CurveChart::plotAreaChanged() {
+    const int columns =
+        static_cast<int>(std::ceil(m_chart->plotArea().width() * devicePixelRatioF()));
+    if (columns == m_columns) {
+        return;
+    }
+    m_columns = columns;
+    plot(*m_identity, m_identityValues);
+    plot(*m_curve, m_values);
 }
 
 void CurveChart::draw(const std::vector<int>& outputs, int cursor) {
@@ -78,11 +100,8 @@ void CurveChart::draw(const std::vector<int>& outputs, int cursor) {
         return;
     }
     setRange(static_cast<int>(outputs.size()) - 1);
-    m_points.resize(static_cast<qsizetype>(outputs.size()));
-    for (qsizetype x = 0; x < m_points.size(); ++x) {
-        m_points[x] = QPointF(static_cast<qreal>(x), outputs[static_cast<std::size_t>(x)]);
-    }
-    m_curve->replace(m_points);
+    m_values = outputs;
+    plot(*m_curve, m_values);
     if (cursor >= 0 && cursor <= m_range) {
         m_cursor->replace({QPointF(cursor, 0), QPointF(cursor, m_range)});
     } else {
