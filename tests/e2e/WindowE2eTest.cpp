@@ -54,13 +54,7 @@ TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {
     EXPECT_FALSE(progress.isEmpty());
     EXPECT_TRUE(progress.first().startsWith("Save sets to device EEPROM["));
 
-    ConfigState shown = state();
-    ConfigImage expected{};
-    DescriptorLog log(kDescriptorLogLines);
-    ASSERT_TRUE(ConfigToReport(shown, expected, log).ok());
-    const auto eeprom = readFileBytes(folder / "eeprom.bin");
-    ASSERT_GE(eeprom.size(), kConfigBytes);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + kConfigBytes, eeprom.begin()));
+    expectEepromHolds(state(), folder / "eeprom.bin");
 }
 
 #ifdef VOLMARCTL_PATH

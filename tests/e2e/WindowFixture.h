@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <optional>
 
 namespace volmar::e2e {
@@ -82,6 +84,15 @@ protected:
             return finished.has_value() && !window->link().busy();
         }));
         return finished.value_or(std::make_pair(Operation::Read, Outcome::Failed));
+    }
+    // The sim's EEPROM file holds the image of `state`.
+    void expectEepromHolds(ConfigState state, const std::filesystem::path& file) {
+        ConfigImage expected{};
+        DescriptorLog log(kDescriptorLogLines);
+        ASSERT_TRUE(ConfigToReport(state, expected, log).ok());
+        const auto eeprom = readFileBytes(file);
+        ASSERT_GE(eeprom.size(), kConfigBytes);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + kConfigBytes, eeprom.begin()));
     }
     template <typename T>
     T& c(const char* name) {

@@ -316,13 +316,7 @@ TEST_F(PagesE2eTest, EveryFieldGoesToTheControllerAndBackIntoEveryControl) {
     ASSERT_EQ(press("btnWrite_MK"), std::make_pair(Operation::Write, Outcome::Completed));
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
     EXPECT_EQ(state(), every) << "validation before the write changed nothing";
-    ConfigState encoded = every;
-    ConfigImage image{};
-    DescriptorLog log(kDescriptorLogLines);
-    ASSERT_TRUE(ConfigToReport(encoded, image, log).ok());
-    const auto eeprom = readFileBytes(folder / "eeprom.bin");
-    ASSERT_GE(eeprom.size(), kConfigBytes);
-    EXPECT_TRUE(std::equal(image.begin(), image.begin() + kConfigBytes, eeprom.begin()));
+    expectEepromHolds(every, folder / "eeprom.bin");
 
     c<QPushButton>("btnClrConfig").click();
     ASSERT_NE(state(), every);

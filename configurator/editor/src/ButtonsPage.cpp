@@ -132,8 +132,7 @@ QWidget* ButtonsPage::buildPanels() {
 
 QWidget* ButtonsPage::buildMatrix() {
     const TRecordLng& lng = editor().lng();
-    auto* group = new QGroupBox(toQ(lng.lbl_dev_btn), this);
-    group->setObjectName("lbl_dev_btn");
+    QGroupBox* group = detail::titledGroup(this, "lbl_dev_btn", toQ(lng.lbl_dev_btn));
     auto* grid = new QGridLayout(group);
     detail::compactGroup(grid);
     const std::pair<const char*, const std::string*> lines[] = {{"hw_br_", &lng.lbl_dev_btn_r},

@@ -37,6 +37,12 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* objectName) 
     return label;
 }
 
+QGroupBox* titledGroup(QWidget* parent, const char* objectName, const QString& title) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(objectName);
+    return group;
+}
+
 void compactGroup(QGridLayout* grid) {
     grid->setContentsMargins(6, 2, 6, 4);
     grid->setHorizontalSpacing(4);
@@ -52,8 +58,7 @@ void narrowEdit(QWidget* edit, int digits) {
 QGroupBox* fieldTable(FieldBinder& binder, QWidget* parent, const char* objectName,
                       const QString& title, std::initializer_list<TableColumn> columns, int rows,
                       bool twoDigitRows) {
-    auto* group = new QGroupBox(title, parent);
-    group->setObjectName(objectName);
+    QGroupBox* group = titledGroup(parent, objectName, title);
     auto* grid = new QGridLayout(group);
     compactGroup(grid);
     int col = 1;

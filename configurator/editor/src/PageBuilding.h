@@ -34,6 +34,9 @@ std::string twoDigits(int n);
 // unless the buddy has one already.
 QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* objectName = nullptr);
 
+// A group box named `objectName` with the title `title`.
+QGroupBox* titledGroup(QWidget* parent, const char* objectName, const QString& title);
+
 // The grid of a group of many small controls: narrow margins and gaps.
 void compactGroup(QGridLayout* grid);
 

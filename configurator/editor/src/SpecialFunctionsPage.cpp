@@ -103,8 +103,7 @@ QWidget* SpecialFunctionsPage::buildChart() {
 
 QWidget* SpecialFunctionsPage::buildCurves() {
     const TRecordLng& lng = editor().lng();
-    auto* group = new QGroupBox(toQ(lng.lbl_curves), this);
-    group->setObjectName("lbl_curves");
+    QGroupBox* group = detail::titledGroup(this, "lbl_curves", toQ(lng.lbl_curves));
     auto* grid = new QGridLayout(group);
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(2);
@@ -139,8 +138,7 @@ QWidget* SpecialFunctionsPage::buildCurves() {
 
 QWidget* SpecialFunctionsPage::buildThrottle() {
     const TRecordLng& lng = editor().lng();
-    auto* group = new QGroupBox(toQ(lng.lbl_sf_thr), this);
-    group->setObjectName("lbl_sf_thr");
+    QGroupBox* group = detail::titledGroup(this, "lbl_sf_thr", toQ(lng.lbl_sf_thr));
     auto* form = new QFormLayout(group);
     const std::pair<const char*, const std::string*> rows[] = {
         {"sf_thr_bnom", &lng.lbl_sf_thr_btnn},
