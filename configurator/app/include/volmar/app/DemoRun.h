@@ -11,8 +11,8 @@
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 // It prints one line per step ("demo: shown", "demo: read completed",
-// "demo: screenshot FILE" for each picture) and drives the window only through its controls,
-// as a user would.
+// "demo: screenshot FILE" for each picture) and drives the window only
+// through its controls, as a user would.
 
 #include <QObject>
 #include <QString>

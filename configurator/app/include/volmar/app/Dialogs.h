@@ -1,9 +1,9 @@
 #pragma once
 
 // Every modal box the window opens goes through this interface: messages,
-// the file dialogs, the colour dialog and the about box. QtDialogs shows the real ones;
-// ScriptedDialogs answers from a queue filled in advance and records what it
-// was asked, so tests never wait on a modal box.
+// the file dialogs, the colour dialog and the about box. QtDialogs shows the
+// real ones; ScriptedDialogs answers from a queue filled in advance and
+// records what it was asked, so tests never wait on a modal box.
 
 #include <QColor>
 #include <QList>
