@@ -149,7 +149,8 @@ QModelIndex ButtonGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mo
 }
 
 void ButtonGrid::keyPressEvent(QKeyEvent* event) {
-    if (opensEditor(event) && event->modifiers() == Qt::NoModifier) {
+    const auto chord = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier;
+    if (opensEditor(event) && !(event->modifiers() & chord)) {
         openEditor();
         return;
     }

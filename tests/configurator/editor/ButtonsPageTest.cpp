@@ -114,6 +114,12 @@ TEST_F(ButtonsTest, NumberEditorTakesDigitsAndRefusesButtonsAbove128) {
     enterNumber(5, "17");
     EXPECT_EQ(text(1, 5), "17");
     EXPECT_EQ(state().buttons.hw[5], 17);
+    // The keypad's Enter opens and commits as well.
+    QTest::keyClick(&grid(), Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(number().isVisible());
+    QTest::keyClicks(&number(), "18");
+    QTest::keyClick(&number(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(state().buttons.hw[5], 18);
     // Leaving by a click elsewhere commits too.
     ASSERT_EQ(open(1, 6), &number());
     QTest::keyClicks(&number(), "128");
