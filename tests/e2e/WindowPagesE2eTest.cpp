@@ -120,6 +120,12 @@ TEST_F(PagesE2eTest, StepperMoveSendsTheCountLowByteFirst) {
 
 TEST_F(PagesE2eTest, RawTransferAndRegisterToolShowTheReplies) {
     connectToSim({});
+    // Hidden one by one, not only with their page.
+    for (const char* name : {"slv_sof_t", "slv_sof_a", "slv_sof", "slv_data_len", "slv_data8",
+                             "slv_data1_out", "BtnSlaveWrite", "BtnSlaveRst"}) {
+        EXPECT_TRUE(c<QWidget>(name).isHidden()) << name;
+    }
+    EXPECT_FALSE(c<QWidget>("vltw_adr").isHidden());
     c<QComboBox>("slv_sof_t").setCurrentIndex(1); // write
     setText("slv_sof_a", "5");
     setText("slv_data_len", "3");
