@@ -43,9 +43,11 @@ struct Chart {
     }
 };
 
+// Made in main() after the application and gone before it.
+Chart* g_chart = nullptr;
+
 Chart& chart() {
-    static Chart c;
-    return c;
+    return *g_chart;
 }
 
 void BM_CurveVisualRefrash(benchmark::State& state) {
@@ -77,6 +79,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    auto chart = std::make_unique<Chart>();
+    g_chart = chart.get();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
