@@ -5,15 +5,19 @@
 //   --demo-read             click the first line of a Volmar controller and
 //                           read its configuration
 //   --demo-screenshot FILE  then save a picture of the window to FILE
+//   --demo-pages DIR        then save a picture of the window with each page
+//                           shown to DIR/<page>.png (the hidden sensor hub
+//                           page and stepper group shown for their pictures)
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 // It prints one line per step ("demo: shown", "demo: read completed",
-// "demo: screenshot FILE") and drives the window only through its controls,
-// as a user would.
+// "demo: screenshot FILE" for each picture) and drives the window only
+// through its controls, as a user would.
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 namespace volmar::device {
 enum class Operation;
@@ -27,8 +31,9 @@ class TMForm;
 struct DemoOptions {
     bool read = false;
     QString screenshot;
+    QString pages;
     bool quit = false;
-    bool active() const { return read || !screenshot.isEmpty() || quit; }
+    bool active() const { return read || !screenshot.isEmpty() || !pages.isEmpty() || quit; }
 };
 
 // Takes the demo options out of `arguments`.
@@ -46,6 +51,8 @@ private:
     void tryConnect();
     void readFinished(device::Operation op, device::Outcome outcome);
     void finish(int exitCode);
+    bool savePages();
+    bool save(QWidget& what, const QString& file);
 
     TMForm& m_window;
     DemoOptions m_options;

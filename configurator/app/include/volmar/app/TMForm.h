@@ -28,6 +28,16 @@ namespace volmar::hid {
 class HidController;
 }
 
+namespace volmar::editor {
+class ButtonsPage;
+class LedPage;
+class SpecialFunctionsPage;
+} // namespace volmar::editor
+
+namespace volmar::monitor {
+class SensorHubPage;
+}
+
 namespace volmar::app {
 
 class Dialogs;
@@ -51,6 +61,9 @@ public:
     editor::ConfigEditor& editor() { return m_editor; }
     device::DeviceLink& link() { return *m_link; }
     const QString& settingsFile() const { return m_settingsFile; }
+    // The pages the live monitor feeds (curve cursor; panels and grid binding).
+    editor::SpecialFunctionsPage& specialFunctionsPage() { return *m_curves; }
+    editor::ButtonsPage& buttonsPage() { return *m_buttons; }
 
     // LinkObserver
     void showMessage(const std::string& text) override;
@@ -62,6 +75,8 @@ public:
     void deviceChangeHandled() override;
     void configurationLoaded() override;
     void hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>& types) override;
+    void hubRawReply(const protocol::HubRawReply& reply) override;
+    void registerReply(const protocol::RegisterReply& reply) override;
     void exchangeFinished(device::Operation op, device::Outcome outcome) override;
 
 signals:
@@ -102,6 +117,10 @@ private:
 
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
+    editor::SpecialFunctionsPage* m_curves = nullptr;
+    editor::ButtonsPage* m_buttons = nullptr;
+    editor::LedPage* m_led = nullptr;
+    monitor::SensorHubPage* m_hub = nullptr;
     FirmwarePage* m_firmware = nullptr;
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;
