@@ -35,6 +35,7 @@ public:
           m_device(m_firmware, options.faults, persistFunction()), m_log(log) {
         m_firmware.setBootloaderStay(options.bootloaderStay);
         m_firmware.setHubPresent(options.hubPresent);
+        m_firmware.setHubIdentity(options.hubIdentity);
     }
 
     int run(int signalFd);

@@ -140,6 +140,9 @@ int main(int argc, char** argv) {
         ->take_all();
     bool noHub = false;
     app.add_flag("--no-hub", noHub, "No sensor hub on the bus: its identity reads 0x00");
+    std::string hubId;
+    app.add_option("--hub-id", hubId,
+                   "Identity byte (hex) the board on the hub's bus answers; AA is a TLE5011 hub");
     long bootloaderReturn = -1;
     app.add_option("--bootloader-return-ms", bootloaderReturn,
                    "After the bootloader command, come back as the firmware after this many ms "
@@ -231,6 +234,9 @@ int main(int argc, char** argv) {
             applyLinkErrors(o, l);
         }
         o.hubPresent = !noHub;
+        if (!hubId.empty()) {
+            o.hubIdentity = static_cast<std::uint8_t>(parseNumber(hubId, 16, 0xFF, "--hub-id"));
+        }
         if (bootloaderReturn >= 0) {
             o.bootloaderStay = std::chrono::milliseconds(bootloaderReturn);
         }

@@ -258,10 +258,12 @@ Bytes hubGet(Firmware& fw, const Bytes& request, SimTime& t) {
     return fw.getFeature(1, kFrameSize, t).report;
 }
 
-TEST_F(FirmwareModel, HubIdentityIsAAAndAMissingHubReadsZero) {
+TEST_F(FirmwareModel, HubIdentityIsAAOrTheBoardsAndAMissingHubReadsZero) {
     SimTime t = 0us;
     const Bytes r = hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t);
     EXPECT_EQ(Bytes(r.begin(), r.begin() + 7), (Bytes{1, cmd::HubTransfer, 0, 0, 5, 0, 0xAA}));
+    fw.setHubIdentity(0x55); // another board on the hub's bus
+    EXPECT_EQ(hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t)[6], 0x55);
     fw.setHubPresent(false);
     EXPECT_EQ(hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t)[6], 0);
 }

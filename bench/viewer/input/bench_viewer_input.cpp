@@ -9,20 +9,14 @@
 //  - ViewerInput/Cpu1kHz_8axes_32buttons: a 1 kHz controller; CPU of the
 //    service's threads in % of one core (goal: under 3 %) and in ms per 1000
 //    events, and the events lost (should be 0).
-#include "volmar/input/DeviceManager.h"
-#include "volmar/input/LinuxBackends.h"
-#include "volmar/vhid/Server.h"
+#include "VirtualBench.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <poll.h>
 #include <thread>
-#include <time.h>
 
 namespace {
 
@@ -51,67 +45,25 @@ std::vector<std::uint8_t> report(int step) {
     return r;
 }
 
-double threadCpuSeconds() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double processCpuSeconds() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using bench::processCpuSeconds;
+using bench::threadCpuSeconds;
 
 // A virtual controller and a service watching it, in a private folder.
 struct Rig {
-    std::filesystem::path folder;
-    std::unique_ptr<vhid::Server> server;
+    bench::VirtualDevice device{"Bench Stick", kDescriptor};
     std::unique_ptr<input::CDeviceManager> manager;
 
     Rig() {
-        char pattern[] = "/tmp/volmar-bench-XXXXXX";
-        folder = ::mkdtemp(pattern);
-        vhid::DeviceInfo info;
-        info.product = "Bench Stick";
-        info.reportDescriptor = kDescriptor;
-        std::string error;
-        server = vhid::Server::listen(folder / "bench.sock", info, error);
-        if (!server) {
+        if (!device.server) {
             return;
         }
-        // The service connects while the device answers on another thread,
-        // which alone touches the server until the service has subscribed.
-        std::atomic<bool> enumerated{false};
-        std::thread serve([&] {
-            const auto end = Clock::now() + std::chrono::seconds(5);
-            while (Clock::now() < end && !(enumerated.load() && server->subscriberCount() > 0)) {
-                serveOnce(5);
-            }
+        device.serveWhile([this] {
+            manager = std::make_unique<input::CDeviceManager>(device.apiFactory());
+            manager->Create();
+            manager->Enumerate();
         });
-        manager = std::make_unique<input::CDeviceManager>([this] {
-            return std::make_unique<input::InputApi>(
-                std::vector<std::shared_ptr<input::Backend>>{input::makeVirtualBackend(folder)});
-        });
-        manager->Create();
-        manager->Enumerate();
-        enumerated = true;
-        serve.join();
     }
-    ~Rig() {
-        manager.reset();
-        server.reset();
-        std::filesystem::remove_all(folder);
-    }
-    bool ok() const { return server && manager && manager->devices().size() == 1; }
-
-    void serveOnce(int timeoutMs) {
-        std::vector<pollfd> fds;
-        server->addPollFds(fds);
-        ::poll(fds.data(), fds.size(), timeoutMs);
-        std::vector<vhid::Server::Request> requests;
-        server->process(requests);
-    }
+    bool ok() const { return device.server && manager && manager->devices().size() == 1; }
 };
 
 // Sends `reports` reports at `rate` per second from a device thread while
@@ -139,8 +91,8 @@ RunResult run(Rig& rig, int reports, int rate) {
         const auto period = std::chrono::nanoseconds(1000000000LL / rate);
         auto next = Clock::now();
         for (int i = 0; i < reports; ++i) {
-            rig.server->broadcastInput(report(i + 1));
-            rig.serveOnce(0);
+            rig.device.server->broadcastInput(report(i + 1));
+            rig.device.serveOnce(0);
             next += period;
             if (next > Clock::now()) {
                 std::this_thread::sleep_until(next);
@@ -148,7 +100,7 @@ RunResult run(Rig& rig, int reports, int rate) {
         }
         result.sendSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
         for (int i = 0; i < 20; ++i) {
-            rig.serveOnce(1); // flush what is still queued
+            rig.device.serveOnce(1); // flush what is still queued
         }
         result.producerCpu = threadCpuSeconds() - c0;
         done = true;

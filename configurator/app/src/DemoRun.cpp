@@ -5,6 +5,7 @@
 #include "volmar/firmware/TAboutBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -44,6 +45,9 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
             arguments.removeAt(i);
         } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
             options.about = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
+            options.pages = arguments[i + 1];
             arguments.removeAt(i);
         } else {
             ++i;
@@ -160,19 +164,52 @@ bool DemoRun::saveAbout() {
     return *saved;
 }
 
-void DemoRun::finish(int exitCode) {
-    if (!m_options.screenshot.isEmpty()) {
-        if (m_window.grab().save(m_options.screenshot)) {
-            say(QStringLiteral("screenshot ") + m_options.screenshot);
-        } else {
-            say(QStringLiteral("cannot save ") + m_options.screenshot);
-            exitCode = 1;
+bool DemoRun::save(QWidget& what, const QString& file) {
+    // Pending layouts and the chart's geometry first.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    if (what.grab().save(file)) {
+        say(QStringLiteral("screenshot ") + file);
+        return true;
+    }
+    say(QStringLiteral("cannot save ") + file);
+    return false;
+}
+
+bool DemoRun::savePages() {
+    auto* pages = m_window.findChild<QTabWidget*>("JvPageControl");
+    const QDir folder(m_options.pages);
+    bool ok = true;
+    for (int i = 0; i < pages->count(); ++i) {
+        const bool hidden = !pages->isTabVisible(i);
+        pages->setTabVisible(i, true);
+        pages->setCurrentIndex(i);
+        QWidget* page = pages->widget(i);
+        ok = save(m_window, folder.filePath(page->objectName() + ".png")) && ok;
+        if (auto* stepper = page->findChild<QWidget*>("GrpStepper");
+            stepper && stepper->isHidden()) {
+            stepper->show();
+            ok = save(m_window, folder.filePath(page->objectName() + "-GrpStepper.png")) && ok;
+            stepper->hide();
         }
+        pages->setTabVisible(i, !hidden);
+    }
+    pages->setCurrentIndex(0);
+    return ok;
+}
+
+void DemoRun::finish(int exitCode) {
+    if (!m_options.screenshot.isEmpty() && !save(m_window, m_options.screenshot)) {
+        exitCode = 1;
+    }
+    if (!m_options.pages.isEmpty() && !savePages()) {
+        exitCode = 1;
     }
     if (!m_options.about.isEmpty() && !saveAbout()) {
         exitCode = 1;
     }
-    if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.about.isEmpty()) {
+    if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
+        !m_options.about.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "volmar/firmware/TAboutBox.h"
 
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -43,6 +44,27 @@ QString QtDialogs::saveFile(QWidget* parent, const FileRequest& request) {
 void QtDialogs::about(QWidget* parent, firmware::Launcher& launcher) {
     firmware::TAboutBox box(launcher, parent);
     box.exec();
+}
+
+std::optional<QColor> QtDialogs::chooseColour(QWidget* parent, const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColour(QWidget*, const QColor& initial) {
+    colourStarts << initial;
+    if (m_colours.empty() || !m_colours.front().isValid()) {
+        if (!m_colours.empty()) {
+            m_colours.pop_front();
+        }
+        return std::nullopt;
+    }
+    const QColor answer = m_colours.front();
+    m_colours.pop_front();
+    return answer;
 }
 
 QString ScriptedDialogs::nextFile(const FileRequest& request) {

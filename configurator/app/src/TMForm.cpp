@@ -8,11 +8,16 @@
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Protocol.h"
 #include "volmar/editor/AxesPage.h"
+#include "volmar/editor/ButtonsPage.h"
+#include "volmar/editor/ColourBox.h"
+#include "volmar/editor/LedPage.h"
+#include "volmar/editor/SpecialFunctionsPage.h"
 #include "volmar/firmware/FirmwarePage.h"
 #include "volmar/firmware/Launcher.h"
 #include "volmar/firmware/SerialPortList.h"
 #include "volmar/firmware/ToolsRow.h"
 #include "volmar/hid/HidController.h"
+#include "volmar/monitor/SensorHubPage.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -115,11 +120,14 @@ QWidget* TMForm::buildPages() {
     m_pages->setObjectName("JvPageControl");
     // Six pages in a fixed order; other parts of the program address them by index.
     m_pages->addTab(new editor::AxesPage(m_editor, m_pages), toQ(lng.grp_osi));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabOSI_SF", m_pages),
-                    toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabKNP", m_pages), toQ(lng.grp_knp));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabLED", m_pages), "LED-OUT");
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabSLV", m_pages), "TLE5011-HUB");
+    m_curves = new editor::SpecialFunctionsPage(m_editor, m_pages);
+    m_pages->addTab(m_curves, toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
+    m_buttons = new editor::ButtonsPage(m_editor, m_pages);
+    m_pages->addTab(m_buttons, toQ(lng.grp_knp));
+    m_led = new editor::LedPage(m_editor, m_pages);
+    m_pages->addTab(m_led, "LED-OUT");
+    m_hub = new monitor::SensorHubPage(m_editor, *m_link, m_pages);
+    m_pages->addTab(m_hub, "TLE5011-HUB");
     m_firmware = new firmware::FirmwarePage(lng, firmwareServices(), m_pages);
     m_pages->addTab(m_firmware, toQ(lng.lbl_tab_frm));
     // The sensor hub page stays out of sight for the whole run.
@@ -166,6 +174,16 @@ void TMForm::connectControls() {
     connect(&m_editor, &editor::ConfigEditor::message, this, &TMForm::message);
     connect(&m_editor, &editor::ConfigEditor::notConnected, this,
             [this] { m_link->showNotConnected(); });
+    connect(m_led, &editor::LedPage::stepperMoveRequested, this,
+            [this](int steps) { m_link->stepperMove(steps); });
+    m_editor.setColourPicker(
+        [this](QWidget* parent, std::uint32_t current) -> std::optional<std::uint32_t> {
+            const auto chosen = m_dialogs.chooseColour(parent, editor::toQColor(current));
+            if (!chosen) {
+                return std::nullopt;
+            }
+            return editor::colourOf(*chosen);
+        });
 }
 
 void TMForm::message(const QString& text) {

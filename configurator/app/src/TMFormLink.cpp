@@ -5,6 +5,7 @@
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/TMForm.h"
 #include "volmar/firmware/FirmwarePage.h"
+#include "volmar/monitor/SensorHubPage.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,14 @@ void TMForm::configurationLoaded() {
 
 void TMForm::hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>&) {
     m_editor.touch();
+}
+
+void TMForm::hubRawReply(const protocol::HubRawReply& reply) {
+    m_hub->showHubRawReply(reply);
+}
+
+void TMForm::registerReply(const protocol::RegisterReply& reply) {
+    m_hub->showRegisterReply(reply);
 }
 
 void TMForm::exchangeFinished(device::Operation op, device::Outcome outcome) {

@@ -1,5 +1,6 @@
 #include "volmar/editor/AxesPage.h"
 
+#include "PageBuilding.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/editor/ConfigEditor.h"
 
@@ -60,17 +61,6 @@ const Column kColumns[] = {
     {"osi_#_dzd", "lbl_osi_ddz", &L::lbl_osi_ddz, nullptr, &E::shaping},
     {"adc_error_#", "lbl_link_error", &L::lbl_link_error, nullptr, nullptr, true, true},
 };
-
-std::string controlName(const char* pattern, int axis) {
-    std::string name;
-    for (const char* c = pattern; *c; ++c) {
-        if (*c == '#')
-            name += std::to_string(axis);
-        else
-            name += *c;
-    }
-    return name;
-}
 
 QString heading(const Column& column, const TRecordLng& lng) {
     std::string text = lng.*column.caption;
@@ -137,7 +127,7 @@ void AxesPage::buildTable(QWidget* table) {
         grid->addWidget(number, axis, 0);
         col = 1;
         for (const Column& column : kColumns) {
-            const std::string name = controlName(column.pattern, axis);
+            const std::string name = detail::controlName(column.pattern, std::to_string(axis));
             const QString caption = heading(column, lng) + " " + QString::number(axis);
             QWidget* widget = nullptr;
             if (column.live) {

@@ -154,11 +154,12 @@ TEST_F(WindowTest, StartsNotConnectedWithTheDefaults) {
 TEST_F(WindowTest, ReadsTheSettingsFileIntoTheControls) {
     test::writeFileText(folder / "VolmarSetup.ini",
                         "[Main]\nPositionX=abc\nPositionY=200\n"
-                        "Debug=5\n[Firmware]\nMCU=xyz\n"
+                        "Debug=5\nAutoBindButtons=1\n[Firmware]\nMCU=xyz\n"
                         "BootLoader=Teensy2\nArduinoPort=/dev/ttyACM1\n");
     open();
     EXPECT_EQ(window->pos(), QPoint(10, 200));
     EXPECT_TRUE(c<QLineEdit>("DebugText").isVisible());
+    EXPECT_TRUE(c<QCheckBox>("knpautoset").isChecked());
     EXPECT_EQ(c<QComboBox>("joy_hardware_mcu").currentText(), "xyz");
     EXPECT_EQ(c<QComboBox>("joy_hardware_mcu").currentIndex(), -1);
     EXPECT_EQ(c<QComboBox>("select_bootloader").currentIndex(), 3);
@@ -174,6 +175,7 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     c<QCheckBox>("DebugView").setChecked(true);
     EXPECT_TRUE(c<QLineEdit>("DebugText").isVisible());
     c<QComboBox>("select_bootloader").setCurrentIndex(1);
+    c<QCheckBox>("knpautoset").setChecked(true);
     window->move(40, 50);
     window->close();
 
@@ -184,6 +186,7 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     }
     const ProgramSettings saved = parseProgramSettings(text);
     EXPECT_TRUE(saved.Debug);
+    EXPECT_TRUE(saved.AutoBindButtons);
     EXPECT_EQ(saved.BootLoader, "Atmel FLIP");
     EXPECT_EQ(saved.PositionX, 40);
     EXPECT_EQ(saved.PositionY, 50);
@@ -429,6 +432,23 @@ TEST_F(WindowTest, ListsADeviceItCannotOpenWithTheReason) {
     EXPECT_TRUE(dialogs.messages[0].contains("./x install-udev"));
     EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
     EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
+}
+
+TEST_F(WindowTest, TheCustomColourComesFromTheColourDialog) {
+    open();
+    auto& colour = c<QComboBox>("led_color_init");
+    const int custom = colour.count() - 1;
+    dialogs.answerColour(QColor(0xA6, 0xCA, 0xF0));
+    colour.setCurrentIndex(custom);
+    emit colour.activated(custom);
+    EXPECT_EQ(dialogs.colourStarts, QList<QColor>({QColor(0, 0, 0)}));
+    EXPECT_EQ(state().led_color_init, 0xF0CAA6u);
+    // Cancelled (no answer queued): the colour stays.
+    colour.setCurrentIndex(colour.count() - 1);
+    emit colour.activated(colour.count() - 1);
+    EXPECT_EQ(dialogs.colourStarts.size(), 2);
+    EXPECT_EQ(dialogs.colourStarts.last(), QColor(0xA6, 0xCA, 0xF0));
+    EXPECT_EQ(state().led_color_init, 0xF0CAA6u);
 }
 
 TEST_F(WindowTest, PicturesAndAboutOpenTheAboutBox) {

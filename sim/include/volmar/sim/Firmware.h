@@ -98,6 +98,8 @@ public:
     void setBootloaderStay(std::optional<SimTime> stay) { m_bootloaderStay = stay; }
     // A controller without the sensor hub board: reads of the hub give 0.
     void setHubPresent(bool present) { m_hubPresent = present; }
+    // A board on the hub's bus that answers another identity than a TLE5011 hub.
+    void setHubIdentity(std::uint8_t identity) { m_hub[0][0] = identity; }
 
     const EepromImage& eeprom() const { return m_eeprom; }
     // The image the firmware started with: identity, descriptor, axes and

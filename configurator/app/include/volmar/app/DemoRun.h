@@ -8,16 +8,20 @@
 //   --demo-firmware         then show the firmware page, start the
 //                           bootloader and list the serial ports once the
 //                           controller's bootloader port shows
+//   --demo-pages DIR        then save a picture of the window with each page
+//                           shown to DIR/<page>.png (the hidden sensor hub
+//                           page and stepper group shown for their pictures)
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 //   --demo-about FILE       at the end, save a picture of the about box
 // It prints one line per step ("demo: shown", "demo: read completed",
-// "demo: screenshot FILE") and drives the window only through its controls,
-// as a user would.
+// "demo: screenshot FILE" for each picture) and drives the window only
+// through its controls, as a user would.
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 namespace volmar::device {
 enum class Operation;
@@ -33,9 +37,11 @@ struct DemoOptions {
     bool firmware = false;
     QString screenshot;
     QString about;
+    QString pages;
     bool quit = false;
     bool active() const {
-        return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || quit;
+        return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
+               quit;
     }
 };
 
@@ -60,6 +66,8 @@ private:
     void waitForBootloaderPort();
     void finish(int exitCode);
     bool saveAbout();
+    bool savePages();
+    bool save(QWidget& what, const QString& file);
 
     TMForm& m_window;
     DemoOptions m_options;

@@ -29,6 +29,15 @@ namespace volmar::hid {
 class HidController;
 }
 
+namespace volmar::editor {
+class ButtonsPage;
+class LedPage;
+class SpecialFunctionsPage;
+} // namespace volmar::editor
+
+namespace volmar::monitor {
+class SensorHubPage;
+}
 namespace volmar::firmware {
 class FirmwarePage;
 struct FirmwareServices;
@@ -69,6 +78,9 @@ public:
     editor::ConfigEditor& editor() { return m_editor; }
     device::DeviceLink& link() { return *m_link; }
     const QString& settingsFile() const { return m_settingsFile; }
+    // The pages the live monitor feeds (curve cursor; panels and grid binding).
+    editor::SpecialFunctionsPage& specialFunctionsPage() { return *m_curves; }
+    editor::ButtonsPage& buttonsPage() { return *m_buttons; }
 
     // LinkObserver
     void showMessage(const std::string& text) override;
@@ -80,6 +92,8 @@ public:
     void deviceChangeHandled() override;
     void configurationLoaded() override;
     void hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>& types) override;
+    void hubRawReply(const protocol::HubRawReply& reply) override;
+    void registerReply(const protocol::RegisterReply& reply) override;
     void exchangeFinished(device::Operation op, device::Outcome outcome) override;
 
 signals:
@@ -130,6 +144,10 @@ private:
 
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
+    editor::SpecialFunctionsPage* m_curves = nullptr;
+    editor::ButtonsPage* m_buttons = nullptr;
+    editor::LedPage* m_led = nullptr;
+    monitor::SensorHubPage* m_hub = nullptr;
     firmware::FirmwarePage* m_firmware = nullptr;
     QTimer* m_TmrGetRawData = nullptr;
     bool m_closed = false;

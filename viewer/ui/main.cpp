@@ -1,0 +1,16 @@
+// Inspecta: the viewer of game controllers, pointer devices and keyboards.
+// It takes no arguments.
+#include "CViewerApp.h"
+#include "Prompts.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    volmar::viewer::DialogPrompts prompts;
+    volmar::viewer::CViewerApp viewer(prompts);
+    if (!viewer.initInstance()) {
+        return 1;
+    }
+    return QApplication::exec();
+}
