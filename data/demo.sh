@@ -5,16 +5,24 @@
 # closes); without one it runs under xvfb-run, saves a screenshot of the
 # window after the read and prints its path. With --pages it always runs
 # under xvfb-run (a 1280x800 screen) and saves one screenshot per page too.
-# Usage: data/demo.sh BUILD_DIR [--pages]
+# With --firmware it goes on to the firmware page: "Start bootloader", the
+# virtual controller's bootloader port in the port field; headless it also
+# saves pictures of that page and of the about box.
+# Usage: data/demo.sh BUILD_DIR [--pages] [--firmware]
 set -euo pipefail
 
-build=${1:?usage: demo.sh BUILD_DIR [--pages]}
+usage="usage: demo.sh BUILD_DIR [--pages] [--firmware]"
+build=${1:?$usage}
+shift
 pages=0
-case ${2:-} in
-    --pages) pages=1 ;;
-    "") ;;
-    *) echo "usage: demo.sh BUILD_DIR [--pages]" >&2; exit 2 ;;
-esac
+firmware=0
+for arg in "$@"; do
+    case $arg in
+        --pages) pages=1 ;;
+        --firmware) firmware=1 ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 sim="$build/sim/volmar-sim"
 ctl="$build/configurator/cli/volmarctl"
 app="$build/configurator/app/VolmarSetup"
@@ -63,7 +71,11 @@ demo_start_sim "$sim" --id demo --eeprom "$work/eeprom.bin"
 
 if [ $headless -eq 0 ]; then
     echo "== VolmarSetup (close the window to end the demo)"
-    "$app" --demo-read
+    if [ $firmware -eq 1 ]; then
+        "$app" --demo-read --demo-firmware
+    else
+        "$app" --demo-read
+    fi
     exit 0
 fi
 
@@ -80,3 +92,15 @@ xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$sh
 [ -f "$shot" ] || { echo "demo: no screenshot was saved" >&2; exit 1; }
 echo "screenshot: $shot"
 [ $pages -eq 0 ] || echo "page screenshots: $shots/Tab*.png"
+[ $firmware -eq 1 ] || exit 0
+
+fw_shot="$shots/firmware.png"
+about_shot="$shots/about.png"
+rm -f "$fw_shot" "$about_shot"
+echo "== VolmarSetup: firmware page and about box"
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-firmware \
+    --demo-screenshot "$fw_shot" --demo-about "$about_shot"
+for f in "$fw_shot" "$about_shot"; do
+    [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }
+    echo "screenshot: $f"
+done

@@ -3,6 +3,7 @@
 #include "volmar/sim/Eeprom.h"
 #include "volmar/sim/Firmware.h"
 #include "volmar/sim/Joystick.h"
+#include "volmar/vhid/SerialPort.h"
 #include "volmar/vhid/Server.h"
 
 #include <algorithm>
@@ -64,6 +65,7 @@ private:
     void sendInput(SimTime t);
     int timeoutMs(SimTime t) const;
     void writeLog(const std::string& line);
+    void showBootloaderPort();
 
     const ProgramOptions& m_options;
     SteadyClock::time_point m_start;
@@ -73,6 +75,7 @@ private:
     bool m_logFailed = false;
     std::unique_ptr<Joystick> m_joystick;
     std::unique_ptr<vhid::Server> m_server;
+    std::unique_ptr<vhid::SerialPort> m_bootloaderPort; // while in the bootloader
     std::deque<Deferred> m_deferred;
     std::optional<SimTime> m_leaveAt;  // restart/bootloader: off the bus after the reply
     std::optional<SimTime> m_unplugAt; // unplug fault: gone for good after the reply
@@ -80,6 +83,7 @@ private:
 };
 
 bool Simulator::plugIn(const char* word) {
+    m_bootloaderPort.reset();
     m_joystick = std::make_unique<Joystick>(m_firmware.bootImage());
     if (!m_joystick->problem().empty()) {
         std::fprintf(stderr, "volmar-sim: %s; the joystick has no inputs until it is fixed\n",
@@ -101,6 +105,20 @@ bool Simulator::plugIn(const char* word) {
     std::printf("volmar-sim: %s %s\n", word, path.c_str());
     std::fflush(stdout);
     return true;
+}
+
+// The bootloader's serial port, so the configurator's port watch sees it.
+void Simulator::showBootloaderPort() {
+    const std::filesystem::path path =
+        vhid::deviceFolder() / (m_options.id + std::string(vhid::kSerialPortSuffix));
+    std::string error;
+    m_bootloaderPort = vhid::SerialPort::publish(path, error);
+    if (m_bootloaderPort) {
+        std::printf("volmar-sim: bootloader port %s\n", path.c_str());
+    } else {
+        std::fprintf(stderr, "volmar-sim: cannot show the bootloader port %s: %s\n", path.c_str(),
+                     error.c_str());
+    }
 }
 
 void Simulator::writeLog(const std::string& line) {
@@ -230,6 +248,9 @@ int Simulator::run(int signalFd) {
             m_deferred.clear();
             m_leaveAt.reset();
             std::printf("volmar-sim: left the bus\n");
+            if (m_firmware.inBootloader()) {
+                showBootloaderPort();
+            }
             std::fflush(stdout);
         }
         if (!m_server && m_firmware.advance(t) && !plugIn("back")) {

@@ -1,12 +1,19 @@
 // The configurator window against volmar-sim, driven by its controls:
 // connect by a click on the line, read and write with the progress popup,
-// "Update USB list", an unplug during a read, and a saved read that matches
-// volmarctl's byte for byte.
+// "Update USB list", an unplug during a read, a saved read that matches
+// volmarctl's byte for byte, and "Start bootloader" with the armed port
+// watch that runs the upload once the sim's bootloader port shows.
 #include "WindowFixture.h"
 
+#include "volmar/firmware/LoaderWindow.h"
+#include "volmar/vhid/Wire.h"
+
+#include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace volmar::e2e {
@@ -112,6 +119,52 @@ TEST_F(WindowE2eTest, AnUnplugDuringAReadShowsOneMessageAndKeepsTheConfiguration
     EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Mine");
     EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(WindowE2eTest, StartBootloaderThenTheArmedWatchUploadsThroughTheSimsPort) {
+    // A loader that only says what it was given.
+    std::filesystem::create_directories(program / "DarOzazoz_arduino");
+    test::writeFileText(program / "DarOzazoz_arduino" / "arduino.sh",
+                        "printf '%s\n' $CHIP$ $FILE$ $PORT$ > \"$0.args\"\n");
+    startSim({});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    c<QTabWidget>("JvPageControl").setCurrentWidget(&c<QWidget>("TabFMW"));
+    c<QComboBox>("select_bootloader").setCurrentIndex(2);
+    c<QLineEdit>("FileFirm").setText("/home/me/new fw; v2.hex");
+    c<QLineEdit>("com_port").clear();
+    c<QCheckBox>("chk_autofirmware").setChecked(true);
+
+    QElapsedTimer pressed;
+    pressed.start();
+    c<QPushButton>("btnOpenBL").click();
+    ASSERT_TRUE(waitUntil([&] {
+        return window->link().ConfigDevice() == nullptr &&
+               window->link().JoystickDevice() == nullptr;
+    }));
+    const qint64 droppedMs = pressed.elapsed();
+    // The command goes after the controller's 500 ms wait; the references
+    // go when the controller leaves the bus, at the latest 500 ms later.
+    EXPECT_GE(droppedMs, 500);
+    RecordProperty("references_dropped_ms", static_cast<int>(droppedMs));
+    ASSERT_FALSE(sim->frames().empty());
+    EXPECT_EQ(sim->frames().back().command(), 11);
+    EXPECT_FALSE(window->link().LinkReady());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+
+    const std::filesystem::path port = vhid::deviceFolder() / "volmar-sim.tty";
+    const std::filesystem::path args = program / "DarOzazoz_arduino" / "DarOzazoz_temp.sh.args";
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(args); })) << sim->output();
+    EXPECT_NE(sim->output().find("bootloader port " + port.string()), std::string::npos);
+    auto* loader = window->findChild<firmware::LoaderWindow*>();
+    ASSERT_NE(loader, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !loader->running(); }));
+    EXPECT_EQ(test::readFileText(args),
+              "atmega32u4\n/home/me/new fw; v2.hex\n" + port.string() + "\n");
+    EXPECT_EQ(c<QLineEdit>("com_port").text(), QString::fromStdString(port.string()));
+    EXPECT_FALSE(c<QCheckBox>("chk_autofirmware").isChecked());
+    EXPECT_EQ(launcher.watched.size(), 1u) << "one upload only";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 }
 
 } // namespace

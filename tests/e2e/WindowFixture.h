@@ -8,6 +8,8 @@
 #include "volmar/app/Dialogs.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/TMForm.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
 #include "volmar/hid/VirtualBackend.h"
 
 #include "GuiTest.h"
@@ -47,6 +49,9 @@ protected:
             list.push_back(hid::makeVirtualBackend());
             return list;
         };
+        options.serialPorts = [] { return firmware::makeVirtualSerialPorts(); };
+        options.launcher = &launcher;
+        options.programFolder = QString::fromStdString(program.path().string());
         window = std::make_unique<TMForm>(dialogs, options);
         QObject::connect(window.get(), &TMForm::linkExchangeFinished,
                          [this](Operation op, Outcome outcome) {
@@ -101,7 +106,9 @@ protected:
     ConfigState& state() { return window->editor().state(); }
 
     test::TempDir folder;
+    test::TempDir program; // beside "VolmarSetup": the loader folders
     app::ScriptedDialogs dialogs;
+    firmware::RecordingLauncher launcher;
     std::unique_ptr<SimProcess> sim;
     std::unique_ptr<TMForm> window;
     std::optional<std::pair<Operation, Outcome>> finished;

@@ -4,6 +4,7 @@
 
 #include "volmar/hidparse/HidParse.h"
 #include "volmar/vhid/Client.h"
+#include "volmar/vhid/SerialPort.h"
 
 #include "ChildProcess.h"
 #include "TempDir.h"
@@ -232,14 +233,35 @@ TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
     EXPECT_EQ(live[184], 255);
 }
 
-TEST_F(SimProgram, BootloaderLeavesAndComesBackWhenAsked) {
-    auto sim = start({"--bootloader-return-ms", "200"});
+// While away in the bootloader it shows a serial port beside its socket,
+// as a Caterina bootloader does; back as the firmware, the port is gone.
+TEST_F(SimProgram, BootloaderShowsASerialPortWhileAway) {
+    auto sim = start({"--bootloader-return-ms", "800"});
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
+    std::filesystem::path port = m_socket;
+    port.replace_extension(".tty");
+    EXPECT_TRUE(vhid::serialPorts(m_socket.parent_path()).empty());
     ASSERT_EQ(c->setFeature(frame(cmd::Bootloader)), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    EXPECT_EQ(sim->waitForLine("volmar-sim: bootloader port", 5000),
+              "volmar-sim: bootloader port " + port.string());
+    EXPECT_EQ(vhid::serialPorts(m_socket.parent_path()), std::vector{port});
     EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     EXPECT_NE(connect(m_socket), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(port));
+
+    // A restart is no bootloader; a sim stopped in its bootloader takes its port along.
+    auto again = connect(m_socket);
+    ASSERT_EQ(again->setFeature(frame(cmd::Restart)), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    EXPECT_FALSE(std::filesystem::exists(port));
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
+    auto last = connect(m_socket);
+    ASSERT_EQ(last->setFeature(frame(cmd::Bootloader)), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: bootloader port", 5000).empty());
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(port));
 }
 
 TEST_F(SimProgram, ServesSeveralConnectionsAndStreamsJoystickInput) {

@@ -2,9 +2,11 @@
 
 #include "volmar/app/TMForm.h"
 #include "volmar/core/Protocol.h"
+#include "volmar/firmware/TAboutBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace volmar::app {
 
@@ -33,10 +36,15 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--demo-read")) {
             options.read = true;
+        } else if (arg == QLatin1String("--demo-firmware")) {
+            options.firmware = true;
         } else if (arg == QLatin1String("--demo-quit")) {
             options.quit = true;
         } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
             options.screenshot = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
+            options.about = arguments[i + 1];
             arguments.removeAt(i);
         } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
             options.pages = arguments[i + 1];
@@ -63,6 +71,8 @@ void DemoRun::windowShown() {
     say(QStringLiteral("shown"));
     if (m_options.read) {
         tryConnect();
+    } else if (m_options.firmware) {
+        showFirmware();
     } else {
         finish(0);
     }
@@ -89,12 +99,16 @@ void DemoRun::tryConnect() {
             return;
         }
     }
+    again(&DemoRun::tryConnect, "no Volmar controller was listed");
+}
+
+void DemoRun::again(void (DemoRun::*step)(), const char* failure) {
     if (++m_attempts >= kMaxAttempts) {
-        say(QStringLiteral("no Volmar controller was listed"));
+        say(QString::fromLatin1(failure));
         finish(1);
         return;
     }
-    QTimer::singleShot(kPollMs, this, &DemoRun::tryConnect);
+    QTimer::singleShot(kPollMs, this, step);
 }
 
 void DemoRun::readFinished(device::Operation op, device::Outcome outcome) {
@@ -103,7 +117,51 @@ void DemoRun::readFinished(device::Operation op, device::Outcome outcome) {
     }
     m_reading = false;
     say(QStringLiteral("read ") + QString::fromLatin1(device::outcomeName(outcome)));
+    if (outcome == device::Outcome::Completed && m_options.firmware) {
+        showFirmware();
+        return;
+    }
     finish(outcome == device::Outcome::Completed ? 0 : 1);
+}
+
+// The firmware page, "Start bootloader", then "COM ports list" until the
+// controller's bootloader port is listed; the port watch colours it.
+void DemoRun::showFirmware() {
+    auto* pages = m_window.findChild<QTabWidget*>("JvPageControl");
+    pages->setCurrentWidget(m_window.findChild<QWidget*>("TabFMW"));
+    say(QStringLiteral("starting the bootloader"));
+    m_window.findChild<QPushButton*>("btnOpenBL")->click();
+    m_attempts = 0;
+    QTimer::singleShot(kPollMs, this, &DemoRun::waitForBootloaderPort);
+}
+
+void DemoRun::waitForBootloaderPort() {
+    m_window.findChild<QPushButton*>("BtnGetCPorts")->click();
+    const QString ports = m_window.findChild<QLineEdit*>("com_port")->text();
+    if (!ports.isEmpty()) {
+        say(QStringLiteral("serial ports ") + ports);
+        // One monitor tick later the field shows the port as present.
+        QTimer::singleShot(3 * kPollMs, this, [this] { finish(0); });
+        return;
+    }
+    again(&DemoRun::waitForBootloaderPort, "no bootloader port was listed");
+}
+
+// Opens the about box as "About" does and saves its picture once it shows.
+bool DemoRun::saveAbout() {
+    auto saved = std::make_shared<bool>(false);
+    QTimer::singleShot(kPollMs, this, [this, saved] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<firmware::TAboutBox*>(top); box && box->isVisible()) {
+                *saved = box->grab().save(m_options.about);
+                box->accept();
+            }
+        }
+    });
+    // Modal: returns once the box has been saved and closed.
+    m_window.findChild<QPushButton*>("btn_about")->click();
+    say((*saved ? QStringLiteral("about box ") : QStringLiteral("cannot save ")) + m_options.about);
+    return *saved;
 }
 
 bool DemoRun::save(QWidget& what, const QString& file) {
@@ -147,7 +205,11 @@ void DemoRun::finish(int exitCode) {
     if (!m_options.pages.isEmpty() && !savePages()) {
         exitCode = 1;
     }
-    if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty()) {
+    if (!m_options.about.isEmpty() && !saveAbout()) {
+        exitCode = 1;
+    }
+    if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
+        !m_options.about.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }

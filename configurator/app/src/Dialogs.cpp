@@ -1,5 +1,7 @@
 #include "volmar/app/Dialogs.h"
 
+#include "volmar/firmware/TAboutBox.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
@@ -39,8 +41,8 @@ QString QtDialogs::saveFile(QWidget* parent, const FileRequest& request) {
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-void QtDialogs::about(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+void QtDialogs::about(QWidget* parent, firmware::Launcher& launcher) {
+    firmware::TAboutBox box(launcher, parent);
     box.exec();
 }
 

@@ -2,7 +2,6 @@
 #include "volmar/app/TMForm.h"
 
 #include "volmar/app/Dialogs.h"
-#include "volmar/app/FirmwarePage.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/SettingsFile.h"
@@ -13,18 +12,26 @@
 #include "volmar/editor/ColourBox.h"
 #include "volmar/editor/LedPage.h"
 #include "volmar/editor/SpecialFunctionsPage.h"
+#include "volmar/firmware/FirmwarePage.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
+#include "volmar/firmware/ToolsRow.h"
 #include "volmar/hid/HidController.h"
 #include "volmar/monitor/SensorHubPage.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -43,6 +50,16 @@ std::vector<std::unique_ptr<hid::HidBackend>> backendsFor(const WindowOptions& o
 // The window's caption after the version.
 constexpr const char* kTitle = " - VolmarSetup";
 
+constexpr int kRawDataTickMs = 100;
+
+QString userFolderFor(const WindowOptions& options) {
+    if (!options.userFolder.isEmpty()) {
+        return options.userFolder;
+    }
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("VolmarSetup"));
+}
+
 } // namespace
 
 TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
@@ -52,7 +69,13 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_hid(std::make_unique<hid::HidController>(backendsFor(options))),
       m_document(m_editor.state(), m_editor.lng()),
       m_link(std::make_unique<device::DeviceLink>(*m_hid, m_scheduler, m_document, m_editor.lng(),
-                                                  *this)) {
+                                                  *this)),
+      m_serialPorts(options.serialPorts ? options.serialPorts() : firmware::defaultSerialPorts()),
+      m_ownLauncher(options.launcher ? nullptr : firmware::makeSystemLauncher()),
+      m_launcher(options.launcher ? options.launcher : m_ownLauncher.get()),
+      m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                      : options.programFolder),
+      m_userFolder(userFolderFor(options)) {
     setObjectName("TMForm");
     m_link->setTransferExecutor(m_worker);
     m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });
@@ -65,6 +88,9 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     layout->addWidget(buildPages(), 1);
     layout->addWidget(buildBottomRow());
     setCentralWidget(central);
+    m_TmrGetRawData = new QTimer(this);
+    m_TmrGetRawData->setObjectName("TmrGetRawData");
+    m_TmrGetRawData->setInterval(kRawDataTickMs);
     connectControls();
 
     m_settings = loadSettings(m_settingsFile);
@@ -81,6 +107,9 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     // screen; the table scrolls sideways.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(std::min(1260, screen.width() - 20), std::min(780, screen.height() - 20));
+
+    // Last step of the start: the monitor tick begins.
+    m_TmrGetRawData->start();
 }
 
 TMForm::~TMForm() = default;
@@ -99,7 +128,7 @@ QWidget* TMForm::buildPages() {
     m_pages->addTab(m_led, "LED-OUT");
     m_hub = new monitor::SensorHubPage(m_editor, *m_link, m_pages);
     m_pages->addTab(m_hub, "TLE5011-HUB");
-    m_firmware = new FirmwarePage(lng, m_pages);
+    m_firmware = new firmware::FirmwarePage(lng, firmwareServices(), m_pages);
     m_pages->addTab(m_firmware, toQ(lng.lbl_tab_frm));
     // The sensor hub page stays out of sight for the whole run.
     m_pages->setTabVisible(4, false);
@@ -111,23 +140,7 @@ QWidget* TMForm::buildBottomRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The tool launchers come with the firmware tools; until then they are
-    // shown but cannot be pressed.
-    const std::pair<const char*, QString> tools[] = {
-        {"BtnDonate", toQ(lng.btn_donate)},
-        {"Windows_Joysticks", QStringLiteral("Windows Joysticks")},
-        {"Inspecta", QStringLiteral("Inspecta")},
-        {"DAV_Joystick_Tester", QStringLiteral("DAV Joystick Tester")},
-        {"DAV_Button_Tester", QStringLiteral("DAV Button Tester")},
-        {"USBDeview", QStringLiteral("USBDeview")},
-        {"btn_devmgmt", toQ(lng.btn_devmngmt)},
-    };
-    for (const auto& [name, caption] : tools) {
-        auto* button = new QPushButton(caption, row);
-        button->setObjectName(name);
-        button->setEnabled(false);
-        layout->addWidget(button);
-    }
+    layout->addWidget(new firmware::ToolsRow(lng, *m_launcher, m_programFolder, row));
     layout->addStretch(1);
     m_debugView = new QCheckBox(QStringLiteral("Debug"), row);
     m_debugView->setObjectName("DebugView");
@@ -155,7 +168,9 @@ void TMForm::connectControls() {
     connect(c.img_red, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
     connect(c.img_grn, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
     connect(m_firmware->btnResetCnf(), &QPushButton::clicked, this, &TMForm::btnResetCnfClick);
+    connect(m_firmware->btnOpenBL(), &QPushButton::clicked, this, &TMForm::btnOpenBLClick);
     connect(m_debugView, &QCheckBox::toggled, this, &TMForm::DebugViewClick);
+    connect(m_TmrGetRawData, &QTimer::timeout, this, &TMForm::TmrGetRawDataTimer);
     connect(&m_editor, &editor::ConfigEditor::message, this, &TMForm::message);
     connect(&m_editor, &editor::ConfigEditor::notConnected, this,
             [this] { m_link->showNotConnected(); });
@@ -180,14 +195,41 @@ void TMForm::DebugViewClick(bool checked) {
 }
 
 void TMForm::btn_aboutClick() {
-    const TRecordLng& lng = m_editor.lng();
-    m_dialogs.about(this, toQ(lng.btn_about),
-                    QStringLiteral("Volmar2\n\nVolmarSetup configures home-built USB game "
-                                   "controllers.\nConfigurator version %1")
-                        .arg(toQ(std::string(protocol::ConfiguratorVersion))));
+    m_dialogs.about(this, *m_launcher);
+}
+
+firmware::FirmwareServices TMForm::firmwareServices() {
+    firmware::FirmwareServices services;
+    services.ports = m_serialPorts.get();
+    services.launcher = m_launcher;
+    services.programFolder = m_programFolder;
+    services.userFolder = m_userFolder;
+    services.message = [this](const QString& text) { message(text); };
+    services.chooseFile = [this](const QString& title, const QString& filter) {
+        return m_dialogs.openFile(this, FileRequest{title, filter, QStringLiteral("hex")});
+    };
+    return services;
+}
+
+// Each tick disables the timer first and enables it last, so ticks never
+// overlap (an upload's message box may be open inside one) and the next
+// comes 100 ms after this one ended.
+void TMForm::TmrGetRawDataTimer() {
+    m_TmrGetRawData->stop();
+    if (m_pages->currentWidget() == m_firmware) {
+        m_firmware->comPortWatch();
+    }
+    // The live data goes here: nothing is asked while LinkReady is clear or
+    // the firmware page is shown; without ConfigDevice the not-connected
+    // display; else one poll, shown. Every way out ends below.
+    if (!m_closed) {
+        m_TmrGetRawData->start();
+    }
 }
 
 void TMForm::closeEvent(QCloseEvent* event) {
+    m_closed = true;
+    m_TmrGetRawData->stop();
     // The device list and the link's references go with the window; what
     // must survive is the settings.
     m_header->showDeviceList({}, {}, -1);

@@ -9,6 +9,8 @@
 #include "volmar/app/TMForm.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ProgramSettings.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
 
 #include "GuiTest.h"
 #include "QtWait.h"
@@ -26,6 +28,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -53,6 +56,28 @@ private:
     std::vector<hid::CollectionInfo> m_listed;
 };
 
+// No ports; says how often it was asked and whether the monitor tick's
+// timer was running meanwhile.
+struct PortLooks {
+    int count = 0;
+    int whileTimerRan = 0;
+    QTimer* timer = nullptr;
+};
+class WatchedPorts : public firmware::SerialPortList {
+public:
+    explicit WatchedPorts(std::shared_ptr<PortLooks> looks) : m_looks(std::move(looks)) {}
+    std::vector<std::string> ports() override {
+        ++m_looks->count;
+        if (m_looks->timer && m_looks->timer->isActive()) {
+            ++m_looks->whileTimerRan;
+        }
+        return {};
+    }
+
+private:
+    std::shared_ptr<PortLooks> m_looks;
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() { test::guiApp(); }
@@ -66,6 +91,8 @@ protected:
             list.push_back(std::make_unique<ListedBackend>(listed));
             return list;
         };
+        options.serialPorts = [this] { return std::make_unique<WatchedPorts>(portLooks); };
+        options.launcher = &launcher;
         window = std::make_unique<TMForm>(dialogs, options);
         window->show();
         // The first device change (after start) puts dev_poll on "1".
@@ -82,6 +109,8 @@ protected:
     }
 
     ScriptedDialogs dialogs;
+    firmware::RecordingLauncher launcher;
+    std::shared_ptr<PortLooks> portLooks = std::make_shared<PortLooks>();
     test::TempDir folder;
     std::vector<hid::CollectionInfo> listed;
     std::unique_ptr<TMForm> window;
@@ -426,7 +455,69 @@ TEST_F(WindowTest, PicturesAndAboutOpenTheAboutBox) {
     open();
     c<QToolButton>("img_red").click();
     c<QPushButton>("btn_about").click();
-    EXPECT_EQ(dialogs.abouts, QStringList({"About", "About"}));
+    c<QToolButton>("img_grn").click();
+    EXPECT_EQ(dialogs.abouts, 3);
+}
+
+// The 100 ms tick stops its timer for its own length and looks at the
+// serial ports only while the firmware page is shown; closing stops it.
+TEST_F(WindowTest, TheMonitorTickWatchesThePortsOnlyOnTheFirmwarePage) {
+    open();
+    auto& tick = control<QTimer>(*window, "TmrGetRawData");
+    portLooks->timer = &tick;
+    EXPECT_TRUE(tick.isActive());
+    EXPECT_EQ(tick.interval(), 100);
+    int ticks = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 3; }, 5000));
+    EXPECT_EQ(portLooks->count, 0);
+
+    auto& pages = c<QTabWidget>("JvPageControl");
+    pages.setCurrentWidget(&c<QWidget>("TabFMW"));
+    ASSERT_TRUE(test::waitUntil([&] { return portLooks->count >= 3; }, 5000));
+    EXPECT_EQ(portLooks->whileTimerRan, 0);
+    EXPECT_TRUE(tick.isActive()) << "enabled again at the end of each tick";
+
+    pages.setCurrentIndex(0);
+    ticks = 0;
+    const int looks = portLooks->count;
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 2; }, 5000));
+    EXPECT_EQ(portLooks->count, looks);
+    window->close();
+    EXPECT_FALSE(tick.isActive());
+}
+
+TEST_F(WindowTest, StartBootloaderWithoutAControllerShowsNotConnectedQuietly) {
+    open();
+    auto& bootloader = c<QPushButton>("btnOpenBL");
+    EXPECT_TRUE(bootloader.isEnabled());
+    EXPECT_TRUE(c<QPushButton>("btnResetCnf").isEnabled());
+    bool done = false;
+    QObject::connect(window.get(), &TMForm::linkExchangeFinished,
+                     [&](device::Operation op, device::Outcome outcome) {
+                         done = op == device::Operation::Bootloader &&
+                                outcome == device::Outcome::NotConnected;
+                     });
+    bootloader.click();
+    ASSERT_TRUE(test::waitUntil([&] { return done; }, 5000));
+    EXPECT_FALSE(bootloader.isEnabled());
+    EXPECT_FALSE(c<QPushButton>("btnResetCnf").isEnabled());
+    EXPECT_FALSE(c<QPushButton>("btnRestart").isEnabled());
+    EXPECT_EQ(c<QLineEdit>("connect_status").text(), "Plug device and click at list");
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(WindowTest, TheToolsRowIsLiveAndUsesTheWindowsLauncher) {
+    open();
+    for (const char* name : {"BtnDonate", "Windows_Joysticks", "Inspecta", "DAV_Joystick_Tester",
+                             "DAV_Button_Tester", "USBDeview", "btn_devmgmt"}) {
+        EXPECT_TRUE(c<QPushButton>(name).isEnabled()) << name;
+    }
+    launcher.install("usbview", "/usr/bin/usbview");
+    c<QPushButton>("btn_devmgmt").click();
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0].program, "/usr/bin/usbview");
 }
 
 TEST(ProgramStart, ASecondCopyIsRefusedBeforeItsWindowShows) {

@@ -88,6 +88,8 @@ public:
 
     // On the bus (false between restart/bootloader and the return).
     bool attached() const { return m_attached; }
+    // Off the bus because the bootloader command ran (not a restart).
+    bool inBootloader() const { return !m_attached && m_bootloader; }
     // When a detached controller comes back, if it does.
     std::optional<SimTime> returnsAt() const { return m_returnAt; }
     // Starts again once the return time has come; true when it just did.
@@ -118,7 +120,7 @@ public:
 
 private:
     void boot(SimTime now);
-    void leaveBus(std::optional<SimTime> returnAt);
+    void leaveBus(std::optional<SimTime> returnAt, bool bootloader);
     void command(std::span<const std::uint8_t> frame, SimTime now);
     void hubTransfer(std::span<const std::uint8_t> frame, SimTime now);
     void registerTransfer(std::span<const std::uint8_t> frame, SimTime now);
@@ -130,6 +132,7 @@ private:
     BoardSettings m_board;
     SimTime m_bootTime{0};
     bool m_attached = true;
+    bool m_bootloader = false;
     std::optional<SimTime> m_returnAt;
     std::optional<SimTime> m_bootloaderStay;
     bool m_eepromChanged = false;

@@ -5,11 +5,15 @@
 //   --demo-read             click the first line of a Volmar controller and
 //                           read its configuration
 //   --demo-screenshot FILE  then save a picture of the window to FILE
+//   --demo-firmware         then show the firmware page, start the
+//                           bootloader and list the serial ports once the
+//                           controller's bootloader port shows
 //   --demo-pages DIR        then save a picture of the window with each page
 //                           shown to DIR/<page>.png (the hidden sensor hub
 //                           page and stepper group shown for their pictures)
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
+//   --demo-about FILE       at the end, save a picture of the about box
 // It prints one line per step ("demo: shown", "demo: read completed",
 // "demo: screenshot FILE" for each picture) and drives the window only
 // through its controls, as a user would.
@@ -30,10 +34,15 @@ class TMForm;
 
 struct DemoOptions {
     bool read = false;
+    bool firmware = false;
     QString screenshot;
+    QString about;
     QString pages;
     bool quit = false;
-    bool active() const { return read || !screenshot.isEmpty() || !pages.isEmpty() || quit; }
+    bool active() const {
+        return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
+               quit;
+    }
 };
 
 // Takes the demo options out of `arguments`.
@@ -49,8 +58,14 @@ public:
 private:
     void windowShown();
     void tryConnect();
+    // `step` once more after a poll, or `failure` and the end once the
+    // attempts are used up.
+    void again(void (DemoRun::*step)(), const char* failure);
     void readFinished(device::Operation op, device::Outcome outcome);
+    void showFirmware();
+    void waitForBootloaderPort();
     void finish(int exitCode);
+    bool saveAbout();
     bool savePages();
     bool save(QWidget& what, const QString& file);
 

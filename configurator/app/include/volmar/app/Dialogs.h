@@ -15,6 +15,10 @@
 
 class QWidget;
 
+namespace volmar::firmware {
+class Launcher;
+}
+
 namespace volmar::app {
 
 // What a file dialog is asked for.
@@ -32,7 +36,8 @@ public:
     // The chosen file, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
-    virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The about box; its address button opens the page through `launcher`.
+    virtual void about(QWidget* parent, firmware::Launcher& launcher) = 0;
     // The colour chosen, starting from `initial`; nothing when the user cancelled.
     virtual std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) = 0;
 };
@@ -42,7 +47,7 @@ public:
     void message(QWidget* parent, const QString& text) override;
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
-    void about(QWidget* parent, const QString& title, const QString& text) override;
+    void about(QWidget* parent, firmware::Launcher& launcher) override;
     std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) override;
 };
 
@@ -58,11 +63,11 @@ public:
     void message(QWidget*, const QString& text) override { messages << text; }
     QString openFile(QWidget*, const FileRequest& request) override;
     QString saveFile(QWidget*, const FileRequest& request) override;
-    void about(QWidget*, const QString& title, const QString&) override { abouts << title; }
+    void about(QWidget*, firmware::Launcher&) override { ++abouts; }
     std::optional<QColor> chooseColour(QWidget*, const QColor& initial) override;
 
     QStringList messages;
-    QStringList abouts;
+    int abouts = 0;
     QStringList fileTitles;     // titles of the file dialogs, in order
     QList<QColor> colourStarts; // the colour each colour dialog started from
 

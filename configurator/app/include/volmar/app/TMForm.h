@@ -23,6 +23,7 @@
 class QCheckBox;
 class QLineEdit;
 class QTabWidget;
+class QTimer;
 
 namespace volmar::hid {
 class HidController;
@@ -37,11 +38,16 @@ class SpecialFunctionsPage;
 namespace volmar::monitor {
 class SensorHubPage;
 }
+namespace volmar::firmware {
+class FirmwarePage;
+struct FirmwareServices;
+class Launcher;
+class SerialPortList;
+} // namespace volmar::firmware
 
 namespace volmar::app {
 
 class Dialogs;
-class FirmwarePage;
 class HeaderGroup;
 class TTrivex_status;
 
@@ -50,6 +56,17 @@ struct WindowOptions {
     QString settingsFile;
     // The HID backends; empty: hidraw + udev and the virtual devices.
     std::function<std::vector<std::unique_ptr<hid::HidBackend>>()> backends;
+    // The USB serial ports; empty: firmware::defaultSerialPorts().
+    std::function<std::unique_ptr<firmware::SerialPortList>()> serialPorts;
+    // What starts tools, web pages and loaders; null: the system's. It must
+    // outlive the window.
+    firmware::Launcher* launcher = nullptr;
+    // The folder holding the loader folders and "tools"; empty: the
+    // executable's folder.
+    QString programFolder;
+    // Where the loader script goes when its loader folder cannot take it;
+    // empty: $XDG_DATA_HOME/VolmarSetup.
+    QString userFolder;
 };
 
 class TMForm : public QMainWindow, public device::LinkObserver {
@@ -89,6 +106,7 @@ protected:
 private:
     QWidget* buildPages();
     QWidget* buildBottomRow();
+    firmware::FirmwareServices firmwareServices();
     void connectControls();
     void message(const QString& text);
 
@@ -100,7 +118,10 @@ private:
     void btnRestartClick();
     void btnResetCnfClick();
     void btn_aboutClick();
+    void btnOpenBLClick();
     void DebugViewClick(bool checked);
+    // The 100 ms monitor tick.
+    void TmrGetRawDataTimer();
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
@@ -115,13 +136,21 @@ private:
     device::StateDocument m_document;
     std::unique_ptr<device::DeviceLink> m_link;
 
+    std::unique_ptr<firmware::SerialPortList> m_serialPorts;
+    std::unique_ptr<firmware::Launcher> m_ownLauncher;
+    firmware::Launcher* m_launcher = nullptr;
+    QString m_programFolder;
+    QString m_userFolder;
+
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
     editor::SpecialFunctionsPage* m_curves = nullptr;
     editor::ButtonsPage* m_buttons = nullptr;
     editor::LedPage* m_led = nullptr;
     monitor::SensorHubPage* m_hub = nullptr;
-    FirmwarePage* m_firmware = nullptr;
+    firmware::FirmwarePage* m_firmware = nullptr;
+    QTimer* m_TmrGetRawData = nullptr;
+    bool m_closed = false;
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;
     std::unique_ptr<TTrivex_status> m_progress;

@@ -1,0 +1,27 @@
+#pragma once
+
+// The firmware upload's script on disk: the chosen template read, filled
+// (volmar/core/LoaderScript.h) and written as "DarOzazoz_temp.sh" where the
+// loader runs.
+
+#include "volmar/core/LoaderScript.h"
+
+#include <QString>
+
+namespace volmar::firmware {
+
+struct PreparedScript {
+    QString script; // absolute path of the script written
+    QString folder; // where it runs: the loader folder, else the current folder
+    QString error;  // set when nothing may run: the file error to show
+};
+
+// Reads `templateFile`, fills it with `values` and writes the script into
+// `loaderFolder` (the current folder when empty). A folder that cannot take
+// it (read-only, say, when the program is installed system-wide) leaves the
+// script to `userFolder`, made when missing; the loader still runs in its
+// own folder. An old script is overwritten.
+PreparedScript writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
+                                 const loader::Values& values, const QString& userFolder);
+
+} // namespace volmar::firmware
