@@ -10,16 +10,12 @@
 //    random moment to the window's field showing it.
 // VOLMAR_BENCH_MONITOR_SECONDS sets the length of the CPU windows (30 s for
 // the program, a third of it for the curves page, by default).
-#include "volmar/app/Dialogs.h"
-#include "volmar/app/TMForm.h"
-#include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
-#include "volmar/hid/VirtualBackend.h"
 
 #include "EventLoopProbe.h"
+#include "WindowRig.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -46,14 +42,6 @@ namespace {
 
 using namespace volmar;
 
-std::filesystem::path privateFolder() {
-    char pattern[] = "/tmp/volmar-bench-monitor-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    return pattern;
-}
-
 double windowSeconds(double share) {
     const char* text = std::getenv("VOLMAR_BENCH_MONITOR_SECONDS");
     const double seconds = text ? std::atof(text) : 30.0;
@@ -61,8 +49,8 @@ double windowSeconds(double share) {
 }
 
 // Four axes on sensors (X, Y and Z at 12 bits, a slider at 14) and ten
-// bound buttons, written where the sim reads its EEPROM from.
-void writeLiveController(const std::filesystem::path& file) {
+// bound buttons.
+ConfigImage liveController() {
     const TRecordLng& lng = englishLanguage();
     ConfigState config = startupState(lng);
     for (int n = 0; n < 4; ++n) {
@@ -79,12 +67,7 @@ void writeLiveController(const std::filesystem::path& file) {
     ConfigImage image{};
     DescriptorLog log(kDescriptorLogLines);
     ConfigToReport(config, image, log);
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()),
-              static_cast<std::streamsize>(image.size()));
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
+    return image;
 }
 
 QProcessEnvironment privateEnvironment(const std::filesystem::path& folder) {
@@ -93,18 +76,6 @@ QProcessEnvironment privateEnvironment(const std::filesystem::path& folder) {
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder.string()));
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder.string()));
     return env;
-}
-
-// Waits (at most 30 s) until the process printed a line containing `text`.
-bool waitForOutput(QProcess& process, const char* text) {
-    QByteArray out;
-    while (!out.contains(text)) {
-        if (!process.waitForReadyRead(30000)) {
-            return false;
-        }
-        out += process.readAllStandardOutput();
-    }
-    return true;
 }
 
 // User and system time of a process, in seconds.
@@ -139,44 +110,36 @@ int liveGets(const std::filesystem::path& log) {
     return count;
 }
 
-void stop(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(10000);
-    }
-}
-
 // Arg 0: the joystick sends no reports; 1: at its poll interval.
 void BM_MonitorCpu(benchmark::State& state) {
     const bool reports = state.range(0) != 0;
-    const std::filesystem::path folder = privateFolder();
+    const std::filesystem::path folder = bench::privateFolder();
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     const double seconds = windowSeconds(1.0);
     for (auto _ : state) {
-        writeLiveController(folder / "eeprom.bin");
+        bench::writeEeprom(folder / "eeprom.bin", liveController());
         QProcess sim;
         sim.setProcessEnvironment(privateEnvironment(folder));
         sim.start(VOLMAR_SIM_PATH, {"--id", "cpu", "--eeprom", (folder / "eeprom.bin").c_str(),
                                     "--log", (folder / "frames.log").c_str()});
         QProcess app;
         app.setProcessEnvironment(privateEnvironment(folder));
-        if (!waitForOutput(sim, "ready")) {
+        if (!bench::waitForOutput(sim, "ready")) {
             state.SkipWithError("volmar-sim did not start");
             break;
         }
         app.start(VOLMARSETUP_PATH, {"--demo-read"});
-        if (!waitForOutput(app, "demo: read completed")) {
+        if (!bench::waitForOutput(app, "demo: read completed")) {
             state.SkipWithError("VolmarSetup did not read the controller");
-            stop(sim);
+            bench::stop(sim);
             break;
         }
         if (!reports) {
             std::ofstream(folder / "volmar" / "virtual" / "cpu.control") << "input off\n";
-            if (!waitForOutput(sim, "did input off")) {
+            if (!bench::waitForOutput(sim, "did input off")) {
                 state.SkipWithError("volmar-sim did not stop its reports");
-                stop(app);
-                stop(sim);
+                bench::stop(app);
+                bench::stop(sim);
                 break;
             }
         }
@@ -189,8 +152,8 @@ void BM_MonitorCpu(benchmark::State& state) {
         const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
         const int gets = liveGets(folder / "frames.log") - getsBefore;
         const bool running = app.state() == QProcess::Running;
-        stop(app);
-        stop(sim);
+        bench::stop(app);
+        bench::stop(sim);
         if (!before || !after || !running) {
             state.SkipWithError("VolmarSetup ended during the measurement");
             break;
@@ -206,69 +169,17 @@ void BM_MonitorCpu(benchmark::State& state) {
 }
 
 // One sim and one window in this process, connected, axis 1 with a source.
-class Rig {
-public:
-    static Rig& get() {
-        if (!s_rig) {
-            s_rig.reset(new Rig);
-        }
-        return *s_rig;
+// main() lets it go before the program's exit handlers take Qt's
+// thread-local storage away.
+std::unique_ptr<bench::WindowRig> g_rig;
+
+bench::WindowRig& rig() {
+    if (!g_rig) {
+        g_rig = std::make_unique<bench::WindowRig>("delay", liveController());
+        g_rig->window().editor().edit("osi_1_src", 2);
     }
-    static void release() { s_rig.reset(); }
-
-    app::TMForm& window() { return *m_window; }
-    QLineEdit& field(const char* name) { return *m_window->findChild<QLineEdit*>(name); }
-    // One runtime command into the sim's pipe.
-    void command(const std::string& line) {
-        std::ofstream(m_folder / "volmar" / "virtual" / "delay.control") << line << '\n';
-    }
-
-    ~Rig() {
-        m_window.reset();
-        stop(m_sim);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-private:
-    Rig() : m_folder(privateFolder()) {
-        ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        m_app = std::make_unique<QApplication>(s_argc, s_argv);
-        writeLiveController(m_folder / "eeprom.bin");
-        m_sim.start(VOLMAR_SIM_PATH,
-                    {"--id", "delay", "--eeprom", (m_folder / "eeprom.bin").c_str()});
-        if (!waitForOutput(m_sim, "ready")) {
-            throw std::runtime_error("volmar-sim did not start");
-        }
-        app::WindowOptions options;
-        options.settingsFile = QString::fromStdString((m_folder / "VolmarSetup.ini").string());
-        options.backends = [] {
-            std::vector<std::unique_ptr<hid::HidBackend>> list;
-            list.push_back(hid::makeVirtualBackend());
-            return list;
-        };
-        m_window = std::make_unique<app::TMForm>(m_dialogs, options);
-        m_window->show();
-        bench::spinUntil([&] { return !m_window->link().deviceLines().empty(); });
-        m_window->link().selectDevice(0x8888, 0x8888);
-        if (!m_window->link().ConfigDevice()) {
-            throw std::runtime_error("volmar-sim was not found");
-        }
-        m_window->editor().edit("osi_1_src", 2);
-    }
-
-    static inline std::unique_ptr<Rig> s_rig;
-    static inline int s_argc = 1;
-    static inline char s_name[] = "bench_monitor";
-    static inline char* s_argv[] = {s_name, nullptr};
-
-    std::filesystem::path m_folder;
-    std::unique_ptr<QApplication> m_app;
-    QProcess m_sim;
-    app::ScriptedDialogs m_dialogs;
-    std::unique_ptr<app::TMForm> m_window;
-};
+    return *g_rig;
+}
 
 double processCpuSeconds() {
     rusage usage{};
@@ -280,13 +191,17 @@ double processCpuSeconds() {
 }
 
 void BM_MonitorCpuCurvePage(benchmark::State& state) {
-    Rig& rig = Rig::get();
+    bench::WindowRig& rig = ::rig();
     app::TMForm& window = rig.window();
     window.editor().edit("osi_1_prcsn", 4); // 14 bits: 16384 points a redraw
     window.findChild<QTabWidget*>("JvPageControl")->setCurrentIndex(1);
     window.findChild<QComboBox*>("CurveVisualAxis")->setCurrentIndex(1);
     rig.command("axis 1 auto");
     rig.command("input off");
+    // The page's first drawing and the last reports are not the figure.
+    QElapsedTimer settle;
+    settle.start();
+    bench::spinUntil([&] { return settle.elapsed() >= 1000; });
     const double seconds = windowSeconds(1.0 / 3.0);
     for (auto _ : state) {
         const double before = processCpuSeconds();
@@ -305,8 +220,8 @@ void BM_MonitorCpuCurvePage(benchmark::State& state) {
 }
 
 void BM_LiveValueDelay(benchmark::State& state) {
-    Rig& rig = Rig::get();
-    QLineEdit& raw = rig.field("joy_osi_01_t");
+    bench::WindowRig& rig = ::rig();
+    QLineEdit& raw = *rig.window().findChild<QLineEdit*>("joy_osi_01_t");
     double worst = 0;
     double total = 0;
     int value = 1000;
@@ -344,7 +259,7 @@ BENCHMARK(BM_LiveValueDelay)->UseManualTime()->Iterations(30)->Unit(benchmark::k
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    Rig::release();
+    g_rig.reset();
     benchmark::Shutdown();
     return 0;
 }
