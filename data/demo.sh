@@ -3,7 +3,8 @@
 # background with a configuration worth reading, then VolmarSetup reads it.
 # With a display the window stays open for you (the sim stops when it
 # closes); without one it runs under xvfb-run, saves a screenshot of the
-# window after the read and prints its path. With --pages it always runs
+# window after the read and one a second later (the sim's axes and buttons
+# move all the time) and prints their paths. With --pages it always runs
 # under xvfb-run (a 1280x800 screen) and saves one screenshot per page too.
 # With --firmware it goes on to the firmware page: "Start bootloader", the
 # virtual controller's bootloader port in the port field; headless it also
@@ -68,6 +69,8 @@ JSON
 
 echo "== starting volmar-sim"
 demo_start_sim "$sim" --id demo --eeprom "$work/eeprom.bin"
+# The live fields move: axes and buttons change while the window runs.
+demo_move_sim demo
 
 if [ $headless -eq 0 ]; then
     echo "== VolmarSetup (close the window to end the demo)"
@@ -84,13 +87,18 @@ shots="$build/demo"
 mkdir -p "$shots"
 shots=$(cd "$shots" && pwd)
 shot="$shots/volmarsetup.png"
-rm -f "$shot"
+live_shot="$shots/volmarsetup-live.png"
+rm -f "$shot" "$live_shot"
 page_args=()
 [ $pages -eq 1 ] && page_args=(--demo-pages "$shots")
 echo "== VolmarSetup under xvfb-run"
-xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$shot" "${page_args[@]}"
-[ -f "$shot" ] || { echo "demo: no screenshot was saved" >&2; exit 1; }
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$shot" \
+    --demo-live "$live_shot" "${page_args[@]}"
+for f in "$shot" "$live_shot"; do
+    [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }
+done
 echo "screenshot: $shot"
+echo "a second later: $live_shot"
 [ $pages -eq 0 ] || echo "page screenshots: $shots/Tab*.png"
 [ $firmware -eq 1 ] || exit 0
 

@@ -3,9 +3,11 @@
 #include "volmar/app/TMForm.h"
 #include "volmar/core/Protocol.h"
 #include "volmar/firmware/TAboutBox.h"
+#include "volmar/monitor/TACalBox.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -22,6 +24,9 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr int kMaxAttempts = 200; // 20 s for a controller to show up in the list
+// Live pictures: a few monitor ticks after the read, then one second later.
+constexpr int kLiveSettleMs = 500;
+constexpr int kLiveIntervalMs = 1000;
 
 void say(const QString& line) {
     std::printf("demo: %s\n", line.toLocal8Bit().constData());
@@ -45,6 +50,9 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
             arguments.removeAt(i);
         } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
             options.about = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-live") && i + 1 < arguments.size()) {
+            options.live = arguments[i + 1];
             arguments.removeAt(i);
         } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
             options.pages = arguments[i + 1];
@@ -195,10 +203,43 @@ bool DemoRun::savePages() {
         pages->setTabVisible(i, !hidden);
     }
     pages->setCurrentIndex(0);
+    // The calibration helper, with the live raw values it follows.
+    m_window.findChild<QPushButton*>("btn_acal")->click();
+    if (auto* box = m_window.findChild<monitor::TACalBox*>()) {
+        // A few of its tracking steps, so the current values show.
+        QEventLoop steps;
+        QTimer::singleShot(kLiveSettleMs, &steps, &QEventLoop::quit);
+        steps.exec();
+        ok = save(*box, folder.filePath(QStringLiteral("TACalBox.png"))) && ok;
+        box->close();
+    }
     return ok;
 }
 
 void DemoRun::finish(int exitCode) {
+    m_exitCode = exitCode;
+    if (m_options.live.isEmpty() || exitCode != 0) {
+        finishWithPictures();
+        return;
+    }
+    // The monitor shows live data again a tick after the read; the two
+    // pictures a second apart show it moving.
+    QTimer::singleShot(kLiveSettleMs, this, [this] {
+        if (!m_options.screenshot.isEmpty() && !save(m_window, m_options.screenshot)) {
+            m_exitCode = 1;
+        }
+        m_options.screenshot.clear();
+        QTimer::singleShot(kLiveIntervalMs, this, [this] {
+            if (!save(m_window, m_options.live)) {
+                m_exitCode = 1;
+            }
+            finishWithPictures();
+        });
+    });
+}
+
+void DemoRun::finishWithPictures() {
+    int exitCode = m_exitCode;
     if (!m_options.screenshot.isEmpty() && !save(m_window, m_options.screenshot)) {
         exitCode = 1;
     }
@@ -209,7 +250,7 @@ void DemoRun::finish(int exitCode) {
         exitCode = 1;
     }
     if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
-        !m_options.about.isEmpty()) {
+        !m_options.about.isEmpty() || !m_options.live.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }

@@ -6,6 +6,7 @@
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/SettingsFile.h"
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/LiveView.h"
 #include "volmar/core/Protocol.h"
 #include "volmar/editor/AxesPage.h"
 #include "volmar/editor/ButtonsPage.h"
@@ -17,7 +18,9 @@
 #include "volmar/firmware/SerialPortList.h"
 #include "volmar/firmware/ToolsRow.h"
 #include "volmar/hid/HidController.h"
+#include "volmar/monitor/LiveMonitor.h"
 #include "volmar/monitor/SensorHubPage.h"
+#include "volmar/monitor/TACalBox.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -51,6 +54,7 @@ std::vector<std::unique_ptr<hid::HidBackend>> backendsFor(const WindowOptions& o
 constexpr const char* kTitle = " - VolmarSetup";
 
 constexpr int kRawDataTickMs = 100;
+constexpr int kPerSecondTickMs = 1000;
 
 QString userFolderFor(const WindowOptions& options) {
     if (!options.userFolder.isEmpty()) {
@@ -88,9 +92,14 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     layout->addWidget(buildPages(), 1);
     layout->addWidget(buildBottomRow());
     setCentralWidget(central);
+    m_live =
+        std::make_unique<monitor::LiveMonitor>(*this, m_editor, *m_pages, *m_curves, *m_buttons);
     m_TmrGetRawData = new QTimer(this);
     m_TmrGetRawData->setObjectName("TmrGetRawData");
     m_TmrGetRawData->setInterval(kRawDataTickMs);
+    m_TmrPerSecond = new QTimer(this);
+    m_TmrPerSecond->setObjectName("TmrPerSecond");
+    m_TmrPerSecond->setInterval(kPerSecondTickMs);
     connectControls();
 
     m_settings = loadSettings(m_settingsFile);
@@ -108,8 +117,9 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(std::min(1260, screen.width() - 20), std::min(780, screen.height() - 20));
 
-    // Last step of the start: the monitor tick begins.
+    // Last step of the start: the monitor ticks begin.
     m_TmrGetRawData->start();
+    m_TmrPerSecond->start();
 }
 
 TMForm::~TMForm() = default;
@@ -119,7 +129,8 @@ QWidget* TMForm::buildPages() {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName("JvPageControl");
     // Six pages in a fixed order; other parts of the program address them by index.
-    m_pages->addTab(new editor::AxesPage(m_editor, m_pages), toQ(lng.grp_osi));
+    m_axes = new editor::AxesPage(m_editor, m_pages);
+    m_pages->addTab(m_axes, toQ(lng.grp_osi));
     m_curves = new editor::SpecialFunctionsPage(m_editor, m_pages);
     m_pages->addTab(m_curves, toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
     m_buttons = new editor::ButtonsPage(m_editor, m_pages);
@@ -170,7 +181,9 @@ void TMForm::connectControls() {
     connect(m_firmware->btnResetCnf(), &QPushButton::clicked, this, &TMForm::btnResetCnfClick);
     connect(m_firmware->btnOpenBL(), &QPushButton::clicked, this, &TMForm::btnOpenBLClick);
     connect(m_debugView, &QCheckBox::toggled, this, &TMForm::DebugViewClick);
+    connect(m_axes->btnAcal(), &QPushButton::clicked, this, &TMForm::btn_acalClick);
     connect(m_TmrGetRawData, &QTimer::timeout, this, &TMForm::TmrGetRawDataTimer);
+    connect(m_TmrPerSecond, &QTimer::timeout, this, &TMForm::TmrPerSecondTimer);
     connect(&m_editor, &editor::ConfigEditor::message, this, &TMForm::message);
     connect(&m_editor, &editor::ConfigEditor::notConnected, this,
             [this] { m_link->showNotConnected(); });
@@ -192,6 +205,18 @@ void TMForm::message(const QString& text) {
 
 void TMForm::DebugViewClick(bool checked) {
     m_debugText->setVisible(checked);
+    if (!checked) {
+        m_debugText->clear();
+    }
+}
+
+// Destroyed when it closes; the next opening starts from the stored points.
+void TMForm::btn_acalClick() {
+    auto* box = new monitor::TACalBox(
+        m_editor, [this] { return m_live->rawTexts(); }, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }
 
 void TMForm::btn_aboutClick() {
@@ -219,17 +244,33 @@ void TMForm::TmrGetRawDataTimer() {
     if (m_pages->currentWidget() == m_firmware) {
         m_firmware->comPortWatch();
     }
-    // The live data goes here: nothing is asked while LinkReady is clear or
-    // the firmware page is shown; without ConfigDevice the not-connected
-    // display; else one poll, shown. Every way out ends below.
+    // Nothing is asked while the firmware page is shown; the link asks
+    // nothing while LinkReady is clear and shows the not-connected display
+    // without ConfigDevice. A reply without data (byte 1 = 0, or a failed
+    // get, whose buffer stays zero) changes nothing on screen.
+    if (m_pages->currentIndex() != live::kPageFirmware) {
+        const device::LivePoll poll = m_link->pollLiveData();
+        if (poll.status == device::LivePoll::Status::Data) {
+            m_live->show(poll.data);
+        }
+    }
     if (!m_closed) {
         m_TmrGetRawData->start();
+    }
+}
+
+void TMForm::TmrPerSecondTimer() {
+    m_TmrPerSecond->stop();
+    m_header->controls().joy_usbpps->setText(QString::number(m_link->takeReportCounter()));
+    if (!m_closed) {
+        m_TmrPerSecond->start();
     }
 }
 
 void TMForm::closeEvent(QCloseEvent* event) {
     m_closed = true;
     m_TmrGetRawData->stop();
+    m_TmrPerSecond->stop();
     // The device list and the link's references go with the window; what
     // must survive is the settings.
     m_header->showDeviceList({}, {}, -1);

@@ -96,12 +96,10 @@ AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, p
     below->addWidget(clockLabel);
     below->addWidget(clock);
     below->addStretch(1);
-    // The calibration window comes with its own version; until then the
-    // button is shown but cannot be pressed.
-    auto* btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
-    btnAcal->setObjectName("btn_acal");
-    btnAcal->setEnabled(false);
-    below->addWidget(btnAcal);
+    // The main window opens the calibration helper with it.
+    m_btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
+    m_btnAcal->setObjectName("btn_acal");
+    below->addWidget(m_btnAcal);
     layout->addLayout(below);
     layout->addStretch(1);
 }

@@ -102,6 +102,10 @@ void CurveChart::draw(const std::vector<int>& outputs, int cursor) {
     setRange(static_cast<int>(outputs.size()) - 1);
     m_values = outputs;
     plot(*m_curve, m_values);
+    moveCursor(cursor);
+}
+
+void CurveChart::moveCursor(int cursor) {
     if (cursor >= 0 && cursor <= m_range) {
         m_cursor->replace({QPointF(cursor, 0), QPointF(cursor, m_range)});
     } else {

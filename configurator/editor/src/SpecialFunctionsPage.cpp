@@ -184,9 +184,33 @@ int SpecialFunctionsPage::cursorAxis() const {
 }
 
 void SpecialFunctionsPage::showCursorValue(const QString& valueText, int position) {
-    m_cursorValue->setText(valueText);
+    if (m_cursorValue->text() != valueText) {
+        m_cursorValue->setText(valueText);
+    }
     m_cursor = position;
-    CurveVisualRefrash();
+    // Ten times a second while the page is shown: when nothing but the
+    // cursor moved, the curve drawn stays and only the line and the output
+    // at the cursor follow (up to 16384 points are not computed again).
+    const Drawn drawn = wanted(editor().state());
+    if (m_shown && m_shown->cursor != drawn.cursor) {
+        Drawn moved = *m_shown;
+        moved.cursor = drawn.cursor;
+        if (moved == drawn) {
+            showCursorOutput(drawn.cursor, drawn.range);
+            m_chart->moveCursor(drawn.cursor);
+            m_shown = drawn;
+            return;
+        }
+    }
+    if (!m_shown || *m_shown != drawn) {
+        CurveVisualRefrash();
+    }
+}
+
+void SpecialFunctionsPage::showCursorOutput(int cursor, int range) {
+    if (cursor >= 0 && cursor <= range) {
+        m_cursorFixed->setText(QString::number(m_outputs[static_cast<std::size_t>(cursor)]));
+    }
 }
 
 SpecialFunctionsPage::Drawn SpecialFunctionsPage::wanted(const ConfigState& state) const {
@@ -229,9 +253,7 @@ void SpecialFunctionsPage::CurveVisualRefrash() {
         m_cursor = 0;
     }
     curveOutputs(drawn.points, drawn.symmetrical, drawn.range, m_outputs);
-    if (drawn.cursor >= 0 && drawn.cursor <= drawn.range) {
-        m_cursorFixed->setText(QString::number(m_outputs[static_cast<std::size_t>(drawn.cursor)]));
-    }
+    showCursorOutput(drawn.cursor, drawn.range);
     m_chart->draw(m_outputs, drawn.cursor);
     m_shown = drawn;
 }

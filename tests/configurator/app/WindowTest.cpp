@@ -11,6 +11,7 @@
 #include "volmar/core/ProgramSettings.h"
 #include "volmar/firmware/Launcher.h"
 #include "volmar/firmware/SerialPortList.h"
+#include "volmar/monitor/TACalBox.h"
 
 #include "GuiTest.h"
 #include "QtWait.h"
@@ -485,6 +486,47 @@ TEST_F(WindowTest, TheMonitorTickWatchesThePortsOnlyOnTheFirmwarePage) {
     EXPECT_EQ(portLooks->count, looks);
     window->close();
     EXPECT_FALSE(tick.isActive());
+}
+
+// Once a second the input reports counted show; the debug line is emptied
+// when it is hidden.
+TEST_F(WindowTest, PerSecondTickAndDebugLine) {
+    auto& perSecond = control<QTimer>(open(), "TmrPerSecond");
+    EXPECT_TRUE(perSecond.isActive());
+    EXPECT_EQ(perSecond.interval(), 1000);
+    EXPECT_TRUE(test::waitUntil([&] { return c<QLineEdit>("joy_usbpps").text() == "0"; }, 5000));
+    auto& debugText = c<QLineEdit>("DebugText");
+    c<QCheckBox>("DebugView").setChecked(true);
+    debugText.setText("d[1]");
+    c<QCheckBox>("DebugView").setChecked(false);
+    EXPECT_FALSE(debugText.isVisible());
+    EXPECT_EQ(debugText.text(), "");
+    window->close();
+    EXPECT_FALSE(perSecond.isActive());
+}
+
+// "Calibrate helper" opens the helper modal over the window, centred on it;
+// it is gone once closed, and the next opening starts afresh.
+TEST_F(WindowTest, TheCalibrationHelperIsModalCentredAndGoesWhenClosed) {
+    open();
+    state().axes[0].name = 2;
+    c<QPushButton>("btn_acal").click();
+    auto* box = window->findChild<monitor::TACalBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    // Centred, give or take the rounding of two centres and a frame.
+    EXPECT_LE((box->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
+              10);
+    EXPECT_EQ(control<QLineEdit>(*box, "osi_name_01").text(), "Y");
+    control<QCheckBox>(*box, "osi_autocal_01").click();
+    box->close();
+    ASSERT_TRUE(test::waitUntil([&] { return !window->findChild<monitor::TACalBox*>(); }, 5000));
+    c<QPushButton>("btn_acal").click();
+    box = window->findChild<monitor::TACalBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(control<QCheckBox>(*box, "osi_autocal_01").isChecked());
+    box->close();
 }
 
 TEST_F(WindowTest, StartBootloaderWithoutAControllerShowsNotConnectedQuietly) {

@@ -194,6 +194,35 @@ TEST_F(CurvesPage, TheCursorShowsTheCurveOutputAtTheLiveValue) {
     EXPECT_EQ(fixed.text(), "0");
 }
 
+// Ten moves a second: each shows the output of the curve as it is drawn
+// now, with a 12-bit cursor axis and after the curve or the drawn curve
+// changed between two moves.
+TEST_F(CurvesPage, EveryLiveMoveShowsTheOutputOfTheCurveDrawnNow) {
+    auto& fixed = c<QLineEdit>("CurveVisualAxisValueFixed");
+    editor.edit("osi_1_prcsn", 2);
+    c<QComboBox>("CurveVisualAxis").setCurrentIndex(1);
+    c<QSpinBox>(point(2, 1)).setValue(0);
+    const auto expectAt = [&](int curve, int x) {
+        const CurveFields& shape = state().curves[static_cast<std::size_t>(curve - 1)];
+        EXPECT_EQ(fixed.text().toInt(), curveOutput(shape.points, shape.symmetrical, 4095, x))
+            << "curve " << curve << " at " << x;
+        EXPECT_EQ(page->chart().cursor().points().value(0), QPointF(x, 0)) << x;
+    };
+    c<QSpinBox>(point(1, 2)).setValue(170);
+    for (int x : {40, 600, 4095, 0, 600}) {
+        page->showCursorValue(QString::number(x), x);
+        expectAt(1, x);
+    }
+    c<QSpinBox>(point(1, 1)).setValue(10);
+    page->showCursorValue("300", 300);
+    expectAt(1, 300);
+    page->selectCurve(2);
+    page->showCursorValue("301", 301);
+    expectAt(2, 301);
+    EXPECT_EQ(page->chart().values().size(), 4096u);
+    EXPECT_EQ(page->chart().values()[301], fixed.text().toInt());
+}
+
 TEST_F(CurvesPage, PointsAreNamedByCurveAndPosition) {
     EXPECT_EQ(c<QSpinBox>(point(3, 4)).accessibleName(), "#3 37.5%");
     EXPECT_EQ(c<QSpinBox>(point(6, 9)).accessibleName(), "#6 100%");

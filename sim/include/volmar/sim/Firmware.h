@@ -115,6 +115,8 @@ public:
     std::array<std::uint8_t, 4> hubSlaveTypes() const;
     std::uint16_t deviceRegister(std::uint8_t address) const { return m_registers[address]; }
     const BoardSettings& board() const { return m_board; }
+    // Changed while it runs by the program's control commands.
+    BoardSettings& board() { return m_board; }
     std::uint8_t lastCommand() const { return m_lastCommand; }
     std::uint32_t transfers() const { return m_transfers; }
 

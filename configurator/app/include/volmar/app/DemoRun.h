@@ -11,6 +11,11 @@
 //   --demo-pages DIR        then save a picture of the window with each page
 //                           shown to DIR/<page>.png (the hidden sensor hub
 //                           page and stepper group shown for their pictures)
+//                           and of the calibration helper to DIR/TACalBox.png
+//   --demo-live FILE        with --demo-read: the screenshot half a second
+//                           after the read (live data shown), and one more a
+//                           second later to FILE, so the two differ where the
+//                           live fields moved
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 //   --demo-about FILE       at the end, save a picture of the about box
@@ -38,10 +43,11 @@ struct DemoOptions {
     QString screenshot;
     QString about;
     QString pages;
+    QString live;
     bool quit = false;
     bool active() const {
         return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
-               quit;
+               !live.isEmpty() || quit;
     }
 };
 
@@ -64,7 +70,9 @@ private:
     void readFinished(device::Operation op, device::Outcome outcome);
     void showFirmware();
     void waitForBootloaderPort();
+    // The pictures asked for, then the end when they were.
     void finish(int exitCode);
+    void finishWithPictures();
     bool saveAbout();
     bool savePages();
     bool save(QWidget& what, const QString& file);
@@ -73,6 +81,7 @@ private:
     DemoOptions m_options;
     int m_attempts = 0;
     bool m_reading = false;
+    int m_exitCode = 0;
 };
 
 } // namespace volmar::app

@@ -30,14 +30,16 @@ class HidController;
 }
 
 namespace volmar::editor {
+class AxesPage;
 class ButtonsPage;
 class LedPage;
 class SpecialFunctionsPage;
 } // namespace volmar::editor
 
 namespace volmar::monitor {
+class LiveMonitor;
 class SensorHubPage;
-}
+} // namespace volmar::monitor
 namespace volmar::firmware {
 class FirmwarePage;
 struct FirmwareServices;
@@ -120,8 +122,12 @@ private:
     void btn_aboutClick();
     void btnOpenBLClick();
     void DebugViewClick(bool checked);
+    // The calibration helper, modal over the window while the ticks go on.
+    void btn_acalClick();
     // The 100 ms monitor tick.
     void TmrGetRawDataTimer();
+    // Once a second: the input reports counted since the last time.
+    void TmrPerSecondTimer();
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
@@ -144,12 +150,15 @@ private:
 
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
+    editor::AxesPage* m_axes = nullptr;
     editor::SpecialFunctionsPage* m_curves = nullptr;
     editor::ButtonsPage* m_buttons = nullptr;
     editor::LedPage* m_led = nullptr;
     monitor::SensorHubPage* m_hub = nullptr;
     firmware::FirmwarePage* m_firmware = nullptr;
     QTimer* m_TmrGetRawData = nullptr;
+    QTimer* m_TmrPerSecond = nullptr;
+    std::unique_ptr<monitor::LiveMonitor> m_live;
     bool m_closed = false;
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;

@@ -30,6 +30,8 @@ public:
     // Draws y = outputs[x] for x = 0..M (M = outputs.size() - 1), the markers
     // of that range and the cursor line at x = `cursor` (none outside 0..M).
     void draw(const std::vector<int>& outputs, int cursor);
+    // Only the cursor line, at x = `cursor` (none outside 0..M).
+    void moveCursor(int cursor);
 
     int range() const { return m_range; }
     // The outputs drawn, one for every x of the range.

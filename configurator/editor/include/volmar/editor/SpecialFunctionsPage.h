@@ -39,7 +39,8 @@ public:
     // only entries 1..8 name an axis.
     int cursorAxis() const;
     // For the live monitor, while this page is shown and the cursor axis has
-    // new data: its value text and its processed value as the cursor position.
+    // new data: its value text and its processed value as the cursor
+    // position. The chart shows it as CurveVisualRefrash would.
     void showCursorValue(const QString& valueText, int position);
 
     CurveChart& chart() { return *m_chart; }
@@ -52,6 +53,8 @@ private:
     QWidget* buildCurves();
     QWidget* buildThrottle();
     void highlight(int curve);
+    // CurveVisualAxisValueFixed: the drawn curve's output at the cursor.
+    void showCursorOutput(int cursor, int range);
 
     // What the chart shows; it is drawn again only when this changes.
     struct Drawn {
