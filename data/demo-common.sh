@@ -16,11 +16,16 @@ demo_private_folders() {
     export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
     mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
     sim_pid=""
+    mover_pid=""
     trap demo_cleanup EXIT
     trap 'exit 130' INT TERM
 }
 
 demo_cleanup() {
+    if [ -n "$mover_pid" ]; then
+        kill "$mover_pid" 2>/dev/null || true
+        wait "$mover_pid" 2>/dev/null || true
+    fi
     if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
         kill "$sim_pid" 2>/dev/null || true
         wait "$sim_pid" 2>/dev/null || true
@@ -40,4 +45,24 @@ demo_start_sim() {
     done
     grep -q ready "$work/sim.out" || { echo "demo: volmar-sim did not start" >&2; exit 1; }
     cat "$work/sim.out"
+}
+
+# demo_move_sim ID: in the background until the demo ends, moves axes 1, 2
+# and 4 of the sim with that id up and down and presses its hardware buttons
+# 1-10 in turn, five times a second, through the sim's runtime pipe.
+demo_move_sim() {
+    local pipe="$XDG_RUNTIME_DIR/volmar/virtual/$1.control"
+    [ -p "$pipe" ] || { echo "demo: $pipe is missing" >&2; exit 1; }
+    (
+        step=0
+        while [ -p "$pipe" ]; do
+            v=$(( (step * 160) % 8190 ))
+            [ $v -gt 4095 ] && v=$(( 8190 - v ))
+            printf 'axis 1 %d\naxis 2 %d\naxis 4 %d\nbuttons %d\n' \
+                $v $(( 4095 - v )) $(( (2 * v) % 4096 )) $(( step % 10 + 1 )) >"$pipe" || break
+            step=$(( step + 1 ))
+            sleep 0.2
+        done
+    ) &
+    mover_pid=$!
 }

@@ -47,8 +47,9 @@ void Firmware::boot(SimTime now) {
     m_registerWritten = false;
 }
 
-void Firmware::leaveBus(std::optional<SimTime> returnAt) {
+void Firmware::leaveBus(std::optional<SimTime> returnAt, bool bootloader) {
     m_attached = false;
+    m_bootloader = bootloader;
     m_returnAt = returnAt;
     m_session.reset(); // a write never finished is lost with the RAM copy
     m_sessionBlocks = 0;
@@ -159,10 +160,11 @@ void Firmware::command(std::span<const std::uint8_t> frame, SimTime now) {
         m_eepromChanged = true;
         break;
     case cmd::Restart:
-        leaveBus(now + kRestartAbsence);
+        leaveBus(now + kRestartAbsence, false);
         break;
     case cmd::Bootloader:
-        leaveBus(m_bootloaderStay ? std::optional<SimTime>(now + *m_bootloaderStay) : std::nullopt);
+        leaveBus(m_bootloaderStay ? std::optional<SimTime>(now + *m_bootloaderStay) : std::nullopt,
+                 true);
         break;
     case cmd::HubTransfer:
         hubTransfer(frame, now);

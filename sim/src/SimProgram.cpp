@@ -1,9 +1,12 @@
 #include "SimProgram.h"
 
+#include "ControlChannel.h"
+
 #include "volmar/sim/Eeprom.h"
 #include "volmar/sim/Firmware.h"
 #include "volmar/sim/Joystick.h"
 #include "volmar/sysio/Fd.h"
+#include "volmar/vhid/SerialPort.h"
 #include "volmar/vhid/Server.h"
 
 #include <algorithm>
@@ -35,6 +38,7 @@ public:
           m_device(m_firmware, options.faults, persistFunction()), m_log(log) {
         m_firmware.setBootloaderStay(options.bootloaderStay);
         m_firmware.setHubPresent(options.hubPresent);
+        m_firmware.setHubIdentity(options.hubIdentity);
     }
 
     int run(int signalFd);
@@ -61,8 +65,10 @@ private:
     void handleRequests();
     void sendDue(SimTime t);
     void sendInput(SimTime t);
+    void broadcastReport(SimTime t);
     int timeoutMs(SimTime t) const;
     void writeLog(const std::string& line);
+    void showBootloaderPort();
 
     const ProgramOptions& m_options;
     SteadyClock::time_point m_start;
@@ -72,6 +78,9 @@ private:
     bool m_logFailed = false;
     std::unique_ptr<Joystick> m_joystick;
     std::unique_ptr<vhid::Server> m_server;
+    std::unique_ptr<vhid::SerialPort> m_bootloaderPort; // while in the bootloader
+    std::unique_ptr<ControlChannel> m_control;          // runtime commands
+    InputControl m_input;
     std::deque<Deferred> m_deferred;
     std::optional<SimTime> m_leaveAt;  // restart/bootloader: off the bus after the reply
     std::optional<SimTime> m_unplugAt; // unplug fault: gone for good after the reply
@@ -79,6 +88,7 @@ private:
 };
 
 bool Simulator::plugIn(const char* word) {
+    m_bootloaderPort.reset();
     m_joystick = std::make_unique<Joystick>(m_firmware.bootImage());
     if (!m_joystick->problem().empty()) {
         std::fprintf(stderr, "volmar-sim: %s; the joystick has no inputs until it is fixed\n",
@@ -97,9 +107,26 @@ bool Simulator::plugIn(const char* word) {
     }
     m_server = std::move(*server);
     m_nextInput = now();
+    if (!m_control) {
+        m_control = ControlChannel::openFor(m_options.id);
+    }
     std::printf("volmar-sim: %s %s\n", word, path.c_str());
     std::fflush(stdout);
     return true;
+}
+
+// The bootloader's serial port, so the configurator's port watch sees it.
+void Simulator::showBootloaderPort() {
+    const std::filesystem::path path =
+        vhid::deviceFolder() / (m_options.id + std::string(vhid::kSerialPortSuffix));
+    auto port = vhid::SerialPort::publish(path);
+    if (port) {
+        m_bootloaderPort = std::move(*port);
+        std::printf("volmar-sim: bootloader port %s\n", path.c_str());
+    } else {
+        std::fprintf(stderr, "volmar-sim: cannot show the bootloader port %s: %s\n", path.c_str(),
+                     port.error().text.c_str());
+    }
 }
 
 void Simulator::writeLog(const std::string& line) {
@@ -146,20 +173,30 @@ void Simulator::sendDue(SimTime t) {
 }
 
 void Simulator::sendInput(SimTime t) {
-    if (!m_server || !m_joystick->hasInput() || t < m_nextInput) {
+    if (!m_server || !m_joystick->hasInput()) {
+        return;
+    }
+    for (; m_input.burst > 0; --m_input.burst) {
+        broadcastReport(t);
+    }
+    if (!m_input.periodic || t < m_nextInput) {
         return;
     }
     const SimTime interval = std::chrono::milliseconds(pollIntervalMs(m_firmware.bootImage()));
+    broadcastReport(t);
+    m_nextInput += interval;
+    if (m_nextInput <= t) {
+        m_nextInput = t + interval; // a late loop skips reports rather than bursting
+    }
+}
+
+void Simulator::broadcastReport(SimTime t) {
     if (m_server->subscriberCount() > 0) {
         const auto report = m_joystick->inputReport(m_firmware.bootImage(), m_firmware.board(),
                                                     t - m_firmware.bootTime());
         if (report) {
             m_server->broadcastInput(*report);
         }
-    }
-    m_nextInput += interval;
-    if (m_nextInput <= t) {
-        m_nextInput = t + interval; // a late loop skips reports rather than bursting
     }
 }
 
@@ -177,7 +214,7 @@ int Simulator::timeoutMs(SimTime t) const {
     consider(m_unplugAt);
     if (!m_server) {
         consider(m_firmware.returnsAt());
-    } else if (m_joystick->hasInput() && m_server->subscriberCount() > 0) {
+    } else if (m_joystick->hasInput() && m_server->subscriberCount() > 0 && m_input.periodic) {
         consider(m_nextInput);
     }
     if (!next) {
@@ -194,6 +231,9 @@ int Simulator::run(int signalFd) {
     }
     for (;;) {
         std::vector<pollfd> fds{pollfd{signalFd, POLLIN, 0}};
+        if (m_control) {
+            fds.push_back(pollfd{m_control->fd(), POLLIN, 0});
+        }
         if (m_server) {
             m_server->addPollFds(fds);
         }
@@ -210,6 +250,9 @@ int Simulator::run(int signalFd) {
             }
             std::printf("volmar-sim: stopped\n");
             return 0;
+        }
+        if (m_control && (fds[1].revents & POLLIN) != 0) {
+            m_control->serve(m_firmware.board(), m_input);
         }
         if (m_server) {
             handleRequests();
@@ -229,6 +272,9 @@ int Simulator::run(int signalFd) {
             m_deferred.clear();
             m_leaveAt.reset();
             std::printf("volmar-sim: left the bus\n");
+            if (m_firmware.inBootloader()) {
+                showBootloaderPort();
+            }
             std::fflush(stdout);
         }
         if (!m_server && m_firmware.advance(t) && !plugIn("back")) {

@@ -20,6 +20,7 @@ struct ProgramOptions {
     BoardSettings board;
     Faults faults;
     bool hubPresent = true;
+    std::uint8_t hubIdentity = Firmware::kHubIdentity;
     std::optional<SimTime> bootloaderStay; // nullopt: stays in the bootloader
 };
 

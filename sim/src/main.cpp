@@ -104,6 +104,7 @@ struct RawOptions {
     std::string uptime;
     std::vector<std::string> linkErrors;
     bool noHub = false;
+    std::string hubId;
     long bootloaderReturn = -1;
     std::uint64_t unplugAfter = 0;
     unsigned replyDelay = 0;
@@ -156,6 +157,8 @@ void declareOptions(CLI::App& app, RawOptions& raw, ProgramOptions& o) {
                    "N=COUNT: link-error count of axis N; repeatable")
         ->take_all();
     app.add_flag("--no-hub", raw.noHub, "No sensor hub on the bus: its identity reads 0x00");
+    app.add_option("--hub-id", raw.hubId,
+                   "Identity byte (hex) the board on the hub's bus answers; AA is a TLE5011 hub");
     app.add_option("--bootloader-return-ms", raw.bootloaderReturn,
                    "After the bootloader command, come back as the firmware after this many ms "
                    "(default: never)")
@@ -238,6 +241,9 @@ void applyOptions(const RawOptions& raw, ProgramOptions& o) {
         applyLinkErrors(o, l);
     }
     o.hubPresent = !raw.noHub;
+    if (!raw.hubId.empty()) {
+        o.hubIdentity = static_cast<std::uint8_t>(parseNumber(raw.hubId, 16, 0xFF, "--hub-id"));
+    }
     if (raw.bootloaderReturn >= 0) {
         o.bootloaderStay = std::chrono::milliseconds(raw.bootloaderReturn);
     }

@@ -14,7 +14,15 @@ SimProcess::SimProcess(const std::filesystem::path& folder, std::vector<std::str
     args.insert(args.end(), {"--log", m_log.string()});
     m_child = std::make_unique<test::ChildProcess>(VOLMAR_SIM_PATH, args);
     // The socket exists once the ready line is printed.
-    m_ready = !test::waitForSimReady(*m_child, 30000).empty();
+    m_socket = test::waitForSimReady(*m_child, 30000);
+    m_ready = !m_socket.empty();
+}
+
+std::string SimProcess::command(const std::string& line) {
+    std::filesystem::path pipe = m_socket;
+    pipe.replace_extension(".control");
+    std::ofstream(pipe) << line << '\n';
+    return m_child->waitForLine("volmar-sim: did ", 10000);
 }
 
 SimProcess::~SimProcess() {

@@ -46,11 +46,16 @@ public:
     // Ends the sim with `signal` now (SIGTERM unplugs, SIGKILL leaves its
     // socket behind as a crash would); its exit code.
     int stop(int signal) { return m_child->terminate(signal); }
+    // Writes one command into the sim's runtime pipe and waits until the sim
+    // carried it out; its line about it ("volmar-sim: did axis 1 900"), or
+    // "" when it refused the command or did not answer in time.
+    std::string command(const std::string& line);
     std::string output(); // stdout and stderr so far, for failure messages
     std::vector<LoggedFrame> frames() const;
 
 private:
     std::filesystem::path m_log;
+    std::filesystem::path m_socket;
     std::unique_ptr<test::ChildProcess> m_child;
     bool m_ready = false;
 };

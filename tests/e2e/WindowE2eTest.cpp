@@ -1,109 +1,27 @@
 // The configurator window against volmar-sim, driven by its controls:
 // connect by a click on the line, read and write with the progress popup,
-// "Update USB list", an unplug during a read, and a saved read that matches
-// volmarctl's byte for byte.
-#include "SimProcess.h"
+// "Update USB list", an unplug during a read, a saved read that matches
+// volmarctl's byte for byte, and "Start bootloader" with the armed port
+// watch that runs the upload once the sim's bootloader port shows.
+#include "WindowFixture.h"
 
-#include "volmar/app/Dialogs.h"
-#include "volmar/app/ProgressPopup.h"
-#include "volmar/app/TMForm.h"
-#include "volmar/hid/VirtualBackend.h"
+#include "volmar/firmware/LoaderWindow.h"
 #include "volmar/sysio/DeviceLock.h"
+#include "volmar/vhid/Wire.h"
 
-#include "GuiTest.h"
-
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
+#include <QTabWidget>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <optional>
 #include <unistd.h>
 
 namespace volmar::e2e {
 namespace {
-
-using app::TMForm;
-using device::Operation;
-using device::Outcome;
-using test::control;
-
-class WindowE2eTest : public ::testing::Test {
-protected:
-    WindowE2eTest() { test::guiApp(); }
-    ~WindowE2eTest() override { window.reset(); }
-
-    void startSim(std::vector<std::string> args) {
-        sim = std::make_unique<SimProcess>(folder.path(), std::move(args));
-        ASSERT_TRUE(sim->ready()) << sim->output();
-    }
-    void openWindow() {
-        app::WindowOptions options;
-        options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
-        options.backends = [] {
-            std::vector<std::unique_ptr<hid::HidBackend>> list;
-            list.push_back(hid::makeVirtualBackend());
-            return list;
-        };
-        window = std::make_unique<TMForm>(dialogs, options);
-        QObject::connect(window.get(), &TMForm::linkExchangeFinished,
-                         [this](Operation op, Outcome outcome) {
-                             finished = {op, outcome};
-                         });
-        window->show();
-    }
-    // Clicks the device list line that starts with `line`.
-    void clickLine(const QString& line) {
-        auto& list = c<QListWidget>("lstHID_DeviceList");
-        QListWidgetItem* item = nullptr;
-        ASSERT_TRUE(waitUntil([&] {
-            const auto found = list.findItems(line, Qt::MatchStartsWith);
-            item = found.isEmpty() ? nullptr : found.first();
-            return item != nullptr;
-        })) << line.toStdString()
-            << "\n"
-            << sim->output();
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(item).center());
-    }
-    // Presses a button and waits for the exchange it starts (and any that
-    // follows it) to end; the progress texts seen meanwhile go to `progress`.
-    std::pair<Operation, Outcome> press(const char* button) {
-        finished.reset();
-        progress.clear();
-        c<QPushButton>(button).click();
-        EXPECT_TRUE(waitUntil([&] {
-            if (auto* popup = window->findChild<app::TTrivex_status*>()) {
-                popupBlocks = popupBlocks || QApplication::activeModalWidget() == popup;
-                const QString text = control<QLabel>(*popup, "txt").text();
-                if (progress.isEmpty() || progress.last() != text) {
-                    progress << text;
-                }
-            }
-            return finished.has_value() && !window->link().busy();
-        }));
-        return finished.value_or(std::make_pair(Operation::Read, Outcome::Failed));
-    }
-    template <typename T>
-    T& c(const char* name) {
-        return control<T>(*window, name);
-    }
-    ConfigState& state() { return window->editor().state(); }
-
-    test::TempDir folder;
-    app::ScriptedDialogs dialogs;
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<TMForm> window;
-    std::optional<std::pair<Operation, Outcome>> finished;
-    QStringList progress;
-    bool popupBlocks = false;
-};
 
 TEST_F(WindowE2eTest, ConnectsByAClickAndReadsWithTheProgressPopup) {
     writeFileBytes(folder / "eeprom.bin", knownImage("Known", "1234", "5678"));
@@ -147,13 +65,7 @@ TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {
     EXPECT_FALSE(progress.isEmpty());
     EXPECT_TRUE(progress.first().startsWith("Save sets to device EEPROM["));
 
-    ConfigState shown = state();
-    ConfigImage expected{};
-    DescriptorLog log(kDescriptorLogLines);
-    ASSERT_TRUE(ConfigToReport(shown, expected, log).ok());
-    const auto eeprom = readFileBytes(folder / "eeprom.bin");
-    ASSERT_GE(eeprom.size(), kConfigBytes);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + kConfigBytes, eeprom.begin()));
+    expectEepromHolds(state(), folder / "eeprom.bin");
 }
 
 TEST_F(WindowE2eTest, ASavedReadMatchesVolmarctlReadByteForByte) {
@@ -242,6 +154,52 @@ TEST_F(WindowE2eTest, AnUnplugDuringAReadShowsOneMessageAndKeepsTheConfiguration
     EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Mine");
     EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(WindowE2eTest, StartBootloaderThenTheArmedWatchUploadsThroughTheSimsPort) {
+    // A loader that only says what it was given.
+    std::filesystem::create_directories(program / "DarOzazoz_arduino");
+    test::writeFileText(program / "DarOzazoz_arduino" / "arduino.sh",
+                        "printf '%s\n' $CHIP$ $FILE$ $PORT$ > \"$0.args\"\n");
+    startSim({});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    c<QTabWidget>("JvPageControl").setCurrentWidget(&c<QWidget>("TabFMW"));
+    c<QComboBox>("select_bootloader").setCurrentIndex(2);
+    c<QLineEdit>("FileFirm").setText("/home/me/new fw; v2.hex");
+    c<QLineEdit>("com_port").clear();
+    c<QCheckBox>("chk_autofirmware").setChecked(true);
+
+    QElapsedTimer pressed;
+    pressed.start();
+    c<QPushButton>("btnOpenBL").click();
+    ASSERT_TRUE(waitUntil([&] {
+        return window->link().ConfigDevice() == nullptr &&
+               window->link().JoystickDevice() == nullptr;
+    }));
+    const qint64 droppedMs = pressed.elapsed();
+    // The command goes after the controller's 500 ms wait; the references
+    // go when the controller leaves the bus, at the latest 500 ms later.
+    EXPECT_GE(droppedMs, 500);
+    RecordProperty("references_dropped_ms", static_cast<int>(droppedMs));
+    ASSERT_FALSE(sim->frames().empty());
+    EXPECT_EQ(sim->frames().back().command(), 11);
+    EXPECT_FALSE(window->link().LinkReady());
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+
+    const std::filesystem::path port = vhid::deviceFolder() / "volmar-sim.tty";
+    const std::filesystem::path args = program / "DarOzazoz_arduino" / "DarOzazoz_temp.sh.args";
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(args); })) << sim->output();
+    EXPECT_NE(sim->output().find("bootloader port " + port.string()), std::string::npos);
+    auto* loader = window->findChild<firmware::LoaderWindow*>();
+    ASSERT_NE(loader, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !loader->running(); }));
+    EXPECT_EQ(test::readFileText(args),
+              "atmega32u4\n/home/me/new fw; v2.hex\n" + port.string() + "\n");
+    EXPECT_EQ(c<QLineEdit>("com_port").text(), QString::fromStdString(port.string()));
+    EXPECT_FALSE(c<QCheckBox>("chk_autofirmware").isChecked());
+    EXPECT_EQ(launcher.watched.size(), 1u) << "one upload only";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 }
 
 } // namespace

@@ -185,6 +185,7 @@ TEST_F(FirmwareModel, RestartLeavesForASecondAndComesBackWithTheNewIdentity) {
     const SimTime t = 2s;
     set(frame(cmd::Restart), t);
     EXPECT_FALSE(fw.attached());
+    EXPECT_FALSE(fw.inBootloader()) << "a restart shows no bootloader port";
     EXPECT_EQ(fw.setFeature(frame(cmd::ReadBlock, 0, 32), t + 1ms).status, ENODEV);
     EXPECT_EQ(fw.getFeature(2, kLiveReportSize, t + 1ms).status, ENODEV);
     EXPECT_FALSE(fw.advance(t + Firmware::kRestartAbsence - 1us));
@@ -195,8 +196,10 @@ TEST_F(FirmwareModel, RestartLeavesForASecondAndComesBackWithTheNewIdentity) {
 }
 
 TEST_F(FirmwareModel, BootloaderStaysAwayUnlessAReturnTimeIsSet) {
+    EXPECT_FALSE(fw.inBootloader());
     set(frame(cmd::Bootloader), 0ms);
     EXPECT_FALSE(fw.attached());
+    EXPECT_TRUE(fw.inBootloader());
     EXPECT_FALSE(fw.returnsAt().has_value());
     EXPECT_FALSE(fw.advance(1h));
 
@@ -205,6 +208,7 @@ TEST_F(FirmwareModel, BootloaderStaysAwayUnlessAReturnTimeIsSet) {
     ASSERT_EQ(back.setFeature(frame(cmd::Bootloader), 1s).status, 0);
     EXPECT_EQ(back.returnsAt(), SimTime(4s));
     EXPECT_TRUE(back.advance(4s));
+    EXPECT_FALSE(back.inBootloader()) << "the firmware runs again";
 }
 
 struct StallCase {
@@ -254,10 +258,12 @@ Bytes hubGet(Firmware& fw, const Bytes& request, SimTime& t) {
     return fw.getFeature(1, kFrameSize, t).report;
 }
 
-TEST_F(FirmwareModel, HubIdentityIsAAAndAMissingHubReadsZero) {
+TEST_F(FirmwareModel, HubIdentityIsAAOrTheBoardsAndAMissingHubReadsZero) {
     SimTime t = 0us;
     const Bytes r = hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t);
     EXPECT_EQ(Bytes(r.begin(), r.begin() + 7), (Bytes{1, cmd::HubTransfer, 0, 0, 5, 0, 0xAA}));
+    fw.setHubIdentity(0x55); // another board on the hub's bus
+    EXPECT_EQ(hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t)[6], 0x55);
     fw.setHubPresent(false);
     EXPECT_EQ(hubGet(fw, frame(cmd::HubTransfer, 0, 5, {0}), t)[6], 0);
 }

@@ -4,6 +4,7 @@
 
 #include "volmar/hidparse/HidParse.h"
 #include "volmar/vhid/Client.h"
+#include "volmar/vhid/SerialPort.h"
 
 #include "ChildProcess.h"
 #include "TempDir.h"
@@ -234,14 +235,77 @@ TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
     EXPECT_EQ(live[184], 255);
 }
 
-TEST_F(SimProgram, BootloaderLeavesAndComesBackWhenAsked) {
-    auto sim = start({"--bootloader-return-ms", "200"});
+// Lines written into the pipe beside the socket change the live data and
+// the joystick's reports while the sim runs; the pipe goes with the sim.
+TEST_F(SimProgram, RuntimeCommandsMoveAxesPressButtonsAndSendCountedReports) {
+    auto sim = start({"--eeprom", eepromFile(configuredImage()).string()});
+    std::filesystem::path control = m_socket;
+    control.replace_extension(".control");
+    ASSERT_TRUE(std::filesystem::is_fifo(control));
+    const auto send = [&](const std::string& line) {
+        std::ofstream(control) << line << '\n';
+        return sim->waitForLine("volmar-sim: did ", 5000);
+    };
+    EXPECT_EQ(send("axis 1 900"), "volmar-sim: did axis 1 900");
+    EXPECT_EQ(send("bogus\nbuttons 3,17,40"), "volmar-sim: did buttons 3,17,40");
+    EXPECT_NE(sim->stderrText().find("'bogus' is not a command"), std::string::npos);
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
+    Bytes live;
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
+    EXPECT_EQ(live[5] | (live[6] << 8), 900);
+    for (int b = 1; b <= kHardwareButtons; ++b) {
+        EXPECT_EQ(live[20 + static_cast<std::size_t>(b)], b == 3 || b == 17 || b == 40) << b;
+    }
+    send("axis 1 100");
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
+    EXPECT_EQ(live[5] | (live[6] << 8), 100);
+
+    // No periodic reports: a burst of ten is all the reader gets.
+    ASSERT_EQ(send("input off"), "volmar-sim: did input off");
+    ASSERT_EQ(errorCode(c->subscribe()), 0);
+    ASSERT_EQ(send("input 10"), "volmar-sim: did input 10");
+    Bytes input;
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_EQ(errorCode(c->readInput(input, 5000)), 0) << "report " << i + 1;
+    }
+    EXPECT_EQ(errorCode(c->readInput(input, 300)), ETIMEDOUT);
+    send("input on");
+    EXPECT_EQ(errorCode(c->readInput(input, 5000)), 0);
+
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(control));
+}
+
+// While away in the bootloader it shows a serial port beside its socket,
+// as a Caterina bootloader does; back as the firmware, the port is gone.
+TEST_F(SimProgram, BootloaderShowsASerialPortWhileAway) {
+    auto sim = start({"--bootloader-return-ms", "800"});
+    auto c = connect(m_socket);
+    ASSERT_NE(c, nullptr);
+    std::filesystem::path port = m_socket;
+    port.replace_extension(".tty");
+    EXPECT_TRUE(vhid::serialPorts(m_socket.parent_path()).empty());
     ASSERT_EQ(errorCode(c->setFeature(frame(cmd::Bootloader))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    EXPECT_EQ(sim->waitForLine("volmar-sim: bootloader port", 5000),
+              "volmar-sim: bootloader port " + port.string());
+    EXPECT_EQ(vhid::serialPorts(m_socket.parent_path()), std::vector{port});
     EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     EXPECT_NE(connect(m_socket), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(port));
+
+    // A restart is no bootloader; a sim stopped in its bootloader takes its port along.
+    auto again = connect(m_socket);
+    ASSERT_EQ(errorCode(again->setFeature(frame(cmd::Restart))), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
+    EXPECT_FALSE(std::filesystem::exists(port));
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
+    auto last = connect(m_socket);
+    ASSERT_EQ(errorCode(last->setFeature(frame(cmd::Bootloader))), 0);
+    EXPECT_FALSE(sim->waitForLine("volmar-sim: bootloader port", 5000).empty());
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(port));
 }
 
 TEST_F(SimProgram, ServesSeveralConnectionsAndStreamsJoystickInput) {

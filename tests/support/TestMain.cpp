@@ -1,6 +1,7 @@
 // Shared main of every test binary: tests never see the user's environment.
-// XDG_RUNTIME_DIR (where virtual controllers live), XDG_CONFIG_HOME and the
-// working directory all point into one private folder per test binary.
+// XDG_RUNTIME_DIR (where virtual controllers live), XDG_CONFIG_HOME,
+// XDG_DATA_HOME and the working directory all point into one private folder
+// per test binary.
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +35,15 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     const fs::path runtime = root / "runtime";
     const fs::path config = root / "config";
+    const fs::path data = root / "data";
     const fs::path work = root / "work";
-    for (const auto& dir : {runtime, config, work}) {
+    for (const auto& dir : {runtime, config, data, work}) {
         fs::create_directories(dir);
     }
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
     ::setenv("VOLMAR_TEST", "1", 1);
     fs::current_path(work);
     const int rc = RUN_ALL_TESTS();

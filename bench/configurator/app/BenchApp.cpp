@@ -2,16 +2,12 @@
 // (offscreen, real and virtual HID backends as the program runs), and the
 // longest time the window's event loop went without running a 1 ms timer
 // while a configuration read or write against volmar-sim ran.
-#include "volmar/app/Dialogs.h"
-#include "volmar/app/TMForm.h"
-#include "volmar/core/ConfigFile.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
-#include "volmar/hid/VirtualBackend.h"
 
 #include "EventLoopProbe.h"
+#include "WindowRig.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
@@ -27,14 +23,6 @@
 namespace {
 
 using namespace volmar;
-
-std::filesystem::path privateFolder() {
-    char pattern[] = "/tmp/volmar-bench-app-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    return pattern;
-}
 
 // Milliseconds from starting VolmarSetup until it reports its window shown.
 std::optional<double> startupMs(const std::filesystem::path& runtime) {
@@ -59,7 +47,7 @@ std::optional<double> startupMs(const std::filesystem::path& runtime) {
 }
 
 void BM_WindowStartup(benchmark::State& state) {
-    const std::filesystem::path runtime = privateFolder();
+    const std::filesystem::path runtime = bench::privateFolder();
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     double worst = 0;
     double total = 0;
@@ -77,6 +65,18 @@ void BM_WindowStartup(benchmark::State& state) {
     state.counters["worst_ms"] = worst;
     std::error_code ignored;
     std::filesystem::remove_all(runtime, ignored);
+}
+
+// A configured controller, so the write is valid.
+ConfigImage configuredImage() {
+    ConfigState config = startupState(englishLanguage());
+    config.axes[0].src = 2;
+    config.axes[0].name = 1;
+    osi_Change(config, englishLanguage(), false);
+    ConfigImage image{};
+    DescriptorLog log(kDescriptorLogLines);
+    ConfigToReport(config, image, log);
+    return image;
 }
 
 // One sim and one window, connected, for the transfer figures.
@@ -99,7 +99,7 @@ public:
         probe.start();
         QElapsedTimer wall;
         wall.start();
-        m_window->findChild<QPushButton*>(button)->click();
+        m_rig.window().findChild<QPushButton*>(button)->click();
         if (!bench::spinUntil([&] { return m_outcome.has_value(); })) {
             return false;
         }
@@ -109,63 +109,13 @@ public:
     }
 
 private:
-    Rig() : m_folder(privateFolder()) {
-        ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        m_app = std::make_unique<QApplication>(s_argc, s_argv);
-
-        // A configured controller, so the write is valid.
-        ConfigState config = startupState(englishLanguage());
-        config.axes[0].src = 2;
-        config.axes[0].name = 1;
-        osi_Change(config, englishLanguage(), false);
-        ConfigImage image{};
-        DescriptorLog log(kDescriptorLogLines);
-        ConfigToReport(config, image, log);
-        const auto eeprom = m_folder / "eeprom.bin";
-        // Without the file the sim starts blank, which the benchmark survives.
-        (void)writeConfigFiles(eeprom, image, log);
-        m_sim.start(VOLMAR_SIM_PATH, {"--id", "bench", "--eeprom", eeprom.c_str()});
-        m_sim.waitForReadyRead(30000);
-
-        app::WindowOptions options;
-        options.settingsFile = QString::fromStdString((m_folder / "VolmarSetup.ini").string());
-        options.backends = [] {
-            std::vector<std::unique_ptr<hid::HidBackend>> list;
-            list.push_back(hid::makeVirtualBackend());
-            return list;
-        };
-        m_window = std::make_unique<app::TMForm>(m_dialogs, options);
-        QObject::connect(m_window.get(), &app::TMForm::linkExchangeFinished,
+    Rig() : m_rig("bench", configuredImage()) {
+        QObject::connect(&m_rig.window(), &app::TMForm::linkExchangeFinished,
                          [this](device::Operation, device::Outcome o) { m_outcome = o; });
-        m_window->show();
-        bench::spinUntil([&] { return !m_window->link().deviceLines().empty(); });
-        m_window->link().selectDevice(0x8888, 0x8888);
-        if (!m_window->link().ConfigDevice()) {
-            throw std::runtime_error("volmar-sim was not found");
-        }
     }
 
-public:
-    ~Rig() {
-        m_window.reset();
-        m_sim.terminate();
-        m_sim.waitForFinished(10000);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-private:
     static inline std::unique_ptr<Rig> s_rig;
-    static inline int s_argc = 1;
-    static inline char s_name[] = "bench_app";
-    static inline char* s_argv[] = {s_name, nullptr};
-
-    std::filesystem::path m_folder;
-    std::unique_ptr<QApplication> m_app;
-    QProcess m_sim;
-    app::ScriptedDialogs m_dialogs;
-    std::unique_ptr<app::TMForm> m_window;
+    bench::WindowRig m_rig;
     std::optional<device::Outcome> m_outcome;
 };
 

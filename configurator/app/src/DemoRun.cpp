@@ -2,14 +2,21 @@
 
 #include "volmar/app/TMForm.h"
 #include "volmar/core/Protocol.h"
+#include "volmar/firmware/TAboutBox.h"
+#include "volmar/monitor/TACalBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace volmar::app {
 
@@ -17,6 +24,9 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr int kMaxAttempts = 200; // 20 s for a controller to show up in the list
+// Live pictures: a few monitor ticks after the read, then one second later.
+constexpr int kLiveSettleMs = 500;
+constexpr int kLiveIntervalMs = 1000;
 
 void say(const QString& line) {
     std::printf("demo: %s\n", line.toLocal8Bit().constData());
@@ -31,10 +41,21 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--demo-read")) {
             options.read = true;
+        } else if (arg == QLatin1String("--demo-firmware")) {
+            options.firmware = true;
         } else if (arg == QLatin1String("--demo-quit")) {
             options.quit = true;
         } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
             options.screenshot = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
+            options.about = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-live") && i + 1 < arguments.size()) {
+            options.live = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
+            options.pages = arguments[i + 1];
             arguments.removeAt(i);
         } else {
             ++i;
@@ -58,6 +79,8 @@ void DemoRun::windowShown() {
     say(QStringLiteral("shown"));
     if (m_options.read) {
         tryConnect();
+    } else if (m_options.firmware) {
+        showFirmware();
     } else {
         finish(0);
     }
@@ -84,12 +107,16 @@ void DemoRun::tryConnect() {
             return;
         }
     }
+    again(&DemoRun::tryConnect, "no Volmar controller was listed");
+}
+
+void DemoRun::again(void (DemoRun::*step)(), const char* failure) {
     if (++m_attempts >= kMaxAttempts) {
-        say(QStringLiteral("no Volmar controller was listed"));
+        say(QString::fromLatin1(failure));
         finish(1);
         return;
     }
-    QTimer::singleShot(kPollMs, this, &DemoRun::tryConnect);
+    QTimer::singleShot(kPollMs, this, step);
 }
 
 void DemoRun::readFinished(device::Operation op, device::Outcome outcome) {
@@ -98,19 +125,132 @@ void DemoRun::readFinished(device::Operation op, device::Outcome outcome) {
     }
     m_reading = false;
     say(QStringLiteral("read ") + QString::fromLatin1(device::outcomeName(outcome)));
+    if (outcome == device::Outcome::Completed && m_options.firmware) {
+        showFirmware();
+        return;
+    }
     finish(outcome == device::Outcome::Completed ? 0 : 1);
 }
 
-void DemoRun::finish(int exitCode) {
-    if (!m_options.screenshot.isEmpty()) {
-        if (m_window.grab().save(m_options.screenshot)) {
-            say(QStringLiteral("screenshot ") + m_options.screenshot);
-        } else {
-            say(QStringLiteral("cannot save ") + m_options.screenshot);
-            exitCode = 1;
-        }
+// The firmware page, "Start bootloader", then "COM ports list" until the
+// controller's bootloader port is listed; the port watch colours it.
+void DemoRun::showFirmware() {
+    auto* pages = m_window.findChild<QTabWidget*>("JvPageControl");
+    pages->setCurrentWidget(m_window.findChild<QWidget*>("TabFMW"));
+    say(QStringLiteral("starting the bootloader"));
+    m_window.findChild<QPushButton*>("btnOpenBL")->click();
+    m_attempts = 0;
+    QTimer::singleShot(kPollMs, this, &DemoRun::waitForBootloaderPort);
+}
+
+void DemoRun::waitForBootloaderPort() {
+    m_window.findChild<QPushButton*>("BtnGetCPorts")->click();
+    const QString ports = m_window.findChild<QLineEdit*>("com_port")->text();
+    if (!ports.isEmpty()) {
+        say(QStringLiteral("serial ports ") + ports);
+        // One monitor tick later the field shows the port as present.
+        QTimer::singleShot(3 * kPollMs, this, [this] { finish(0); });
+        return;
     }
-    if (m_options.quit || !m_options.screenshot.isEmpty()) {
+    again(&DemoRun::waitForBootloaderPort, "no bootloader port was listed");
+}
+
+// Opens the about box as "About" does and saves its picture once it shows.
+bool DemoRun::saveAbout() {
+    auto saved = std::make_shared<bool>(false);
+    QTimer::singleShot(kPollMs, this, [this, saved] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<firmware::TAboutBox*>(top); box && box->isVisible()) {
+                *saved = box->grab().save(m_options.about);
+                box->accept();
+            }
+        }
+    });
+    // Modal: returns once the box has been saved and closed.
+    m_window.findChild<QPushButton*>("btn_about")->click();
+    say((*saved ? QStringLiteral("about box ") : QStringLiteral("cannot save ")) + m_options.about);
+    return *saved;
+}
+
+bool DemoRun::save(QWidget& what, const QString& file) {
+    // Pending layouts and the chart's geometry first.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    if (what.grab().save(file)) {
+        say(QStringLiteral("screenshot ") + file);
+        return true;
+    }
+    say(QStringLiteral("cannot save ") + file);
+    return false;
+}
+
+bool DemoRun::savePages() {
+    auto* pages = m_window.findChild<QTabWidget*>("JvPageControl");
+    const QDir folder(m_options.pages);
+    bool ok = true;
+    for (int i = 0; i < pages->count(); ++i) {
+        const bool hidden = !pages->isTabVisible(i);
+        pages->setTabVisible(i, true);
+        pages->setCurrentIndex(i);
+        QWidget* page = pages->widget(i);
+        ok = save(m_window, folder.filePath(page->objectName() + ".png")) && ok;
+        if (auto* stepper = page->findChild<QWidget*>("GrpStepper");
+            stepper && stepper->isHidden()) {
+            stepper->show();
+            ok = save(m_window, folder.filePath(page->objectName() + "-GrpStepper.png")) && ok;
+            stepper->hide();
+        }
+        pages->setTabVisible(i, !hidden);
+    }
+    pages->setCurrentIndex(0);
+    // The calibration helper, with the live raw values it follows.
+    m_window.findChild<QPushButton*>("btn_acal")->click();
+    if (auto* box = m_window.findChild<monitor::TACalBox*>()) {
+        // A few of its tracking steps, so the current values show.
+        QEventLoop steps;
+        QTimer::singleShot(kLiveSettleMs, &steps, &QEventLoop::quit);
+        steps.exec();
+        ok = save(*box, folder.filePath(QStringLiteral("TACalBox.png"))) && ok;
+        box->close();
+    }
+    return ok;
+}
+
+void DemoRun::finish(int exitCode) {
+    m_exitCode = exitCode;
+    if (m_options.live.isEmpty() || exitCode != 0) {
+        finishWithPictures();
+        return;
+    }
+    // The monitor shows live data again a tick after the read; the two
+    // pictures a second apart show it moving.
+    QTimer::singleShot(kLiveSettleMs, this, [this] {
+        if (!m_options.screenshot.isEmpty() && !save(m_window, m_options.screenshot)) {
+            m_exitCode = 1;
+        }
+        m_options.screenshot.clear();
+        QTimer::singleShot(kLiveIntervalMs, this, [this] {
+            if (!save(m_window, m_options.live)) {
+                m_exitCode = 1;
+            }
+            finishWithPictures();
+        });
+    });
+}
+
+void DemoRun::finishWithPictures() {
+    int exitCode = m_exitCode;
+    if (!m_options.screenshot.isEmpty() && !save(m_window, m_options.screenshot)) {
+        exitCode = 1;
+    }
+    if (!m_options.pages.isEmpty() && !savePages()) {
+        exitCode = 1;
+    }
+    if (!m_options.about.isEmpty() && !saveAbout()) {
+        exitCode = 1;
+    }
+    if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
+        !m_options.about.isEmpty() || !m_options.live.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }

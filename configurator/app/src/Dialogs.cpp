@@ -1,5 +1,8 @@
 #include "volmar/app/Dialogs.h"
 
+#include "volmar/firmware/TAboutBox.h"
+
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -38,9 +41,30 @@ QString QtDialogs::saveFile(QWidget* parent, const FileRequest& request) {
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-void QtDialogs::about(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+void QtDialogs::about(QWidget* parent, firmware::Launcher& launcher) {
+    firmware::TAboutBox box(launcher, parent);
     box.exec();
+}
+
+std::optional<QColor> QtDialogs::chooseColour(QWidget* parent, const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColour(QWidget*, const QColor& initial) {
+    colourStarts << initial;
+    if (m_colours.empty() || !m_colours.front().isValid()) {
+        if (!m_colours.empty()) {
+            m_colours.pop_front();
+        }
+        return std::nullopt;
+    }
+    const QColor answer = m_colours.front();
+    m_colours.pop_front();
+    return answer;
 }
 
 QString ScriptedDialogs::nextFile(const FileRequest& request) {

@@ -150,6 +150,7 @@ QWidget* HeaderGroup::buildFieldRow() {
     m_c.joy_uptime = readOnlyField(row, "joy_uptime");
     addLabelled(fields, toQ(lng.lbl_dev_uptime), m_c.joy_uptime);
     m_c.joy_usbpps = readOnlyField(row, "joy_usbpps");
+    m_c.joy_usbpps->setText(QStringLiteral("--"));
     addLabelled(fields, toQ(lng.usb_pps), m_c.joy_usbpps);
     fields->addStretch(1);
     const int idWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;

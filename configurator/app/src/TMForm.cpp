@@ -2,24 +2,39 @@
 #include "volmar/app/TMForm.h"
 
 #include "volmar/app/Dialogs.h"
-#include "volmar/app/FirmwarePage.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/SettingsFile.h"
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/LiveView.h"
 #include "volmar/core/Protocol.h"
 #include "volmar/editor/AxesPage.h"
+#include "volmar/editor/ButtonsPage.h"
+#include "volmar/editor/ColourBox.h"
+#include "volmar/editor/LedPage.h"
+#include "volmar/editor/SpecialFunctionsPage.h"
+#include "volmar/firmware/FirmwarePage.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
+#include "volmar/firmware/ToolsRow.h"
 #include "volmar/hid/HidController.h"
+#include "volmar/monitor/LiveMonitor.h"
+#include "volmar/monitor/SensorHubPage.h"
+#include "volmar/monitor/TACalBox.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -38,6 +53,17 @@ std::vector<std::unique_ptr<hid::HidBackend>> backendsFor(const WindowOptions& o
 // The window's caption after the version.
 constexpr const char* kTitle = " - VolmarSetup";
 
+constexpr int kRawDataTickMs = 100;
+constexpr int kPerSecondTickMs = 1000;
+
+QString userFolderFor(const WindowOptions& options) {
+    if (!options.userFolder.isEmpty()) {
+        return options.userFolder;
+    }
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("VolmarSetup"));
+}
+
 } // namespace
 
 TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
@@ -47,7 +73,13 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_hid(std::make_unique<hid::HidController>(backendsFor(options))),
       m_document(m_editor.state(), m_editor.lng()),
       m_link(std::make_unique<device::DeviceLink>(*m_hid, m_scheduler, m_document, m_editor.lng(),
-                                                  *this)) {
+                                                  *this)),
+      m_serialPorts(options.serialPorts ? options.serialPorts() : firmware::defaultSerialPorts()),
+      m_ownLauncher(options.launcher ? nullptr : firmware::makeSystemLauncher()),
+      m_launcher(options.launcher ? options.launcher : m_ownLauncher.get()),
+      m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                      : options.programFolder),
+      m_userFolder(userFolderFor(options)) {
     setObjectName("TMForm");
     m_link->setTransferExecutor(m_worker);
     m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });
@@ -60,6 +92,14 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     layout->addWidget(buildPages(), 1);
     layout->addWidget(buildBottomRow());
     setCentralWidget(central);
+    m_live =
+        std::make_unique<monitor::LiveMonitor>(*this, m_editor, *m_pages, *m_curves, *m_buttons);
+    m_TmrGetRawData = new QTimer(this);
+    m_TmrGetRawData->setObjectName("TmrGetRawData");
+    m_TmrGetRawData->setInterval(kRawDataTickMs);
+    m_TmrPerSecond = new QTimer(this);
+    m_TmrPerSecond->setObjectName("TmrPerSecond");
+    m_TmrPerSecond->setInterval(kPerSecondTickMs);
     connectControls();
 
     m_settings = loadSettings(m_settingsFile);
@@ -76,6 +116,10 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     // screen; the table scrolls sideways.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(std::min(1260, screen.width() - 20), std::min(780, screen.height() - 20));
+
+    // Last step of the start: the monitor ticks begin.
+    m_TmrGetRawData->start();
+    m_TmrPerSecond->start();
 }
 
 TMForm::~TMForm() = default;
@@ -85,13 +129,17 @@ QWidget* TMForm::buildPages() {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName("JvPageControl");
     // Six pages in a fixed order; other parts of the program address them by index.
-    m_pages->addTab(new editor::AxesPage(m_editor, m_pages), toQ(lng.grp_osi));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabOSI_SF", m_pages),
-                    toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabKNP", m_pages), toQ(lng.grp_knp));
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabLED", m_pages), "LED-OUT");
-    m_pages->addTab(new editor::PlaceholderPage(m_editor, "TabSLV", m_pages), "TLE5011-HUB");
-    m_firmware = new FirmwarePage(lng, m_pages);
+    m_axes = new editor::AxesPage(m_editor, m_pages);
+    m_pages->addTab(m_axes, toQ(lng.grp_osi));
+    m_curves = new editor::SpecialFunctionsPage(m_editor, m_pages);
+    m_pages->addTab(m_curves, toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
+    m_buttons = new editor::ButtonsPage(m_editor, m_pages);
+    m_pages->addTab(m_buttons, toQ(lng.grp_knp));
+    m_led = new editor::LedPage(m_editor, m_pages);
+    m_pages->addTab(m_led, "LED-OUT");
+    m_hub = new monitor::SensorHubPage(m_editor, *m_link, m_pages);
+    m_pages->addTab(m_hub, "TLE5011-HUB");
+    m_firmware = new firmware::FirmwarePage(lng, firmwareServices(), m_pages);
     m_pages->addTab(m_firmware, toQ(lng.lbl_tab_frm));
     // The sensor hub page stays out of sight for the whole run.
     m_pages->setTabVisible(4, false);
@@ -103,23 +151,7 @@ QWidget* TMForm::buildBottomRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The tool launchers come with the firmware tools; until then they are
-    // shown but cannot be pressed.
-    const std::pair<const char*, QString> tools[] = {
-        {"BtnDonate", toQ(lng.btn_donate)},
-        {"Windows_Joysticks", QStringLiteral("Windows Joysticks")},
-        {"Inspecta", QStringLiteral("Inspecta")},
-        {"DAV_Joystick_Tester", QStringLiteral("DAV Joystick Tester")},
-        {"DAV_Button_Tester", QStringLiteral("DAV Button Tester")},
-        {"USBDeview", QStringLiteral("USBDeview")},
-        {"btn_devmgmt", toQ(lng.btn_devmngmt)},
-    };
-    for (const auto& [name, caption] : tools) {
-        auto* button = new QPushButton(caption, row);
-        button->setObjectName(name);
-        button->setEnabled(false);
-        layout->addWidget(button);
-    }
+    layout->addWidget(new firmware::ToolsRow(lng, *m_launcher, m_programFolder, row));
     layout->addStretch(1);
     m_debugView = new QCheckBox(QStringLiteral("Debug"), row);
     m_debugView->setObjectName("DebugView");
@@ -147,10 +179,24 @@ void TMForm::connectControls() {
     connect(c.img_red, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
     connect(c.img_grn, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
     connect(m_firmware->btnResetCnf(), &QPushButton::clicked, this, &TMForm::btnResetCnfClick);
+    connect(m_firmware->btnOpenBL(), &QPushButton::clicked, this, &TMForm::btnOpenBLClick);
     connect(m_debugView, &QCheckBox::toggled, this, &TMForm::DebugViewClick);
+    connect(m_axes->btnAcal(), &QPushButton::clicked, this, &TMForm::btn_acalClick);
+    connect(m_TmrGetRawData, &QTimer::timeout, this, &TMForm::TmrGetRawDataTimer);
+    connect(m_TmrPerSecond, &QTimer::timeout, this, &TMForm::TmrPerSecondTimer);
     connect(&m_editor, &editor::ConfigEditor::message, this, &TMForm::message);
     connect(&m_editor, &editor::ConfigEditor::notConnected, this,
             [this] { m_link->showNotConnected(); });
+    connect(m_led, &editor::LedPage::stepperMoveRequested, this,
+            [this](int steps) { m_link->stepperMove(steps); });
+    m_editor.setColourPicker(
+        [this](QWidget* parent, std::uint32_t current) -> std::optional<std::uint32_t> {
+            const auto chosen = m_dialogs.chooseColour(parent, editor::toQColor(current));
+            if (!chosen) {
+                return std::nullopt;
+            }
+            return editor::colourOf(*chosen);
+        });
 }
 
 void TMForm::message(const QString& text) {
@@ -159,23 +205,78 @@ void TMForm::message(const QString& text) {
 
 void TMForm::DebugViewClick(bool checked) {
     m_debugText->setVisible(checked);
+    if (!checked) {
+        m_debugText->clear();
+    }
+}
+
+// Destroyed when it closes; the next opening starts from the stored points.
+void TMForm::btn_acalClick() {
+    auto* box = new monitor::TACalBox(
+        m_editor, [this] { return m_live->rawTexts(); }, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }
 
 void TMForm::btn_aboutClick() {
-    const TRecordLng& lng = m_editor.lng();
-    m_dialogs.about(this, toQ(lng.btn_about),
-                    QStringLiteral("Volmar2\n\nVolmarSetup configures home-built USB game "
-                                   "controllers.\nConfigurator version %1")
-                        .arg(toQ(std::string(protocol::ConfiguratorVersion))));
+    m_dialogs.about(this, *m_launcher);
+}
+
+firmware::FirmwareServices TMForm::firmwareServices() {
+    firmware::FirmwareServices services;
+    services.ports = m_serialPorts.get();
+    services.launcher = m_launcher;
+    services.programFolder = m_programFolder;
+    services.userFolder = m_userFolder;
+    services.message = [this](const QString& text) { message(text); };
+    services.chooseFile = [this](const QString& title, const QString& filter) {
+        return m_dialogs.openFile(this, FileRequest{title, filter, QStringLiteral("hex")});
+    };
+    return services;
+}
+
+// Each tick disables the timer first and enables it last, so ticks never
+// overlap (an upload's message box may be open inside one) and the next
+// comes 100 ms after this one ended.
+void TMForm::TmrGetRawDataTimer() {
+    m_TmrGetRawData->stop();
+    if (m_pages->currentWidget() == m_firmware) {
+        m_firmware->comPortWatch();
+    }
+    // Nothing is asked while the firmware page is shown; the link asks
+    // nothing while LinkReady is clear and shows the not-connected display
+    // without ConfigDevice. A reply without data (byte 1 = 0, or a failed
+    // get, whose buffer stays zero) changes nothing on screen.
+    if (m_pages->currentIndex() != live::kPageFirmware) {
+        const device::LivePoll poll = m_link->pollLiveData();
+        if (poll.status == device::LivePoll::Status::Data) {
+            m_live->show(poll.data);
+        }
+    }
+    if (!m_closed) {
+        m_TmrGetRawData->start();
+    }
+}
+
+void TMForm::TmrPerSecondTimer() {
+    m_TmrPerSecond->stop();
+    m_header->controls().joy_usbpps->setText(QString::number(m_link->takeReportCounter()));
+    if (!m_closed) {
+        m_TmrPerSecond->start();
+    }
 }
 
 void TMForm::closeEvent(QCloseEvent* event) {
+    m_closed = true;
+    m_TmrGetRawData->stop();
+    m_TmrPerSecond->stop();
     // The device list and the link's references go with the window; what
     // must survive is the settings.
     m_header->showDeviceList({}, {}, -1);
     m_settings = collectSettings(*this, m_settings);
-    if (const QString error = saveSettings(m_settingsFile, m_settings); !error.isEmpty()) {
-        message(error);
+    if (const Status saved = saveSettings(m_settingsFile, m_settings); !saved) {
+        message(QString::fromStdString(saved.error().text));
     }
     event->accept();
 }

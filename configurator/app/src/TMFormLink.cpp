@@ -1,10 +1,11 @@
 // The main window's side of the device link: what it shows of the link, and
 // the controls that start the link's work.
 #include "volmar/app/Dialogs.h"
-#include "volmar/app/FirmwarePage.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/TMForm.h"
+#include "volmar/firmware/FirmwarePage.h"
+#include "volmar/monitor/SensorHubPage.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,6 +35,7 @@ void TMForm::progressClose() {
 
 void TMForm::displayChanged(const device::DisplayState& display) {
     m_header->showDisplay(display);
+    m_firmware->btnOpenBL()->setEnabled(display.btnOpenBL);
     m_firmware->btnResetCnf()->setEnabled(display.btnResetCnf);
 }
 
@@ -56,6 +58,14 @@ void TMForm::configurationLoaded() {
 
 void TMForm::hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>&) {
     m_editor.touch();
+}
+
+void TMForm::hubRawReply(const protocol::HubRawReply& reply) {
+    m_hub->showHubRawReply(reply);
+}
+
+void TMForm::registerReply(const protocol::RegisterReply& reply) {
+    m_hub->showRegisterReply(reply);
 }
 
 void TMForm::exchangeFinished(device::Operation op, device::Outcome outcome) {
@@ -88,6 +98,12 @@ void TMForm::btnRestartClick() {
 
 void TMForm::btnResetCnfClick() {
     m_link->clearConfiguration();
+}
+
+// "Start bootloader": the controller leaves the bus; its port (Caterina)
+// or its DFU device shows up for the upload.
+void TMForm::btnOpenBLClick() {
+    m_link->startBootloader();
 }
 
 } // namespace volmar::app

@@ -21,8 +21,8 @@ std::string readError(const fs::path& file, const std::string& reason) {
     return "Error read file \"" + file.string() + "\" [" + reason + "]";
 }
 
-std::string writeError(const fs::path& file, const std::string& reason) {
-    return "Error write file \"" + file.string() + "\" [" + reason + "]";
+std::string writeError(const fs::path& file, std::string_view reason) {
+    return "Error write file \"" + file.string() + "\" [" + std::string(reason) + "]";
 }
 
 } // namespace
@@ -64,9 +64,13 @@ Status writeConfigFiles(const fs::path& file, const ConfigImage& image, const De
         {file, image},
         {descriptorTextPath(file),
          std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}};
-    return sysio::writeFiles(files, [](const fs::path& failed, std::string_view reason) {
-        return writeError(failed, std::string(reason));
-    });
+    return sysio::writeFiles(files, writeError);
+}
+
+Status writeTextFile(const fs::path& file, std::string_view text) {
+    const sysio::OutputFile out{
+        file, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())};
+    return sysio::writeFiles(std::span(&out, 1), writeError);
 }
 
 LoadOutcome loadConfigFile(const fs::path& file, ConfigState& state, const TRecordLng& lng,

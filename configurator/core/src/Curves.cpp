@@ -84,4 +84,37 @@ std::array<int, 3> curveMarkers(int range) {
     return {h, h / 2, (3 * h) / 2};
 }
 
+void plotPoints(const std::vector<int>& ys, int columns, std::vector<PlotPoint>& out) {
+    out.clear();
+    const auto n = static_cast<long long>(ys.size());
+    const auto y = [&ys](long long x) { return ys[static_cast<std::size_t>(x)]; };
+    if (columns <= 0 || n <= 4LL * columns) {
+        for (long long x = 0; x < n; ++x)
+            out.push_back({static_cast<int>(x), y(x)});
+        return;
+    }
+    long long first = 0;
+    while (first < n) {
+        // The outputs of one column: x * columns / n is the same for all.
+        const long long column = first * columns / n;
+        long long last = first;
+        long long low = first;
+        long long high = first;
+        while (last + 1 < n && (last + 1) * columns / n == column) {
+            ++last;
+            if (y(last) < y(low))
+                low = last;
+            if (y(last) > y(high))
+                high = last;
+        }
+        std::array<long long, 4> keep{first, low, high, last};
+        std::sort(keep.begin(), keep.end());
+        for (std::size_t i = 0; i < keep.size(); ++i) {
+            if (i == 0 || keep[i] != keep[i - 1])
+                out.push_back({static_cast<int>(keep[i]), y(keep[i])});
+        }
+        first = last + 1;
+    }
+}
+
 } // namespace volmar

@@ -55,6 +55,7 @@ constexpr std::pair<std::string_view, EditRule> kEventTable[] = {
     {"osi_#_curve_s", EditRule::CurveRedraw}, {"Translate", EditRule::Language},
 };
 
+// From slv_sof_a on: the numeric edits of the sensor hub and register tools.
 constexpr std::pair<std::string_view, KeyFilter> kKeyFilters[] = {
     {"osi_#_ms_step", KeyFilter::Digits},    {"joy_osi_#_t", KeyFilter::Digits},
     {"joy_osi_#_t_axis", KeyFilter::Digits}, {"adc_error_#", KeyFilter::Digits},
@@ -63,6 +64,12 @@ constexpr std::pair<std::string_view, KeyFilter> kKeyFilters[] = {
     {"ab_#_h", KeyFilter::Digits},           {"osi_#_zm_del", KeyFilter::Digits},
     {"osi_#_zm_spd", KeyFilter::Digits},     {"dev_vid", KeyFilter::HexDigits},
     {"dev_pid", KeyFilter::HexDigits},       {"dev_name", KeyFilter::UsbName},
+    {"slv_sof_a", KeyFilter::Digits},        {"slv_sof", KeyFilter::Digits},
+    {"slv_data_len", KeyFilter::Digits},     {"slv_data#", KeyFilter::Digits},
+    {"slv_data#_out", KeyFilter::Digits},    {"vltw_adr", KeyFilter::Digits},
+    {"vltw_low", KeyFilter::Digits},         {"vltw_hgh", KeyFilter::Digits},
+    {"vltw_adr_out", KeyFilter::Digits},     {"vltw_low_out", KeyFilter::Digits},
+    {"vltw_hgh_out", KeyFilter::Digits},     {"vltw_reg_out", KeyFilter::Digits},
 };
 
 template <typename T, std::size_t N>

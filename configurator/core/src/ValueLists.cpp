@@ -129,6 +129,35 @@ const EntryList& cursorAxisList() {
     return list;
 }
 
+const std::vector<NamedColour>& ledColourList() {
+    static const std::vector<NamedColour> list{
+        {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
+        {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
+        {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
+    };
+    return list;
+}
+
+int ledColourIndex(std::uint32_t rgb) {
+    const auto& list = ledColourList();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].rgb == rgb)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+ColourParts colourParts(std::uint32_t rgb) {
+    return {static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+            static_cast<int>((rgb >> 16) & 0xFF)};
+}
+
+std::uint32_t colourValue(const ColourParts& parts) {
+    const auto byte = [](int v) { return static_cast<std::uint32_t>(v) & 0xFFu; };
+    return byte(parts.red) | (byte(parts.green) << 8) | (byte(parts.blue) << 16);
+}
+
 EntryList sourceList(const TRecordLng& lng) {
     return {"--",      lng.axis_src_virt, lng.axis_src_sens, "KMA200", "MCP3201",
             "MCP3202", "MCP3204/8",       "TLE5011",         "VLSens"};

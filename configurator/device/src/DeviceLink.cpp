@@ -277,13 +277,16 @@ void DeviceLink::showConnected(std::uint16_t vid, std::uint16_t pid, const std::
     m_display.btnRead_MK = true;
     m_display.btnWrite_MK = true;
     m_display.btnRestart = true;
+    // A clear or bootloader start without a controller disabled these; a
+    // controller that connects can take both again.
+    m_display.btnOpenBL = true;
+    m_display.btnResetCnf = true;
     m_display.img_red = false;
     m_display.img_grn = true;
     publishDisplay();
 }
 
 void DeviceLink::lockFirmwareButtons() {
-    m_firmwareButtonsLocked = true;
     m_display.connected = false;
     m_display.connect_status = m_lng->plug_msg;
     m_display.btnRestart = false;

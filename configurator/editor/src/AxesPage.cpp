@@ -1,5 +1,6 @@
 #include "volmar/editor/AxesPage.h"
 
+#include "PageBuilding.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/editor/ConfigEditor.h"
 
@@ -61,17 +62,6 @@ const Column kColumns[] = {
     {"adc_error_#", "lbl_link_error", &L::lbl_link_error, nullptr, nullptr, true, true},
 };
 
-std::string controlName(const char* pattern, int axis) {
-    std::string name;
-    for (const char* c = pattern; *c; ++c) {
-        if (*c == '#')
-            name += std::to_string(axis);
-        else
-            name += *c;
-    }
-    return name;
-}
-
 QString heading(const Column& column, const TRecordLng& lng) {
     std::string text = lng.*column.caption;
     if (column.captionMore)
@@ -106,12 +96,10 @@ AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, p
     below->addWidget(clockLabel);
     below->addWidget(clock);
     below->addStretch(1);
-    // The calibration window comes with its own version; until then the
-    // button is shown but cannot be pressed.
-    auto* btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
-    btnAcal->setObjectName("btn_acal");
-    btnAcal->setEnabled(false);
-    below->addWidget(btnAcal);
+    // The main window opens the calibration helper with it.
+    m_btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
+    m_btnAcal->setObjectName("btn_acal");
+    below->addWidget(m_btnAcal);
     layout->addLayout(below);
     layout->addStretch(1);
 }
@@ -137,7 +125,7 @@ void AxesPage::buildTable(QWidget* table) {
         grid->addWidget(number, axis, 0);
         col = 1;
         for (const Column& column : kColumns) {
-            const std::string name = controlName(column.pattern, axis);
+            const std::string name = detail::controlName(column.pattern, std::to_string(axis));
             const QString caption = heading(column, lng) + " " + QString::number(axis);
             QWidget* widget = nullptr;
             if (column.live) {

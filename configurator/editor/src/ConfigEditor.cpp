@@ -14,6 +14,10 @@ void ConfigEditor::validate() {
     show(CheckConfig(m_state, m_lng, connected()));
 }
 
+void ConfigEditor::axisRules() {
+    show(osi_Change(m_state, m_lng, connected()).run);
+}
+
 void ConfigEditor::clear() {
     show(btnClrConfigClick(m_state, m_lng, connected()).run);
 }

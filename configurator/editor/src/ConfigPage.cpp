@@ -2,9 +2,6 @@
 
 #include "volmar/editor/ConfigEditor.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace volmar::editor {
 
 ConfigPage::ConfigPage(ConfigEditor& editor, QWidget* parent)
@@ -14,15 +11,6 @@ ConfigPage::ConfigPage(ConfigEditor& editor, QWidget* parent)
 
 void ConfigPage::refresh(const ConfigState& state) {
     m_binder.refresh(state);
-}
-
-PlaceholderPage::PlaceholderPage(ConfigEditor& editor, const QString& objectName, QWidget* parent)
-    : ConfigPage(editor, parent) {
-    setObjectName(objectName);
-    auto* layout = new QVBoxLayout(this);
-    auto* note = new QLabel(tr("This page is not yet available in this version."), this);
-    note->setAlignment(Qt::AlignCenter);
-    layout->addWidget(note);
 }
 
 } // namespace volmar::editor

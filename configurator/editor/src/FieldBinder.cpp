@@ -2,6 +2,7 @@
 
 #include "volmar/core/Editing.h"
 #include "volmar/core/ValueLists.h"
+#include "volmar/editor/ColourBox.h"
 #include "volmar/editor/ConfigEditor.h"
 #include "volmar/editor/KeyFilterEdit.h"
 
@@ -83,6 +84,7 @@ void show(const FieldDef& field, QWidget* widget, const ConfigState& state) {
         static_cast<QSpinBox*>(widget)->setValue(std::get<int>(value));
         break;
     case FieldKind::Colour:
+        static_cast<ColourBox*>(widget)->showColour(std::get<std::uint32_t>(value));
         break;
     }
 }
@@ -109,7 +111,8 @@ QWidget* FieldBinder::create(std::string_view control, const QString& caption, Q
         widget = makeSpin(*field, m_editor, parent);
         break;
     case FieldKind::Colour:
-        throw std::logic_error("no control for colour field " + field->name + " yet");
+        widget = new ColourBox(m_editor, field->name, parent);
+        break;
     }
     widget->setObjectName(QString::fromStdString(field->name));
     widget->setAccessibleName(caption);

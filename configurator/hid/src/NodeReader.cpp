@@ -1,6 +1,7 @@
 #include "NodeReader.h"
 
 #include <QMetaObject>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
@@ -95,8 +96,7 @@ void NodeReader::postEvent(int errorNumber, bool gone) {
 }
 
 void NodeReader::wakeOwnerLocked() {
-    // One queued call per batch: a fast device costs one event per GUI turn,
-    // not one per report.
+    // One queued call per batch (see drain).
     if (m_drainPosted) {
         return;
     }
@@ -114,7 +114,14 @@ void NodeReader::drain() {
         errors.swap(m_errors);
         gone = m_goneError;
         m_goneError = 0;
-        m_drainPosted = false;
+        // While reports keep coming they are taken in batches every
+        // kBatchMs: a device sending every 2 ms wakes the owner's thread 100
+        // times a second, not 500. Once a look finds none, the next report
+        // wakes it at once again.
+        m_drainPosted = !reports.empty();
+    }
+    if (!reports.empty()) {
+        QTimer::singleShot(kBatchMs, this, &NodeReader::drain);
     }
     // A handler may check the device in, which stops this reader: from then
     // on nothing more is handed out.

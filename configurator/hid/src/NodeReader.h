@@ -57,6 +57,8 @@ public:
     std::uint64_t droppedReports() const { return m_dropped.load(); }
 
     static constexpr std::size_t kMaxQueued = 4096;
+    // How long reports may gather while they keep coming.
+    static constexpr int kBatchMs = 10;
 
 private:
     void run();

@@ -6,6 +6,12 @@ namespace volmar::sysio {
 
 Status forEachUdevNode(udev* context, const char* subsystem,
                        const std::function<void(udev_device*)>& visit) {
+    return forEachUdevNode(context, subsystem, {}, visit);
+}
+
+Status forEachUdevNode(udev* context, const char* subsystem,
+                       std::initializer_list<const char*> sysnames,
+                       const std::function<void(udev_device*)>& visit) {
     if (context == nullptr) {
         return Error::fromErrno(ENOSYS, "udev is not available");
     }
@@ -15,6 +21,11 @@ Status forEachUdevNode(udev* context, const char* subsystem,
     }
     if (const int rc = udev_enumerate_add_match_subsystem(enumerate.get(), subsystem); rc < 0) {
         return Error::fromErrno(-rc, "udev enumeration");
+    }
+    for (const char* name : sysnames) {
+        if (const int rc = udev_enumerate_add_match_sysname(enumerate.get(), name); rc < 0) {
+            return Error::fromErrno(-rc, "udev enumeration");
+        }
     }
     if (const int rc = udev_enumerate_scan_devices(enumerate.get()); rc < 0) {
         return Error::fromErrno(-rc, "udev enumeration");

@@ -9,6 +9,9 @@
 #include "volmar/app/TMForm.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ProgramSettings.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
+#include "volmar/monitor/TACalBox.h"
 
 #include "GuiTest.h"
 #include "QtWait.h"
@@ -26,6 +29,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -52,6 +56,28 @@ private:
     std::vector<hid::CollectionInfo> m_listed;
 };
 
+// No ports; says how often it was asked and whether the monitor tick's
+// timer was running meanwhile.
+struct PortLooks {
+    int count = 0;
+    int whileTimerRan = 0;
+    QTimer* timer = nullptr;
+};
+class WatchedPorts : public firmware::SerialPortList {
+public:
+    explicit WatchedPorts(std::shared_ptr<PortLooks> looks) : m_looks(std::move(looks)) {}
+    std::vector<std::string> ports() override {
+        ++m_looks->count;
+        if (m_looks->timer && m_looks->timer->isActive()) {
+            ++m_looks->whileTimerRan;
+        }
+        return {};
+    }
+
+private:
+    std::shared_ptr<PortLooks> m_looks;
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() { test::guiApp(); }
@@ -65,6 +91,8 @@ protected:
             list.push_back(std::make_unique<ListedBackend>(listed));
             return list;
         };
+        options.serialPorts = [this] { return std::make_unique<WatchedPorts>(portLooks); };
+        options.launcher = &launcher;
         window = std::make_unique<TMForm>(dialogs, options);
         window->show();
         // The first device change (after start) puts dev_poll on "1".
@@ -81,6 +109,8 @@ protected:
     }
 
     ScriptedDialogs dialogs;
+    firmware::RecordingLauncher launcher;
+    std::shared_ptr<PortLooks> portLooks = std::make_shared<PortLooks>();
     test::TempDir folder;
     std::vector<hid::CollectionInfo> listed;
     std::unique_ptr<TMForm> window;
@@ -124,11 +154,12 @@ TEST_F(WindowTest, StartsNotConnectedWithTheDefaults) {
 TEST_F(WindowTest, ReadsTheSettingsFileIntoTheControls) {
     test::writeFileText(folder / "VolmarSetup.ini",
                         "[Main]\nPositionX=abc\nPositionY=200\n"
-                        "Debug=5\n[Firmware]\nMCU=xyz\n"
+                        "Debug=5\nAutoBindButtons=1\n[Firmware]\nMCU=xyz\n"
                         "BootLoader=Teensy2\nArduinoPort=/dev/ttyACM1\n");
     open();
     EXPECT_EQ(window->pos(), QPoint(10, 200));
     EXPECT_TRUE(c<QLineEdit>("DebugText").isVisible());
+    EXPECT_TRUE(c<QCheckBox>("knpautoset").isChecked());
     EXPECT_EQ(c<QComboBox>("joy_hardware_mcu").currentText(), "xyz");
     EXPECT_EQ(c<QComboBox>("joy_hardware_mcu").currentIndex(), -1);
     EXPECT_EQ(c<QComboBox>("select_bootloader").currentIndex(), 3);
@@ -144,6 +175,7 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     c<QCheckBox>("DebugView").setChecked(true);
     EXPECT_TRUE(c<QLineEdit>("DebugText").isVisible());
     c<QComboBox>("select_bootloader").setCurrentIndex(1);
+    c<QCheckBox>("knpautoset").setChecked(true);
     window->move(40, 50);
     window->close();
 
@@ -154,6 +186,7 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     }
     const ProgramSettings saved = parseProgramSettings(text);
     EXPECT_TRUE(saved.Debug);
+    EXPECT_TRUE(saved.AutoBindButtons);
     EXPECT_EQ(saved.BootLoader, "Atmel FLIP");
     EXPECT_EQ(saved.PositionX, 40);
     EXPECT_EQ(saved.PositionY, 50);
@@ -401,11 +434,131 @@ TEST_F(WindowTest, ListsADeviceItCannotOpenWithTheReason) {
     EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
 }
 
+TEST_F(WindowTest, TheCustomColourComesFromTheColourDialog) {
+    open();
+    auto& colour = c<QComboBox>("led_color_init");
+    const int custom = colour.count() - 1;
+    dialogs.answerColour(QColor(0xA6, 0xCA, 0xF0));
+    colour.setCurrentIndex(custom);
+    emit colour.activated(custom);
+    EXPECT_EQ(dialogs.colourStarts, QList<QColor>({QColor(0, 0, 0)}));
+    EXPECT_EQ(state().led_color_init, 0xF0CAA6u);
+    // Cancelled (no answer queued): the colour stays.
+    colour.setCurrentIndex(colour.count() - 1);
+    emit colour.activated(colour.count() - 1);
+    EXPECT_EQ(dialogs.colourStarts.size(), 2);
+    EXPECT_EQ(dialogs.colourStarts.last(), QColor(0xA6, 0xCA, 0xF0));
+    EXPECT_EQ(state().led_color_init, 0xF0CAA6u);
+}
+
 TEST_F(WindowTest, PicturesAndAboutOpenTheAboutBox) {
     open();
     c<QToolButton>("img_red").click();
     c<QPushButton>("btn_about").click();
-    EXPECT_EQ(dialogs.abouts, QStringList({"About", "About"}));
+    c<QToolButton>("img_grn").click();
+    EXPECT_EQ(dialogs.abouts, 3);
+}
+
+// The 100 ms tick stops its timer for its own length and looks at the
+// serial ports only while the firmware page is shown; closing stops it.
+TEST_F(WindowTest, TheMonitorTickWatchesThePortsOnlyOnTheFirmwarePage) {
+    open();
+    auto& tick = control<QTimer>(*window, "TmrGetRawData");
+    portLooks->timer = &tick;
+    EXPECT_TRUE(tick.isActive());
+    EXPECT_EQ(tick.interval(), 100);
+    int ticks = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 3; }, 5000));
+    EXPECT_EQ(portLooks->count, 0);
+
+    auto& pages = c<QTabWidget>("JvPageControl");
+    pages.setCurrentWidget(&c<QWidget>("TabFMW"));
+    ASSERT_TRUE(test::waitUntil([&] { return portLooks->count >= 3; }, 5000));
+    EXPECT_EQ(portLooks->whileTimerRan, 0);
+    EXPECT_TRUE(tick.isActive()) << "enabled again at the end of each tick";
+
+    pages.setCurrentIndex(0);
+    ticks = 0;
+    const int looks = portLooks->count;
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 2; }, 5000));
+    EXPECT_EQ(portLooks->count, looks);
+    window->close();
+    EXPECT_FALSE(tick.isActive());
+}
+
+// Once a second the input reports counted show; the debug line is emptied
+// when it is hidden.
+TEST_F(WindowTest, PerSecondTickAndDebugLine) {
+    auto& perSecond = control<QTimer>(open(), "TmrPerSecond");
+    EXPECT_TRUE(perSecond.isActive());
+    EXPECT_EQ(perSecond.interval(), 1000);
+    EXPECT_TRUE(test::waitUntil([&] { return c<QLineEdit>("joy_usbpps").text() == "0"; }, 5000));
+    auto& debugText = c<QLineEdit>("DebugText");
+    c<QCheckBox>("DebugView").setChecked(true);
+    debugText.setText("d[1]");
+    c<QCheckBox>("DebugView").setChecked(false);
+    EXPECT_FALSE(debugText.isVisible());
+    EXPECT_EQ(debugText.text(), "");
+    window->close();
+    EXPECT_FALSE(perSecond.isActive());
+}
+
+// "Calibrate helper" opens the helper modal over the window, centred on it;
+// it is gone once closed, and the next opening starts afresh.
+TEST_F(WindowTest, TheCalibrationHelperIsModalCentredAndGoesWhenClosed) {
+    open();
+    state().axes[0].name = 2;
+    c<QPushButton>("btn_acal").click();
+    auto* box = window->findChild<monitor::TACalBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    // Centred, give or take the rounding of two centres and a frame.
+    EXPECT_LE((box->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
+              10);
+    EXPECT_EQ(control<QLineEdit>(*box, "osi_name_01").text(), "Y");
+    control<QCheckBox>(*box, "osi_autocal_01").click();
+    box->close();
+    ASSERT_TRUE(test::waitUntil([&] { return !window->findChild<monitor::TACalBox*>(); }, 5000));
+    c<QPushButton>("btn_acal").click();
+    box = window->findChild<monitor::TACalBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(control<QCheckBox>(*box, "osi_autocal_01").isChecked());
+    box->close();
+}
+
+TEST_F(WindowTest, StartBootloaderWithoutAControllerShowsNotConnectedQuietly) {
+    open();
+    auto& bootloader = c<QPushButton>("btnOpenBL");
+    EXPECT_TRUE(bootloader.isEnabled());
+    EXPECT_TRUE(c<QPushButton>("btnResetCnf").isEnabled());
+    bool done = false;
+    QObject::connect(window.get(), &TMForm::linkExchangeFinished,
+                     [&](device::Operation op, device::Outcome outcome) {
+                         done = op == device::Operation::Bootloader &&
+                                outcome == device::Outcome::NotConnected;
+                     });
+    bootloader.click();
+    ASSERT_TRUE(test::waitUntil([&] { return done; }, 5000));
+    EXPECT_FALSE(bootloader.isEnabled());
+    EXPECT_FALSE(c<QPushButton>("btnResetCnf").isEnabled());
+    EXPECT_FALSE(c<QPushButton>("btnRestart").isEnabled());
+    EXPECT_EQ(c<QLineEdit>("connect_status").text(), "Plug device and click at list");
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(WindowTest, TheToolsRowIsLiveAndUsesTheWindowsLauncher) {
+    open();
+    for (const char* name : {"BtnDonate", "Windows_Joysticks", "Inspecta", "DAV_Joystick_Tester",
+                             "DAV_Button_Tester", "USBDeview", "btn_devmgmt"}) {
+        EXPECT_TRUE(c<QPushButton>(name).isEnabled()) << name;
+    }
+    launcher.install("usbview", "/usr/bin/usbview");
+    c<QPushButton>("btn_devmgmt").click();
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0].program, "/usr/bin/usbview");
 }
 
 TEST(ProgramStart, ASecondCopyIsRefusedBeforeItsWindowShows) {

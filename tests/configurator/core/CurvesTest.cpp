@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <utility>
 #include <vector>
@@ -158,6 +159,54 @@ TEST(CurveOutput, MarkersAndPointClamping) {
     c.points = {-5, 0, 200, 201, 100, 999, 1, 2, 3};
     clampCurvePoints(c);
     EXPECT_EQ(c.points, (CurvePoints{0, 0, 200, 200, 100, 200, 1, 2, 3}));
+}
+
+// What the chart is given for a plot of a few hundred columns: per column
+// the first, lowest, highest and last point, so the drawn line covers the
+// same pixels as the line through every output.
+TEST(PlotPoints, KeepEachColumnsEndsAndExtremes) {
+    std::vector<int> ys(16384);
+    for (std::size_t x = 0; x < ys.size(); ++x) {
+        ys[x] = static_cast<int>((x * 7919) % 1000); // jumps up and down
+    }
+    const int columns = 600;
+    std::vector<PlotPoint> kept;
+    plotPoints(ys, columns, kept);
+    EXPECT_LE(kept.size(), 4u * columns);
+    EXPECT_EQ(kept.front(), (PlotPoint{0, ys[0]}));
+    EXPECT_EQ(kept.back(), (PlotPoint{16383, ys[16383]}));
+    // Per column: the same lowest and highest y, and x rising throughout.
+    std::vector<int> low(columns, 1 << 30), high(columns, -1), keptLow = low, keptHigh = high;
+    for (std::size_t x = 0; x < ys.size(); ++x) {
+        const auto c = x * columns / ys.size();
+        low[c] = std::min(low[c], ys[x]);
+        high[c] = std::max(high[c], ys[x]);
+    }
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        EXPECT_EQ(kept[i].y, ys[static_cast<std::size_t>(kept[i].x)]);
+        if (i > 0) {
+            EXPECT_GT(kept[i].x, kept[i - 1].x);
+        }
+        const auto c = static_cast<std::size_t>(kept[i].x) * columns / ys.size();
+        keptLow[c] = std::min(keptLow[c], kept[i].y);
+        keptHigh[c] = std::max(keptHigh[c], kept[i].y);
+    }
+    EXPECT_EQ(keptLow, low);
+    EXPECT_EQ(keptHigh, high);
+}
+
+TEST(PlotPoints, FewOutputsAreKeptWhole) {
+    const std::vector<int> ys{5, 1, 9, 2, 7, 3, 8, 0};
+    std::vector<PlotPoint> kept{{1, 1}};
+    plotPoints(ys, 2, kept);
+    ASSERT_EQ(kept.size(), ys.size()) << "four a column";
+    plotPoints(ys, 0, kept);
+    EXPECT_EQ(kept.size(), ys.size());
+    plotPoints(ys, 1, kept);
+    // One column: first (0,5), lowest (7,0), highest (2,9), last (7,0) once.
+    EXPECT_EQ(kept, (std::vector<PlotPoint>{{0, 5}, {2, 9}, {7, 0}}));
+    plotPoints({}, 100, kept);
+    EXPECT_TRUE(kept.empty());
 }
 
 } // namespace

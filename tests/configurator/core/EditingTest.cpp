@@ -76,6 +76,9 @@ TEST(EventTable, FiltersTheKeysOfNumericAndIdentityEdits) {
           Row{"osi_2_acal_cen", KeyFilter::Digits}, Row{"ab_03_h", KeyFilter::Digits},
           Row{"osi_6_zm_spd", KeyFilter::Digits}, Row{"dev_vid", KeyFilter::HexDigits},
           Row{"dev_pid", KeyFilter::HexDigits}, Row{"dev_name", KeyFilter::UsbName},
+          Row{"slv_data3_out", KeyFilter::Digits}, Row{"slv_data_len", KeyFilter::Digits},
+          Row{"slv_sof", KeyFilter::Digits}, Row{"vltw_hgh_out", KeyFilter::Digits},
+          Row{"slv_sof_t", KeyFilter::None}, Row{"slv_data", KeyFilter::None},
           Row{"slv_cnfg", KeyFilter::None}, Row{"osi_1_src", KeyFilter::None}}) {
         EXPECT_EQ(keyFilterFor(row.control), row.filter) << row.control;
     }

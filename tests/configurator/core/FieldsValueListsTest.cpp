@@ -96,5 +96,27 @@ TEST(EntryText, OutsideTheListIsEmpty) {
     EXPECT_TRUE(listEntries("no_such_field", englishLanguage()).empty());
 }
 
+// The field stores red + 256 * green + 65536 * blue: red is the low byte.
+TEST(LedColours, StandardColoursInTheStoredByteOrder) {
+    const auto& list = ledColourList();
+    ASSERT_EQ(list.size(), 16u);
+    EXPECT_EQ(ledColourIndex(0), 0) << "the default colour is the first entry";
+    struct Row {
+        const char* name;
+        ColourParts parts;
+    };
+    for (const Row& row :
+         {Row{"Red", {255, 0, 0}}, Row{"Lime", {0, 255, 0}}, Row{"Blue", {0, 0, 255}},
+          Row{"Maroon", {128, 0, 0}}, Row{"Navy", {0, 0, 128}}, Row{"Yellow", {255, 255, 0}},
+          Row{"Silver", {192, 192, 192}}}) {
+        const int index = ledColourIndex(colourValue(row.parts));
+        ASSERT_GE(index, 0) << row.name;
+        EXPECT_STREQ(list[static_cast<std::size_t>(index)].name, row.name);
+        EXPECT_EQ(colourParts(list[static_cast<std::size_t>(index)].rgb), row.parts) << row.name;
+    }
+    EXPECT_EQ(ledColourIndex(colourValue({0xA6, 0xCA, 0xF0})), -1) << "custom";
+    EXPECT_EQ(colourValue({0x1A6, -1, 0}), 0x00FFA6u) << "components keep their low 8 bits";
+}
+
 } // namespace
 } // namespace volmar

@@ -247,28 +247,43 @@ TEST_F(LinkTest, BootloaderAndClearSendTheirCodes) {
     ASSERT_TRUE(link->clearConfiguration());
     runExchange();
     EXPECT_NE(link->ConfigDevice(), nullptr) << "clear keeps the controller";
+    const auto start = clock.nowMs();
     ASSERT_TRUE(link->startBootloader());
     runExchange();
     ASSERT_EQ(firmware->transfers(), 2);
     EXPECT_EQ(firmware->log[0].command(), 12);
     EXPECT_EQ(firmware->log[1].command(), 11);
     EXPECT_EQ(firmware->log[1].ms - firmware->log[0].ms, 1000);
+    // Both references go a second after the press, without a word.
+    EXPECT_EQ(clock.nowMs() - start, 1000);
     EXPECT_EQ(link->ConfigDevice(), nullptr);
+    EXPECT_EQ(link->JoystickDevice(), nullptr);
     EXPECT_FALSE(link->LinkReady());
+    EXPECT_TRUE(observer.messages.empty());
 }
 
-TEST_F(LinkTest, ClearWithoutControllerLocksTheFirmwareButtons) {
+TEST_F(LinkTest, FirmwareButtonsWithoutControllerWaitForTheNextConnection) {
     waitForDeviceChanges(1);
-    ASSERT_TRUE(link->clearConfiguration());
-    runExchange();
-    EXPECT_FALSE(observer.display.btnResetCnf);
-    EXPECT_FALSE(observer.display.btnOpenBL);
-    EXPECT_FALSE(observer.display.btnRestart);
-    link->selectDevice(0x8888, 0x8888);
-    EXPECT_TRUE(observer.display.connected);
-    EXPECT_TRUE(observer.display.btnRestart);
-    EXPECT_FALSE(observer.display.btnResetCnf) << "stays disabled for the rest of the run";
-    EXPECT_FALSE(observer.display.btnOpenBL);
+    for (const bool bootloader : {false, true}) {
+        ASSERT_TRUE(bootloader ? link->startBootloader() : link->clearConfiguration());
+        runExchange();
+        EXPECT_FALSE(observer.display.btnResetCnf) << bootloader;
+        EXPECT_FALSE(observer.display.btnOpenBL) << bootloader;
+        EXPECT_FALSE(observer.display.btnRestart) << bootloader;
+        EXPECT_EQ(observer.display.connect_status, "Plug device and click at list");
+        EXPECT_TRUE(observer.display.img_red);
+        EXPECT_TRUE(observer.messages.empty());
+        // A device change or a click that finds nothing does not free them ...
+        link->selectDevice(0x1234, 0x5678);
+        EXPECT_FALSE(observer.display.btnOpenBL) << bootloader;
+        // ... a controller that connects does.
+        link->selectDevice(0x8888, 0x8888);
+        EXPECT_TRUE(observer.display.connected) << bootloader;
+        EXPECT_TRUE(observer.display.btnRestart);
+        EXPECT_TRUE(observer.display.btnResetCnf) << bootloader;
+        EXPECT_TRUE(observer.display.btnOpenBL) << bootloader;
+        link->btn_clr_dev_listClick();
+    }
 }
 
 TEST_F(LinkTest, FailedCommandIsReported) {

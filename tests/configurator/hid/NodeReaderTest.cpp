@@ -85,6 +85,32 @@ TEST_F(Reader, GuiThatFallsBehindLosesTheOldestReportsCounted) {
                                          static_cast<std::uint8_t>(last & 0xFF)}));
 }
 
+// Reports that keep coming are handed over in batches; each one arrives,
+// in order, and once the stream pauses the next report is handed over
+// again without anything else waking the owner.
+TEST_F(Reader, AStreamArrivesWholeAndInOrderAndAReportAfterAPauseToo) {
+    NodeReader reader(handle, 10, rec.callbacks());
+    reader.start();
+    std::thread device([this] {
+        for (int i = 0; i < 60; ++i) {
+            FakeNode::pushInput(*shared, {static_cast<std::uint8_t>(i)});
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    const bool all = test::waitFor([&] { return rec.reports.size() >= 60; });
+    device.join();
+    ASSERT_TRUE(all) << rec.reports.size() << " of 60";
+    for (std::size_t i = 0; i < 60; ++i) {
+        ASSERT_EQ(rec.reports[i], std::vector<std::uint8_t>{static_cast<std::uint8_t>(i)}) << i;
+    }
+    // The pause: a look at the queue finds nothing.
+    test::waitFor([] { return false; }, 3 * NodeReader::kBatchMs);
+    FakeNode::pushInput(*shared, {200});
+    ASSERT_TRUE(test::waitFor([&] { return rec.reports.size() == 61; }));
+    EXPECT_EQ(rec.reports.back(), std::vector<std::uint8_t>{200});
+    EXPECT_EQ(reader.droppedReports(), 0u);
+}
+
 TEST_F(Reader, StopWakesAReaderInALongWaitAndNothingArrivesAfterIt) {
     NodeReader reader(handle, 10000, rec.callbacks());
     reader.start();

@@ -91,6 +91,8 @@ public:
 
     // On the bus (false between restart/bootloader and the return).
     bool attached() const { return m_attached; }
+    // Off the bus because the bootloader command ran (not a restart).
+    bool inBootloader() const { return !m_attached && m_bootloader; }
     // When a detached controller comes back, if it does.
     std::optional<SimTime> returnsAt() const { return m_returnAt; }
     // Starts again once the return time has come; true when it just did.
@@ -99,6 +101,8 @@ public:
     void setBootloaderStay(std::optional<SimTime> stay) { m_bootloaderStay = stay; }
     // A controller without the sensor hub board: reads of the hub give 0.
     void setHubPresent(bool present) { m_hubPresent = present; }
+    // A board on the hub's bus that answers another identity than a TLE5011 hub.
+    void setHubIdentity(std::uint8_t identity) { m_hub[0][0] = identity; }
 
     const EepromImage& eeprom() const { return m_eeprom; }
     // The image the firmware started with: identity, descriptor, axes and
@@ -114,12 +118,14 @@ public:
     std::array<std::uint8_t, 4> hubSlaveTypes() const;
     std::uint16_t deviceRegister(std::uint8_t address) const { return m_registers[address]; }
     const BoardSettings& board() const { return m_board; }
+    // Changed while it runs by the program's control commands.
+    BoardSettings& board() { return m_board; }
     std::uint8_t lastCommand() const { return m_lastCommand; }
     std::uint32_t transfers() const { return m_transfers; }
 
 private:
     void boot(SimTime now);
-    void leaveBus(std::optional<SimTime> returnAt);
+    void leaveBus(std::optional<SimTime> returnAt, bool bootloader);
     void command(std::span<const std::uint8_t> frame, SimTime now);
     void hubTransfer(std::span<const std::uint8_t> frame, SimTime now);
     void registerTransfer(std::span<const std::uint8_t> frame, SimTime now);
@@ -131,6 +137,7 @@ private:
     BoardSettings m_board;
     SimTime m_bootTime{0};
     bool m_attached = true;
+    bool m_bootloader = false;
     std::optional<SimTime> m_returnAt;
     std::optional<SimTime> m_bootloaderStay;
     bool m_eepromChanged = false;

@@ -1,16 +1,23 @@
 #pragma once
 
 // Every modal box the window opens goes through this interface: messages,
-// the file dialogs and the about box. QtDialogs shows the real ones;
-// ScriptedDialogs answers from a queue filled in advance and records what it
-// was asked, so tests never wait on a modal box.
+// the file dialogs, the colour dialog and the about box. QtDialogs shows the
+// real ones; ScriptedDialogs answers from a queue filled in advance and
+// records what it was asked, so tests never wait on a modal box.
 
+#include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 
 class QWidget;
+
+namespace volmar::firmware {
+class Launcher;
+}
 
 namespace volmar::app {
 
@@ -29,7 +36,10 @@ public:
     // The chosen file, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
-    virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
+    // The about box; its address button opens the page through `launcher`.
+    virtual void about(QWidget* parent, firmware::Launcher& launcher) = 0;
+    // The colour chosen, starting from `initial`; nothing when the user cancelled.
+    virtual std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -37,7 +47,8 @@ public:
     void message(QWidget* parent, const QString& text) override;
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
-    void about(QWidget* parent, const QString& title, const QString& text) override;
+    void about(QWidget* parent, firmware::Launcher& launcher) override;
+    std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) override;
 };
 
 class ScriptedDialogs : public Dialogs {
@@ -45,19 +56,25 @@ public:
     // The answers of the next file dialogs, in order; an empty text cancels.
     // A dialog with no answer queued is cancelled.
     void answerFile(const QString& path) { m_files.push_back(path); }
+    // The answer of the next colour dialog; an invalid colour cancels, and so
+    // does a dialog with no answer queued.
+    void answerColour(const QColor& colour) { m_colours.push_back(colour); }
 
     void message(QWidget*, const QString& text) override { messages << text; }
     QString openFile(QWidget*, const FileRequest& request) override;
     QString saveFile(QWidget*, const FileRequest& request) override;
-    void about(QWidget*, const QString& title, const QString&) override { abouts << title; }
+    void about(QWidget*, firmware::Launcher&) override { ++abouts; }
+    std::optional<QColor> chooseColour(QWidget*, const QColor& initial) override;
 
     QStringList messages;
-    QStringList abouts;
-    QStringList fileTitles; // titles of the file dialogs, in order
+    int abouts = 0;
+    QStringList fileTitles;     // titles of the file dialogs, in order
+    QList<QColor> colourStarts; // the colour each colour dialog started from
 
 private:
     QString nextFile(const FileRequest& request);
     std::deque<QString> m_files;
+    std::deque<QColor> m_colours;
 };
 
 } // namespace volmar::app

@@ -23,15 +23,33 @@
 class QCheckBox;
 class QLineEdit;
 class QTabWidget;
+class QTimer;
 
 namespace volmar::hid {
 class HidController;
 }
 
+namespace volmar::editor {
+class AxesPage;
+class ButtonsPage;
+class LedPage;
+class SpecialFunctionsPage;
+} // namespace volmar::editor
+
+namespace volmar::monitor {
+class LiveMonitor;
+class SensorHubPage;
+} // namespace volmar::monitor
+namespace volmar::firmware {
+class FirmwarePage;
+struct FirmwareServices;
+class Launcher;
+class SerialPortList;
+} // namespace volmar::firmware
+
 namespace volmar::app {
 
 class Dialogs;
-class FirmwarePage;
 class HeaderGroup;
 class TTrivex_status;
 
@@ -40,6 +58,17 @@ struct WindowOptions {
     QString settingsFile;
     // The HID backends; empty: hidraw + udev and the virtual devices.
     std::function<std::vector<std::unique_ptr<hid::HidBackend>>()> backends;
+    // The USB serial ports; empty: firmware::defaultSerialPorts().
+    std::function<std::unique_ptr<firmware::SerialPortList>()> serialPorts;
+    // What starts tools, web pages and loaders; null: the system's. It must
+    // outlive the window.
+    firmware::Launcher* launcher = nullptr;
+    // The folder holding the loader folders and "tools"; empty: the
+    // executable's folder.
+    QString programFolder;
+    // Where the loader script goes when its loader folder cannot take it;
+    // empty: $XDG_DATA_HOME/VolmarSetup.
+    QString userFolder;
 };
 
 class TMForm : public QMainWindow, public device::LinkObserver {
@@ -51,6 +80,9 @@ public:
     editor::ConfigEditor& editor() { return m_editor; }
     device::DeviceLink& link() { return *m_link; }
     const QString& settingsFile() const { return m_settingsFile; }
+    // The pages the live monitor feeds (curve cursor; panels and grid binding).
+    editor::SpecialFunctionsPage& specialFunctionsPage() { return *m_curves; }
+    editor::ButtonsPage& buttonsPage() { return *m_buttons; }
 
     // LinkObserver
     void showMessage(const std::string& text) override;
@@ -62,6 +94,8 @@ public:
     void deviceChangeHandled() override;
     void configurationLoaded() override;
     void hubTypesLoaded(const std::array<std::uint8_t, protocol::kHubSlaves>& types) override;
+    void hubRawReply(const protocol::HubRawReply& reply) override;
+    void registerReply(const protocol::RegisterReply& reply) override;
     void exchangeFinished(device::Operation op, device::Outcome outcome) override;
 
 signals:
@@ -74,6 +108,7 @@ protected:
 private:
     QWidget* buildPages();
     QWidget* buildBottomRow();
+    firmware::FirmwareServices firmwareServices();
     void connectControls();
     void message(const QString& text);
 
@@ -85,7 +120,14 @@ private:
     void btnRestartClick();
     void btnResetCnfClick();
     void btn_aboutClick();
+    void btnOpenBLClick();
     void DebugViewClick(bool checked);
+    // The calibration helper, modal over the window while the ticks go on.
+    void btn_acalClick();
+    // The 100 ms monitor tick.
+    void TmrGetRawDataTimer();
+    // Once a second: the input reports counted since the last time.
+    void TmrPerSecondTimer();
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
@@ -100,9 +142,24 @@ private:
     device::StateDocument m_document;
     std::unique_ptr<device::DeviceLink> m_link;
 
+    std::unique_ptr<firmware::SerialPortList> m_serialPorts;
+    std::unique_ptr<firmware::Launcher> m_ownLauncher;
+    firmware::Launcher* m_launcher = nullptr;
+    QString m_programFolder;
+    QString m_userFolder;
+
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
-    FirmwarePage* m_firmware = nullptr;
+    editor::AxesPage* m_axes = nullptr;
+    editor::SpecialFunctionsPage* m_curves = nullptr;
+    editor::ButtonsPage* m_buttons = nullptr;
+    editor::LedPage* m_led = nullptr;
+    monitor::SensorHubPage* m_hub = nullptr;
+    firmware::FirmwarePage* m_firmware = nullptr;
+    QTimer* m_TmrGetRawData = nullptr;
+    QTimer* m_TmrPerSecond = nullptr;
+    std::unique_ptr<monitor::LiveMonitor> m_live;
+    bool m_closed = false;
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;
     std::unique_ptr<TTrivex_status> m_progress;

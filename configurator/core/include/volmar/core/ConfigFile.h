@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace volmar {
 
@@ -31,6 +32,10 @@ Result<ConfigImage> readConfigImage(const std::filesystem::path& file);
 // in place. A failure reads "Error write file "<file>" [<reason>]".
 Status writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
                         const DescriptorLog& log);
+
+// Any other file the programs save (settings, loader scripts) goes the same
+// way, alone: written whole or left as it was, with the same failure text.
+Status writeTextFile(const std::filesystem::path& file, std::string_view text);
 
 // Loading as the window does it: read the image, then decode it (defaults,
 // fields, axis rules, validation). On a read error the state is untouched.

@@ -47,4 +47,16 @@ void clampCurvePoints(CurveFields& curve);
 // The three silver markers: the centre H and the quarter points H/2, 3H/2.
 std::array<int, 3> curveMarkers(int range);
 
+// The chart shows up to 16384 outputs on a plot a few hundred pixels wide.
+// plotPoints() keeps the points of the polyline through (x, ys[x]) that
+// decide what it looks like there: per pixel column its first, lowest,
+// highest and last point, in x order, each once. With no more than four
+// outputs a column (or no width) it keeps them all.
+struct PlotPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const PlotPoint&) const = default;
+};
+void plotPoints(const std::vector<int>& ys, int columns, std::vector<PlotPoint>& out);
+
 } // namespace volmar

@@ -5,6 +5,7 @@
 // that depend on the language are built from a language record and are
 // rebuilt whenever the language changes, while their indexes stay put.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,26 @@ const EntryList& pollList();         // dev_poll
 const EntryList& hardwareList();     // joy_hardware
 const EntryList& hubTypeList();      // slv_typeN
 const EntryList& cursorAxisList();   // CurveVisualAxis: "--", "1".."16"
+
+// The LED colour list (led_color_init): the sixteen standard colours, black
+// first. The field stores the colour itself, red + 256 * green + 65536 *
+// blue, not an index; any other colour is a custom one.
+struct NamedColour {
+    const char* name;
+    std::uint32_t rgb;
+};
+const std::vector<NamedColour>& ledColourList();
+// The entry showing `rgb`, or -1 for a custom colour.
+int ledColourIndex(std::uint32_t rgb);
+// The colour's components and back; components above 255 keep their low 8 bits.
+struct ColourParts {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    bool operator==(const ColourParts&) const = default;
+};
+ColourParts colourParts(std::uint32_t rgb);
+std::uint32_t colourValue(const ColourParts& parts);
 
 // Built from the language record.
 EntryList sourceList(const TRecordLng& lng);    // osi_N_src, codes 0..8

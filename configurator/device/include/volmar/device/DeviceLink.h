@@ -198,7 +198,6 @@ private:
     bool m_linkReady = false;
     std::int32_t m_reportCounter = 0;
     DisplayState m_display;
-    bool m_firmwareButtonsLocked = false;
     std::vector<std::string> m_lines;
     std::vector<std::string> m_lineProblems; // parallel to m_lines
     int m_selectedLine = -1;

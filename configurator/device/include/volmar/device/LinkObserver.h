@@ -22,8 +22,8 @@ struct DisplayState {
     bool btnRead_MK = false;
     bool btnWrite_MK = false;
     bool btnRestart = false;
-    // The firmware page's buttons; once a clear or bootloader start found no
-    // controller they stay disabled for the rest of the run.
+    // The firmware page's buttons: a clear or bootloader start that finds no
+    // controller disables them until a controller connects.
     bool btnOpenBL = true;
     bool btnResetCnf = true;
     bool img_red = true;

@@ -12,6 +12,8 @@
 #include <array>
 #include <vector>
 
+class QPushButton;
+
 namespace volmar::editor {
 
 class AxesPage : public ConfigPage {
@@ -21,6 +23,9 @@ public:
 
     void refresh(const ConfigState& state) override;
 
+    // "Calibrate helper": the main window opens the calibration window.
+    QPushButton* btnAcal() const { return m_btnAcal; }
+
 private:
     struct Cell {
         QWidget* widget;
@@ -28,6 +33,7 @@ private:
     };
     void buildTable(QWidget* table);
     std::array<std::vector<Cell>, kAxisCount> m_rows;
+    QPushButton* m_btnAcal = nullptr;
 };
 
 } // namespace volmar::editor

@@ -13,8 +13,12 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
+
+class QWidget;
 
 namespace volmar::editor {
 
@@ -36,11 +40,22 @@ public:
     void setConnectedProbe(std::function<bool()> probe) { m_connected = std::move(probe); }
     bool connected() const { return m_connected && m_connected(); }
 
+    // Asks the user for a colour (red + 256 * green + 65536 * blue), starting
+    // from `current`; nothing when the user cancelled or no picker was given.
+    using ColourPicker =
+        std::function<std::optional<std::uint32_t>(QWidget* parent, std::uint32_t current)>;
+    void setColourPicker(ColourPicker picker) { m_pickColour = std::move(picker); }
+    std::optional<std::uint32_t> pickColour(QWidget* parent, std::uint32_t current) const {
+        return m_pickColour ? m_pickColour(parent, current) : std::nullopt;
+    }
+
     // A control changed: store the value, run its rule, refresh the views.
     // A value the field cannot hold is ignored (the views show the old one).
     void edit(std::string_view control, const FieldValue& value);
     // Validation alone (the key filters run it after every key press).
     void validate();
+    // The axis rules alone (a tool control bound to them changed).
+    void axisRules();
     // "Clear sets": the default configuration.
     void clear();
     // The configuration was replaced or repaired outside edit() (a read from
@@ -61,6 +76,7 @@ private:
     TRecordLng m_lng;
     ConfigState m_state;
     std::function<bool()> m_connected;
+    ColourPicker m_pickColour;
 };
 
 } // namespace volmar::editor

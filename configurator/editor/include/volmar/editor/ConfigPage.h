@@ -33,11 +33,4 @@ private:
     FieldBinder m_binder;
 };
 
-// A page whose controls come with a later version: a short note instead.
-class PlaceholderPage : public ConfigPage {
-    Q_OBJECT
-public:
-    PlaceholderPage(ConfigEditor& editor, const QString& objectName, QWidget* parent = nullptr);
-};
-
 } // namespace volmar::editor

@@ -2,10 +2,10 @@
 
 // Moves values between the field table and a page's controls. create() makes
 // the control of one configuration field (a combo box for a list, a line edit
-// for an edit, a check box, a spin box), named after the field, with the
-// field's entries or range; its changes go to the editor as edits. refresh()
-// shows a configuration in every control it made without raising an edit.
-// Pages never write per-field load or save code.
+// for an edit, a check box, a spin box, a ColourBox for a colour), named
+// after the field, with the field's entries or range; its changes go to the
+// editor as edits. refresh() shows a configuration in every control it made
+// without raising an edit. Pages never write per-field load or save code.
 
 #include "volmar/core/ConfigFields.h"
 

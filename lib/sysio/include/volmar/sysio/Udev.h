@@ -7,6 +7,7 @@
 #include "volmar/sysio/Result.h"
 
 #include <functional>
+#include <initializer_list>
 #include <libudev.h>
 #include <memory>
 #include <string>
@@ -32,6 +33,12 @@ inline std::string udevText(const char* s) {
 // Hands every device of `subsystem` that has a device node to `visit`, in
 // udev's order. The device (and its parents) live only for the call.
 Status forEachUdevNode(udev* context, const char* subsystem,
+                       const std::function<void(udev_device*)>& visit);
+// The same for the devices whose kernel name matches one of `sysnames`
+// ("ttyACM*"): the others are never opened, which keeps a walk that runs
+// often to a directory listing.
+Status forEachUdevNode(udev* context, const char* subsystem,
+                       std::initializer_list<const char*> sysnames,
                        const std::function<void(udev_device*)>& visit);
 
 } // namespace volmar::sysio

@@ -1,0 +1,89 @@
+#include "PageBuilding.h"
+
+#include "volmar/editor/FieldBinder.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace volmar::editor::detail {
+
+std::string controlName(std::string_view pattern, std::string_view number) {
+    std::string name;
+    for (char c : pattern) {
+        if (c == '#') {
+            name += number;
+        } else {
+            name += c;
+        }
+    }
+    return name;
+}
+
+std::string twoDigits(int n) {
+    return n < 10 ? "0" + std::to_string(n) : std::to_string(n);
+}
+
+QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* objectName) {
+    auto* label = new QLabel(text, buddy->parentWidget());
+    if (objectName) {
+        label->setObjectName(objectName);
+    }
+    label->setBuddy(buddy);
+    if (buddy->accessibleName().isEmpty()) {
+        buddy->setAccessibleName(text);
+    }
+    return label;
+}
+
+QGroupBox* titledGroup(QWidget* parent, const char* objectName, const QString& title) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(objectName);
+    return group;
+}
+
+void compactGroup(QGridLayout* grid) {
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(2);
+}
+
+void narrowEdit(QWidget* edit, int digits) {
+    if (auto* line = qobject_cast<QLineEdit*>(edit)) {
+        line->setFixedWidth(line->fontMetrics().horizontalAdvance(QString(digits + 1, '0')) + 12);
+    }
+}
+
+QGroupBox* fieldTable(FieldBinder& binder, QWidget* parent, const char* objectName,
+                      const QString& title, std::initializer_list<TableColumn> columns, int rows,
+                      bool twoDigitRows) {
+    QGroupBox* group = titledGroup(parent, objectName, title);
+    auto* grid = new QGridLayout(group);
+    compactGroup(grid);
+    int col = 1;
+    for (const TableColumn& column : columns) {
+        auto* heading = new QLabel(column.caption, group);
+        if (column.heading) {
+            heading->setObjectName(column.heading);
+        }
+        grid->addWidget(heading, 0, col++);
+    }
+    for (int n = 1; n <= rows; ++n) {
+        const QString row = QStringLiteral("#%1").arg(n);
+        grid->addWidget(new QLabel(row, group), n, 0);
+        const std::string number = twoDigitRows ? twoDigits(n) : std::to_string(n);
+        col = 1;
+        for (const TableColumn& column : columns) {
+            const QString name = title + " " + column.caption + " " + row;
+            QWidget* control = binder.create(controlName(column.pattern, number), name, group);
+            narrowEdit(control, 3);
+            grid->addWidget(control, n, col++);
+        }
+    }
+    grid->setColumnStretch(col, 1);
+    grid->setRowStretch(rows + 1, 1);
+    return group;
+}
+
+} // namespace volmar::editor::detail

@@ -1,0 +1,42 @@
+#pragma once
+
+// The tool buttons along the bottom of the main window: the system's
+// game-controller tester, the viewer Inspecta, three outside test tools from
+// the "tools" folder beside the program, the USB device viewer and the
+// donation page. A tool that is not there does nothing, visibly or not:
+// no message, no error.
+
+#include <QWidget>
+
+namespace volmar {
+struct TRecordLng;
+}
+
+namespace volmar::firmware {
+
+class Launcher;
+
+class ToolsRow : public QWidget {
+    Q_OBJECT
+public:
+    ToolsRow(const TRecordLng& lng, Launcher& launcher, QString programFolder,
+             QWidget* parent = nullptr);
+
+    void BtnDonateClick();
+    void Windows_JoysticksClick(); // jstest-gtk, when installed
+    void InspectaClick();          // tools/Inspecta
+    void DAV_Joystick_TesterClick();
+    void DAV_Button_TesterClick();
+    void USBDeviewClick();
+    void btn_devmgmtClick(); // usbview, when installed
+
+private:
+    // Program folder + "tools/" + `name`, when it is an executable file.
+    void startTool(const char* name);
+    void startInstalled(const char* program);
+
+    Launcher& m_launcher;
+    QString m_programFolder;
+};
+
+} // namespace volmar::firmware
