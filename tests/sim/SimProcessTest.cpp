@@ -277,6 +277,22 @@ TEST_F(SimProgram, RuntimeCommandsMoveAxesPressButtonsAndSendCountedReports) {
     EXPECT_FALSE(std::filesystem::exists(control));
 }
 
+// A file of someone else's where the pipe would go is left alone: the sim
+// runs without runtime commands and says why.
+TEST_F(SimProgram, AFileWhereThePipeGoesIsKeptAndTheSimRunsWithoutCommands) {
+    const std::filesystem::path control = vhid::deviceFolder() / "t0.control";
+    std::filesystem::create_directories(control.parent_path());
+    volmar::test::writeFileText(control, "keep me\n");
+    auto sim = start({});
+    ASSERT_NE(connect(m_socket), nullptr);
+    EXPECT_NE(sim->stderrText().find(control.string() +
+                                     " exists and is not a named pipe; no runtime commands"),
+              std::string::npos)
+        << sim->stderrText();
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_EQ(volmar::test::readFileText(control), "keep me\n");
+}
+
 // While away in the bootloader it shows a serial port beside its socket,
 // as a Caterina bootloader does; back as the firmware, the port is gone.
 TEST_F(SimProgram, BootloaderShowsASerialPortWhileAway) {

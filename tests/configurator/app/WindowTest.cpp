@@ -193,6 +193,34 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     EXPECT_EQ(saved.MCU, "atmega32u4");
 }
 
+// The settings are saved as a configuration is: a settings file kept
+// elsewhere through a link stays linked, and a target that is no file is
+// refused with a message instead of being replaced.
+TEST_F(WindowTest, ClosingSavesTheSettingsThroughALinkAndRefusesAFolder) {
+    const std::filesystem::path kept = folder / "dotfiles" / "VolmarSetup.ini";
+    std::filesystem::create_directories(kept.parent_path());
+    test::writeFileText(kept, "; mine\n[Main]\nDebug=0\n");
+    std::filesystem::create_symlink(kept, folder / "VolmarSetup.ini");
+    open();
+    c<QCheckBox>("DebugView").setChecked(true);
+    window->close();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "VolmarSetup.ini"));
+    const std::string text = test::readFileText(kept);
+    EXPECT_TRUE(text.starts_with("; mine\n")) << text;
+    EXPECT_TRUE(parseProgramSettings(text).Debug);
+
+    std::filesystem::remove(folder / "VolmarSetup.ini");
+    std::filesystem::create_directory(folder / "VolmarSetup.ini");
+    open();
+    window->close();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+              QStringLiteral(R"(Error write file "%1" [not a regular file (a folder)])")
+                  .arg(settingsFile()));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "VolmarSetup.ini"));
+}
+
 TEST_F(WindowTest, KeyFiltersDropKeysAndValidateAfterEach) {
     open();
     auto& vid = c<QLineEdit>("dev_vid");
