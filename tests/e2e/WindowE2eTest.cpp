@@ -5,6 +5,7 @@
 // watch that runs the upload once the sim's bootloader port shows.
 #include "WindowFixture.h"
 
+#include "volmar/core/DeviceLine.h"
 #include "volmar/firmware/LoaderWindow.h"
 #include "volmar/sysio/DeviceLock.h"
 #include "volmar/vhid/Wire.h"
@@ -17,6 +18,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -90,20 +92,44 @@ TEST_F(WindowE2eTest, ASavedReadMatchesVolmarctlReadByteForByte) {
     }
 }
 
-// One program per controller: the window and volmarctl keep each other off,
-// the second one told who holds the controller, and nothing is sent.
+// One program per controller: the window, a second window and volmarctl
+// keep each other off. The one refused is told who holds the controller and
+// what to do about it, and sends nothing.
 TEST_F(WindowE2eTest, TheWindowAndVolmarctlKeepEachOtherOff) {
+    const std::string ownName = sysio::programName();
+    sysio::setProgramName("VolmarSetup"); // as the program names itself
+    const auto refusal = [](const std::string& holder, pid_t pid) {
+        return QString::fromStdString(
+            line::inUseText("in use by " + holder + ", pid " + std::to_string(pid)));
+    };
+    // Frames other than the holder's polls of the live data (a get of report 2).
+    const auto commands = [&] {
+        const auto frames = sim->frames();
+        return std::count_if(frames.begin(), frames.end(), [](const LoggedFrame& f) {
+            return f.set || f.bytes.empty() || f.bytes[0] != 2;
+        });
+    };
     startSim({"--eeprom", path(folder / "eeprom.bin")});
     openWindow();
     clickLine("VID:8888 PID:8888 Volmar2");
     ASSERT_TRUE(c<QToolButton>("img_grn").isVisible());
+
     const test::RunResult refused =
         test::runProgram(VOLMARCTL_PATH, {"clear", "--virtual", "--device", "8888:8888"});
     EXPECT_EQ(refused.exitCode, 1);
-    const std::string holder =
-        "[in use by " + sysio::programName() + ", pid " + std::to_string(::getpid()) + "]";
-    EXPECT_NE(refused.err.find(holder), std::string::npos) << refused.err;
-    EXPECT_TRUE(sim->frames().empty()) << "the refused program sent a frame";
+    EXPECT_NE(refused.err.find("[in use by VolmarSetup, pid " + std::to_string(::getpid()) + "]"),
+              std::string::npos)
+        << refused.err;
+    app::ScriptedDialogs secondAnswers;
+    auto second = makeWindow(secondAnswers);
+    clickLine("VID:8888 PID:8888 Volmar2", second.get());
+    EXPECT_EQ(secondAnswers.messages, QStringList{refusal("VolmarSetup", ::getpid())});
+    EXPECT_TRUE(control<QToolButton>(*second, "img_red").isVisible());
+    EXPECT_FALSE(control<QPushButton>(*second, "btnRead_MK").isEnabled());
+    second.reset();
+    // The holder's live-data polls are all the sim saw: no command went out.
+    EXPECT_EQ(commands(), 0) << "a refused program sent a frame";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
 
     window.reset(); // the window lets go when it closes
     test::ChildProcess live(VOLMARCTL_PATH,
@@ -111,16 +137,15 @@ TEST_F(WindowE2eTest, TheWindowAndVolmarctlKeepEachOtherOff) {
     ASSERT_FALSE(live.waitForLine("hw=", 30000).empty()) << live.stderrText();
     openWindow();
     clickLine("VID:8888 PID:8888 Volmar2");
-    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join("\n").toStdString();
-    EXPECT_TRUE(dialogs.messages[0].contains(
-        QString::fromStdString("[in use by volmarctl, pid " + std::to_string(live.pid()) + "]")))
-        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(dialogs.messages, QStringList{refusal("volmarctl", live.pid())});
     EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
     EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
+    EXPECT_EQ(commands(), 0) << "the refused window sent a frame";
 
     live.terminate(SIGKILL); // a holder that dies leaves no lock behind
     clickLine("VID:8888 PID:8888 Volmar2");
     EXPECT_TRUE(c<QToolButton>("img_grn").isVisible());
+    sysio::setProgramName(ownName);
 }
 
 TEST_F(WindowE2eTest, UpdateUsbListSelectsNothingAndDisconnects) {
