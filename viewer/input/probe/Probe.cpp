@@ -36,11 +36,10 @@ const char* className(DeviceClass deviceClass) {
     return "?";
 }
 
-std::string describeDevice(const DeviceRecord& d) {
+std::string describeDevice(const DeviceRecord& d, bool acquired) {
     return format("%s \"%s\"  %s  %04x:%04x  %zu objects  %s", className(d.deviceClass),
                   d.instance.productName.c_str(), d.instance.path.c_str(), d.instance.vendorId,
-                  d.instance.productId, d.objects.size(),
-                  d.acquiredFlag() != 0 ? "acquired" : "NOT acquired");
+                  d.instance.productId, d.objects.size(), acquired ? "acquired" : "NOT acquired");
 }
 
 std::string describeObject(const ObjectRecord& o) {

@@ -97,8 +97,13 @@ int main(int argc, char** argv) {
     manager.setPointerClass(pointer ? 1 : 0);
     manager.setKeyboardClass(keyboard ? 1 : 0);
     manager.Enumerate();
+    // Whether each device was readable at the last look, to say when one
+    // goes away (and comes back). The first look is the one listed: a device
+    // lost between the listing and the first event is said to go away too.
+    std::vector<std::uint32_t> reading;
     for (const auto& device : manager.devices()) {
-        std::printf("%s\n", probe::describeDevice(*device).c_str());
+        reading.push_back(device->acquiredFlag());
+        std::printf("%s\n", probe::describeDevice(*device, reading.back() != 0).c_str());
         for (const ObjectRecord& object : device->objects) {
             std::printf("%s\n", probe::describeObject(object).c_str());
         }
@@ -119,12 +124,6 @@ int main(int argc, char** argv) {
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
     auto nextUpkeep = Clock::now() + std::chrono::seconds(1);
     long printed = 0;
-    // Whether each device was readable at the last look, to say when one
-    // goes away (and comes back).
-    std::vector<std::uint32_t> reading;
-    for (const auto& device : manager.devices()) {
-        reading.push_back(device->acquiredFlag());
-    }
     // A console program may sleep: it polls the queues like a window's timer.
     while (g_stop == 0 && Clock::now() < end && (maxEvents < 0 || printed < maxEvents)) {
         for (std::size_t i = 0; i < manager.devices().size(); ++i) {
