@@ -41,7 +41,11 @@ protected:
         sim = std::make_unique<SimProcess>(folder.path(), std::move(args));
         ASSERT_TRUE(sim->ready()) << sim->output();
     }
+    // In English, as the suites read the window's texts.
     void openWindow() {
+        if (!std::filesystem::exists(folder / "VolmarSetup.ini")) {
+            writeFileText(folder / "VolmarSetup.ini", "[Main]\nTranslate=English\n");
+        }
         app::WindowOptions options;
         options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
         options.backends = [] {
