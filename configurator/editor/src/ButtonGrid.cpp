@@ -107,7 +107,10 @@ void ButtonGrid::retranslate() {
 
     // Rows as high as a list editor, columns as wide as their widest text.
     verticalHeader()->setDefaultSectionSize(m_mode->sizeHint().height());
-    const int name = fontMetrics().horizontalAdvance(toQ(gridRowName(kGridRows - 1, lng))) + 16;
+    int name = 0;
+    for (int row = 1; row < kGridRows; ++row) {
+        name = std::max(name, fontMetrics().horizontalAdvance(toQ(gridRowName(row, lng))) + 16);
+    }
     const int widths[kGridColumns] = {
         name, m_number->fontMetrics().horizontalAdvance("-----0") + 16, m_mode->sizeHint().width(),
         m_shift->sizeHint().width(), m_timer->sizeHint().width()};

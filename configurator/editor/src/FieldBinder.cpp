@@ -142,6 +142,10 @@ void FieldBinder::retranslate() const {
         combo->clear();
         fillList(*combo, listEntries(bound.field->list, m_editor.lng()));
         combo->setCurrentIndex(entry);
+        // A combo box measures its minimum width once, from the first
+        // entries; layouts in a scroll area keep to that minimum, so it is
+        // set from the new entries.
+        combo->setMinimumWidth(combo->sizeHint().width());
     }
 }
 
