@@ -6,6 +6,7 @@
 #include "volmar/monitor/TACalBox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <iterator>
 #include <memory>
 
 namespace volmar::app {
@@ -56,6 +58,12 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
             arguments.removeAt(i);
         } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
             options.pages = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-languages") && i + 1 < arguments.size()) {
+            options.languages = arguments[i + 1];
+            arguments.removeAt(i);
+        } else if (arg == QLatin1String("--demo-settings") && i + 1 < arguments.size()) {
+            options.settings = arguments[i + 1];
             arguments.removeAt(i);
         } else {
             ++i;
@@ -216,6 +224,24 @@ bool DemoRun::savePages() {
     return ok;
 }
 
+// Every language in `Translate` order, chosen as a user would.
+bool DemoRun::saveLanguages() {
+    auto* translate = m_window.findChild<QComboBox*>("Translate");
+    const char* const codes[] = {"ru", "de", "en", "hr"};
+    const QDir folder(m_options.languages);
+    bool ok = true;
+    for (int i = 0; i < translate->count() && i < static_cast<int>(std::size(codes)); ++i) {
+        translate->setCurrentIndex(i);
+        // A few monitor ticks, so the live fields show in every picture.
+        QEventLoop ticks;
+        QTimer::singleShot(kLiveSettleMs, &ticks, &QEventLoop::quit);
+        ticks.exec();
+        ok = save(m_window, folder.filePath(QStringLiteral("volmarsetup-%1.png").arg(codes[i]))) &&
+             ok;
+    }
+    return ok;
+}
+
 void DemoRun::finish(int exitCode) {
     m_exitCode = exitCode;
     if (m_options.live.isEmpty() || exitCode != 0) {
@@ -249,8 +275,11 @@ void DemoRun::finishWithPictures() {
     if (!m_options.about.isEmpty() && !saveAbout()) {
         exitCode = 1;
     }
+    if (!m_options.languages.isEmpty() && !saveLanguages()) {
+        exitCode = 1;
+    }
     if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
-        !m_options.about.isEmpty() || !m_options.live.isEmpty()) {
+        !m_options.about.isEmpty() || !m_options.live.isEmpty() || !m_options.languages.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }
