@@ -39,37 +39,39 @@ void say(const QString& line) {
 
 DemoOptions takeDemoOptions(QStringList& arguments) {
     DemoOptions options;
+    const std::pair<const char*, bool DemoOptions::*> flags[] = {
+        {"--demo-read", &DemoOptions::read},
+        {"--demo-firmware", &DemoOptions::firmware},
+        {"--demo-quit", &DemoOptions::quit}};
+    // Each takes the argument after it.
+    const std::pair<const char*, QString DemoOptions::*> valued[] = {
+        {"--demo-screenshot", &DemoOptions::screenshot},
+        {"--demo-about", &DemoOptions::about},
+        {"--demo-live", &DemoOptions::live},
+        {"--demo-pages", &DemoOptions::pages},
+        {"--demo-languages", &DemoOptions::languages},
+        {"--demo-settings", &DemoOptions::settings}};
     for (int i = 1; i < arguments.size();) {
         const QString& arg = arguments[i];
-        if (arg == QLatin1String("--demo-read")) {
-            options.read = true;
-        } else if (arg == QLatin1String("--demo-firmware")) {
-            options.firmware = true;
-        } else if (arg == QLatin1String("--demo-quit")) {
-            options.quit = true;
-        } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
-            options.screenshot = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
-            options.about = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-live") && i + 1 < arguments.size()) {
-            options.live = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
-            options.pages = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-languages") && i + 1 < arguments.size()) {
-            options.languages = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-settings") && i + 1 < arguments.size()) {
-            options.settings = arguments[i + 1];
-            arguments.removeAt(i);
-        } else {
-            ++i;
-            continue;
+        int taken = 0;
+        for (const auto& [name, flag] : flags) {
+            if (arg == QLatin1String(name)) {
+                options.*flag = true;
+                taken = 1;
+            }
         }
-        arguments.removeAt(i);
+        for (const auto& [name, value] : valued) {
+            if (arg == QLatin1String(name) && i + 1 < arguments.size()) {
+                options.*value = arguments[i + 1];
+                taken = 2;
+            }
+        }
+        if (taken == 0) {
+            ++i;
+        }
+        for (; taken > 0; --taken) {
+            arguments.removeAt(i);
+        }
     }
     return options;
 }

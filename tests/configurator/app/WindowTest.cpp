@@ -5,6 +5,7 @@
 
 #include "WindowTestFixture.h"
 
+#include "volmar/app/DemoRun.h"
 #include "volmar/app/ProgramStart.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/core/ConfigFile.h"
@@ -470,6 +471,23 @@ TEST_F(WindowTest, TheToolsRowIsLiveAndUsesTheWindowsLauncher) {
     c<QPushButton>("btn_devmgmt").click();
     ASSERT_EQ(launcher.detached.size(), 1u);
     EXPECT_EQ(launcher.detached[0].program, "/usr/bin/usbview");
+}
+
+// The hidden demo options come out of the arguments with their values; the
+// rest stays for Qt, in order, and an option missing its value is not one.
+TEST(ProgramStart, DemoOptionsLeaveTheOtherArgumentsInPlace) {
+    QStringList arguments{"VolmarSetup",      "-style",      "fusion",       "--demo-read",
+                          "--demo-languages", "shots",       "--demo-quiet", "--demo-settings",
+                          "demo.ini",         "--demo-pages"};
+    const DemoOptions options = takeDemoOptions(arguments);
+    EXPECT_TRUE(options.read);
+    EXPECT_FALSE(options.quit);
+    EXPECT_EQ(options.languages, "shots");
+    EXPECT_EQ(options.settings, "demo.ini");
+    EXPECT_TRUE(options.pages.isEmpty());
+    EXPECT_TRUE(options.active());
+    EXPECT_EQ(arguments,
+              QStringList({"VolmarSetup", "-style", "fusion", "--demo-quiet", "--demo-pages"}));
 }
 
 TEST(ProgramStart, ASecondCopyIsRefusedBeforeItsWindowShows) {
