@@ -206,18 +206,6 @@ TEST_F(LanguageSwitch, ToGermanAndBackKeepsEveryFieldAndTheButtonMap) {
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
 }
 
-TEST_F(LanguageSwitch, TheReportLineSpeaksTheNewLanguage) {
-    open();
-    state().axes[2].src = 2; // a source without an assignment
-    window->editor().axisRules();
-    for (int to : {kCroatian, kRussian, kEnglish}) {
-        switchTo(to);
-        const QString report = c<QLineEdit>("chk_report_info").text();
-        EXPECT_TRUE(report.startsWith(q(record(to).cfg_error_3))) << report.toStdString();
-        EXPECT_TRUE(state().ConfigHasErrors);
-    }
-}
-
 TEST_F(LanguageSwitch, EveryCaptionListAndGridTextFollowsTheLanguage) {
     open();
     for (int to : {kGerman, kRussian, kCroatian, kEnglish}) {
