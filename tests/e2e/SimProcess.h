@@ -74,5 +74,6 @@ ConfigImage knownImage(const std::string& name, const std::string& vid, const st
 
 using test::readFileBytes;
 using test::writeFileBytes;
+using test::writeFileText;
 
 } // namespace volmar::e2e

@@ -1,11 +1,13 @@
 // The configurator window against volmar-sim, driven by its controls:
 // connect by a click on the line, read and write with the progress popup,
-// "Update USB list", an unplug during a read, a saved read that matches
-// volmarctl's byte for byte, and "Start bootloader" with the armed port
-// watch that runs the upload once the sim's bootloader port shows.
+// a language switch while connected, "Update USB list", an unplug during a
+// read, a saved read that matches volmarctl's byte for byte, and "Start
+// bootloader" with the armed port watch that runs the upload once the sim's
+// bootloader port shows.
 #include "WindowFixture.h"
 
 #include "volmar/core/DeviceLine.h"
+#include "volmar/core/LanguageTables.h"
 #include "volmar/firmware/LoaderWindow.h"
 #include "volmar/sysio/DeviceLock.h"
 #include "volmar/vhid/Wire.h"
@@ -52,6 +54,30 @@ TEST_F(WindowE2eTest, ConnectsByAClickAndReadsWithTheProgressPopup) {
     EXPECT_EQ(c<QComboBox>("osi_1_src").currentIndex(), 2);
     EXPECT_TRUE(c<QComboBox>("osi_1_name").isEnabled());
     EXPECT_EQ(c<QLineEdit>("chk_report_info").text(), "Ok. Used axis  1, buttons 0.");
+}
+
+// Connected, a switch relabels the connection line and the exchanges speak
+// the new language; the configuration read stays.
+TEST_F(WindowE2eTest, ALanguageSwitchWhileConnectedRelabelsTheLinkToo) {
+    writeFileBytes(folder / "eeprom.bin", knownImage("Known", "1234", "5678"));
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:1234 PID:5678 Known (Volmar2-20161101)");
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    const ConfigState read = state();
+
+    c<QComboBox>("Translate").setCurrentIndex(1);
+    const TRecordLng& german = *languageRecord(1);
+    EXPECT_EQ(c<QLineEdit>("connect_status").text().toStdString(),
+              line::connectedText(german, 0x1234, 0x5678, "Known"));
+    EXPECT_TRUE(c<QPushButton>("btnRead_MK").isEnabled());
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_TRUE(progress.first().startsWith(QString::fromStdString(german.btnRead_MK)))
+        << progress.first().toStdString();
+    EXPECT_EQ(state().buttons, read.buttons);
+    EXPECT_EQ(state().dev_name, "Known");
+    EXPECT_EQ(state().axes, read.axes);
 }
 
 TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {

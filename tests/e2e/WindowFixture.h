@@ -49,8 +49,12 @@ protected:
                          });
     }
     // A window of its own (shown) on the sim's folder, answering through
-    // `answers`: a second copy of the program, as far as the controller can tell.
+    // `answers`: a second copy of the program, as far as the controller can
+    // tell. In English, as the suites read the window's texts.
     std::unique_ptr<TMForm> makeWindow(app::ScriptedDialogs& answers) {
+        if (!std::filesystem::exists(folder / "VolmarSetup.ini")) {
+            writeFileText(folder / "VolmarSetup.ini", "[Main]\nTranslate=English\n");
+        }
         app::WindowOptions options;
         options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
         options.backends = [] {

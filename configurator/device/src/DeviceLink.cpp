@@ -271,6 +271,18 @@ void DeviceLink::showNotConnected() {
     publishDisplay();
 }
 
+void DeviceLink::setLanguage(const TRecordLng& lng) {
+    m_lng = &lng;
+    if (!m_display.connected) {
+        m_display.connect_status = m_lng->plug_msg;
+    } else if (m_configDevice) {
+        const auto& attributes = m_configDevice->attributes();
+        m_display.connect_status = line::connectedText(
+            *m_lng, attributes.vendorId, attributes.productId, m_configDevice->productName());
+    }
+    publishDisplay();
+}
+
 void DeviceLink::showConnected(std::uint16_t vid, std::uint16_t pid, const std::string& product) {
     m_display.connected = true;
     m_display.connect_status = line::connectedText(*m_lng, vid, pid, product);

@@ -81,8 +81,9 @@ public:
     const std::string& connectionProblem() const { return m_unopenable; }
     bool busy() const { return m_runner.busy(); }
 
-    // The language record changed (language switch).
-    void setLanguage(const TRecordLng& lng) { m_lng = &lng; }
+    // The language record changed (language switch): later messages use it,
+    // and the connection line shows its text at once.
+    void setLanguage(const TRecordLng& lng);
 
     // --- connection ---------------------------------------------------------
     // A click on line `index` of the device list (-1: no line selected).
