@@ -36,8 +36,9 @@ public:
     // The chosen file, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
-    // The about box; its address button opens the page through `launcher`.
-    virtual void about(QWidget* parent, firmware::Launcher& launcher) = 0;
+    // The about box titled `title`; its address button opens the page
+    // through `launcher`.
+    virtual void about(QWidget* parent, firmware::Launcher& launcher, const QString& title) = 0;
     // The colour chosen, starting from `initial`; nothing when the user cancelled.
     virtual std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) = 0;
 };
@@ -47,7 +48,7 @@ public:
     void message(QWidget* parent, const QString& text) override;
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
-    void about(QWidget* parent, firmware::Launcher& launcher) override;
+    void about(QWidget* parent, firmware::Launcher& launcher, const QString& title) override;
     std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) override;
 };
 
@@ -63,11 +64,15 @@ public:
     void message(QWidget*, const QString& text) override { messages << text; }
     QString openFile(QWidget*, const FileRequest& request) override;
     QString saveFile(QWidget*, const FileRequest& request) override;
-    void about(QWidget*, firmware::Launcher&) override { ++abouts; }
+    void about(QWidget*, firmware::Launcher&, const QString& title) override {
+        ++abouts;
+        aboutTitle = title;
+    }
     std::optional<QColor> chooseColour(QWidget*, const QColor& initial) override;
 
     QStringList messages;
     int abouts = 0;
+    QString aboutTitle;         // of the last about box
     QStringList fileTitles;     // titles of the file dialogs, in order
     QList<QColor> colourStarts; // the colour each colour dialog started from
 
