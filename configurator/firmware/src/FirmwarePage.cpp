@@ -180,7 +180,8 @@ void FirmwarePage::btnStartFirmwareClick() {
     values.port = m_com_port->text().toStdString();
     values.path = folder.toStdString();
     const PreparedScript script =
-        writeLoaderScript(m_command_file->text(), folder, values, m_services.userFolder);
+        writeLoaderScript(m_command_file->text(), folder, values, m_services.userFolder,
+                          m_services.scriptsToUserFolder);
     if (!script.error.isEmpty()) {
         m_services.message(script.error);
         return;

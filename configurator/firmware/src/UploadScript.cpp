@@ -27,7 +27,8 @@ QString writeScript(const QString& path, const std::string& text) {
 } // namespace
 
 PreparedScript writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                 const loader::Values& values, const QString& userFolder) {
+                                 const loader::Values& values, const QString& userFolder,
+                                 bool userFolderFirst) {
     PreparedScript prepared;
     QFile in(templateFile);
     QByteArray templateText;
@@ -46,13 +47,19 @@ PreparedScript writeLoaderScript(const QString& templateFile, const QString& loa
     prepared.folder =
         QDir(loaderFolder.isEmpty() ? QDir::currentPath() : loaderFolder).absolutePath();
     prepared.script = QDir(prepared.folder).filePath(kScriptName);
+    const QString fallback =
+        userFolder.isEmpty() ? QString() : QDir(userFolder).absoluteFilePath(kScriptName);
+    if (userFolderFirst && !fallback.isEmpty()) {
+        QDir().mkpath(userFolder);
+        prepared.script = fallback;
+        prepared.error = writeScript(fallback, text);
+        return prepared;
+    }
     QString error = writeScript(prepared.script, text);
-    if (!error.isEmpty() && !userFolder.isEmpty() && QDir().mkpath(userFolder)) {
-        const QString fallback = QDir(userFolder).absoluteFilePath(kScriptName);
-        if (writeScript(fallback, text).isEmpty()) {
-            prepared.script = fallback;
-            error.clear();
-        }
+    if (!error.isEmpty() && !fallback.isEmpty() && QDir().mkpath(userFolder) &&
+        writeScript(fallback, text).isEmpty()) {
+        prepared.script = fallback;
+        error.clear();
     }
     prepared.error = error;
     return prepared;

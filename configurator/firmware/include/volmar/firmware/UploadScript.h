@@ -20,8 +20,11 @@ struct PreparedScript {
 // `loaderFolder` (the current folder when empty). A folder that cannot take
 // it (read-only, say, when the program is installed system-wide) leaves the
 // script to `userFolder`, made when missing; the loader still runs in its
-// own folder. An old script is overwritten.
+// own folder. With `userFolderFirst` the script goes straight to
+// `userFolder` (the loader folders of an installed program are the
+// system's). An old script is overwritten.
 PreparedScript writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                 const loader::Values& values, const QString& userFolder);
+                                 const loader::Values& values, const QString& userFolder,
+                                 bool userFolderFirst = false);
 
 } // namespace volmar::firmware
