@@ -6,6 +6,8 @@
 #include "DeviceCommands.h"
 #endif
 
+#include "volmar/core/Protocol.h"
+
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -13,6 +15,8 @@
 
 int main(int argc, char** argv) {
     CLI::App app{"volmarctl - read, check, compare and build Volmar controller configurations"};
+    app.set_version_flag("--version", std::string("volmarctl ") + VOLMAR_VERSION + " (" +
+                                          std::string(volmar::protocol::ConfiguratorVersion) + ")");
     app.require_subcommand(1);
     int exitCode = 0;
     volmar::cli::addOfflineCommands(app, exitCode);

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
                  "in $XDG_RUNTIME_DIR/volmar/virtual) that the configurator, the viewer and "
                  "volmarctl use like the real board."};
     app.get_formatter()->column_width(36);
+    app.set_version_flag("--version", std::string("volmar-sim ") + VOLMAR_VERSION);
 
     app.add_option("--id", o.id, "Socket file name (without .sock), so several sims can run")
         ->capture_default_str();

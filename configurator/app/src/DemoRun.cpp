@@ -251,6 +251,8 @@ void DemoRun::finishWithPictures() {
     }
     if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
         !m_options.about.isEmpty() || !m_options.live.isEmpty()) {
+        // Closed as a user closes it, so the settings are saved as then.
+        m_window.close();
         QCoreApplication::exit(exitCode);
     }
 }
