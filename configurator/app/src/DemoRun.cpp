@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
@@ -35,6 +36,17 @@ void say(const QString& line) {
 
 } // namespace
 
+void applyDemoLook(const DemoOptions& options) {
+    if (!options.dark) {
+        return;
+    }
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Window text, button, light, dark, mid, text, bright text, base, window.
+    QApplication::setPalette(QPalette(QColor(0xe0e0e0), QColor(0x3a3a3a), QColor(0x5a5a5a),
+                                      QColor(0x202020), QColor(0x2e2e2e), QColor(0xe0e0e0),
+                                      Qt::white, QColor(0x1e1e1e), QColor(0x2b2b2b)));
+}
+
 DemoOptions takeDemoOptions(QStringList& arguments) {
     DemoOptions options;
     for (int i = 1; i < arguments.size();) {
@@ -45,6 +57,8 @@ DemoOptions takeDemoOptions(QStringList& arguments) {
             options.firmware = true;
         } else if (arg == QLatin1String("--demo-quit")) {
             options.quit = true;
+        } else if (arg == QLatin1String("--demo-dark")) {
+            options.dark = true;
         } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
             options.screenshot = arguments[i + 1];
             arguments.removeAt(i);

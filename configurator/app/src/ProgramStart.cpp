@@ -31,6 +31,7 @@ int runVolmarSetup(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.volmar.VolmarSetup")));
     QStringList arguments = QApplication::arguments();
     const DemoOptions demoOptions = takeDemoOptions(arguments);
+    applyDemoLook(demoOptions);
 
     QtDialogs dialogs;
     std::optional<Program> program = startProgram(dialogs, {});

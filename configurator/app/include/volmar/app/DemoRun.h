@@ -19,6 +19,7 @@
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 //   --demo-about FILE       at the end, save a picture of the about box
+//   --demo-dark             a dark palette, as a dark desktop theme gives one
 // It prints one line per step ("demo: shown", "demo: read completed",
 // "demo: screenshot FILE" for each picture) and drives the window only
 // through its controls, as a user would.
@@ -45,6 +46,7 @@ struct DemoOptions {
     QString pages;
     QString live;
     bool quit = false;
+    bool dark = false;
     bool active() const {
         return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
                !live.isEmpty() || quit;
@@ -53,6 +55,8 @@ struct DemoOptions {
 
 // Takes the demo options out of `arguments`.
 DemoOptions takeDemoOptions(QStringList& arguments);
+// The look the options ask for, before the window is made.
+void applyDemoLook(const DemoOptions& options);
 
 class DemoRun : public QObject {
     Q_OBJECT
