@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     volmar::ConfigState state = clearedState();
-    std::string error;
-    if (!volmar::applyConfigJson(json, state, error)) {
-        if (error.empty() || !(state == clearedState())) {
+    if (const volmar::Status applied = volmar::applyConfigJson(json, state); !applied) {
+        if (applied.error().text.empty() || !(state == clearedState())) {
             std::fprintf(stderr, "a refusal changed the configuration or gave no reason\n");
             std::abort();
         }
@@ -46,9 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)volmar::ConfigToReport(encoded, image, log);
 
     volmar::ConfigState again = clearedState();
-    if (!volmar::applyConfigJson(volmar::configToJson(state), again, error)) {
+    if (const volmar::Status applied = volmar::applyConfigJson(volmar::configToJson(state), again);
+        !applied) {
         std::fprintf(stderr, "the export of an imported configuration is refused: %s\n",
-                     error.c_str());
+                     applied.error().text.c_str());
         std::abort();
     }
     if (!(again == state)) {

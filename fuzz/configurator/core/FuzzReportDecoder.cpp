@@ -79,10 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DescriptorInput layout = layoutFrom(in);
     const JoystickDescriptor generated = generateDescriptor(layout);
     if (layout.active()) {
-        std::string error;
-        auto parsed = hidparse::parseDescriptor(generated.bytes, error);
+        auto parsed = hidparse::parseDescriptor(generated.bytes);
         if (!parsed) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+            std::fprintf(stderr, "%s\n", parsed.error().text.c_str());
             fail("a generated descriptor does not parse");
         }
         const auto index = input::findGameCollection(*parsed);
