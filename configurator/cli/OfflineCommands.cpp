@@ -6,6 +6,7 @@
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
+#include "volmar/core/Wiring.h"
 
 #include <iostream>
 #include <memory>
@@ -87,7 +88,7 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
     return kExitOk;
 }
 
-int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ostream& err) {
     ConfigState state;
     std::string error;
     std::vector<std::string> boxes;
@@ -105,6 +106,11 @@ int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) 
             return kExitBadInput;
     }
     out << state.chk_report_info << '\n';
+    // Warnings go beside the report line and leave the exit status alone.
+    if (lint) {
+        for (const WiringWarning& warning : wiringWarnings(state))
+            out << "warning: " << warning.text << '\n';
+    }
     return state.ConfigHasErrors ? kExitFindings : kExitOk;
 }
 
@@ -131,6 +137,7 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
         std::string jsonFile;
         std::string outFile;
         bool check = false;
+        bool lint = false;
         std::string a;
         std::string b;
     };
@@ -153,8 +160,11 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* checkCmd =
         app.add_subcommand("check", "Print the report line of a configuration (.volmar or .json)");
     checkCmd->add_option("FILE", args->file, "configuration file or JSON")->required();
-    checkCmd->callback(
-        [args, &exitCode] { exitCode = checkCommand(args->file, std::cout, std::cerr); });
+    checkCmd->add_flag("--lint", args->lint,
+                       "also print wiring warnings (pins used twice, unreachable buttons ...)");
+    checkCmd->callback([args, &exitCode] {
+        exitCode = checkCommand(args->file, args->lint, std::cout, std::cerr);
+    });
 
     auto* diffCmd = app.add_subcommand(
         "diff", "Print the fields and button rows in which two configurations differ");

@@ -24,7 +24,9 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
                   std::ostream& out, std::ostream& err);
 
 // Prints the report line; kExitFindings when the configuration has errors.
-int checkCommand(const std::string& file, std::ostream& out, std::ostream& err);
+// `lint` adds one "warning: ..." line per wiring warning after it; warnings
+// never change the exit status.
+int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ostream& err);
 
 // Prints the fields and button rows that differ; kExitFindings when any do.
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err);

@@ -183,6 +183,40 @@ TEST(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
     }
 }
 
+// --lint adds the warnings after the report line and changes nothing else:
+// not the line, not the exit code, on a valid and on an invalid configuration.
+TEST(VolmarctlCheck, LintPrintsWarningsAfterTheReportLineAndKeepsTheExitCode) {
+    struct LintCase {
+        const char* name;
+        const char* jsonText;
+        int exitCode;
+        int warnings;
+    };
+    const LintCase cases[] = {
+        {"Clean", R"({"hw_br_1": 17, "hw_bc_1": 25})", 0, 0},
+        {"RowOnColumnPin", R"({"hw_br_1": 17, "hw_bc_1": 17, "led_ws2811": true, "hw_bc_2": 14})",
+         0, 2},
+        {"InvalidAndEncoderOnOneButton",
+         R"({"osi_4_src": 2, "osi_4_name": 0, "enc_02_l": 9, "enc_02_r": 9})", 1, 1}};
+    for (const LintCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeFileText(dir / "c.json", c.jsonText);
+        const RunResult plain = runVolmarctl({"check", str(dir / "c.json")});
+        const RunResult lint = runVolmarctl({"check", "--lint", str(dir / "c.json")});
+        EXPECT_EQ(plain.exitCode, c.exitCode) << plain.out << plain.err;
+        EXPECT_EQ(lint.exitCode, c.exitCode) << lint.out << lint.err;
+        ASSERT_EQ(lineCount(plain.out), 1) << plain.out;
+        ASSERT_EQ(lineCount(lint.out), 1 + c.warnings) << lint.out;
+        EXPECT_EQ(lint.out.rfind(plain.out, 0), 0u) << lint.out;
+        std::size_t at = plain.out.size();
+        for (int i = 0; i < c.warnings; ++i) {
+            EXPECT_EQ(lint.out.compare(at, 9, "warning: "), 0) << lint.out;
+            at = lint.out.find('\n', at) + 1;
+        }
+    }
+}
+
 // An encoder with one input is repaired and announced, never an error; the
 // announcement goes to stderr, the report line stays the success summary.
 // Import runs no validation, so the imported file keeps the half encoder.
