@@ -101,6 +101,7 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     m_TmrPerSecond->setObjectName("TmrPerSecond");
     m_TmrPerSecond->setInterval(kPerSecondTickMs);
     connectControls();
+    buildSafetyControls();
 
     m_settings = loadSettings(m_settingsFile);
     applySettings(*this, m_settings);

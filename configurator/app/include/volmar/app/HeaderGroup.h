@@ -43,6 +43,11 @@ public:
         QLineEdit* joy_uptime = nullptr;
         QLineEdit* joy_usbpps = nullptr;
         QLineEdit* chk_report_info = nullptr;
+        // Beside the report line: the wiring warnings' count (opens their
+        // list), undo and redo.
+        QToolButton* btnWiring = nullptr;
+        QToolButton* btnUndo = nullptr;
+        QToolButton* btnRedo = nullptr;
     };
     const Controls& controls() const { return m_c; }
 
@@ -59,6 +64,7 @@ signals:
 private:
     QWidget* buildDeviceRow();
     QWidget* buildFieldRow();
+    QWidget* buildReportRow();
 
     Controls m_c;
 };

@@ -15,11 +15,13 @@
 #include "volmar/hid/HidBackend.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QTabWidget;
@@ -52,6 +54,7 @@ namespace volmar::app {
 class Dialogs;
 class HeaderGroup;
 class TTrivex_status;
+class WiringWindow;
 
 struct WindowOptions {
     // The settings file; empty: defaultSettingsFile().
@@ -131,6 +134,13 @@ private:
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
+    // Undo, redo and the wiring warnings (TMFormSafety.cpp).
+    void buildSafetyControls();
+    void showHistoryState();
+    void btnWiringClick();
+    // Brings the page holding `control` forward and focuses it; a grid row
+    // is selected in the button grid.
+    void goToControl(const QString& control, int gridRow);
 
     Dialogs& m_dialogs;
     QString m_settingsFile;
@@ -163,6 +173,10 @@ private:
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;
     std::unique_ptr<TTrivex_status> m_progress;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    QPointer<WiringWindow> m_wiring;
+    std::unique_ptr<QObject> m_undoKeys;
 };
 
 } // namespace volmar::app

@@ -1,0 +1,185 @@
+// The window's safety net without a controller: undo and redo by keys and
+// buttons over edits, rule repairs and a file load; the wiring warnings'
+// count beside the report line and their list.
+
+#include "volmar/app/Dialogs.h"
+#include "volmar/app/TMForm.h"
+#include "volmar/app/WiringWindow.h"
+#include "volmar/core/ConfigFile.h"
+#include "volmar/core/ImageCodec.h"
+#include "volmar/editor/ButtonGrid.h"
+#include "volmar/firmware/Launcher.h"
+#include "volmar/firmware/SerialPortList.h"
+#include "volmar/hid/VirtualBackend.h"
+
+#include "GuiTest.h"
+#include "QtWait.h"
+#include "TempDir.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace volmar::app {
+namespace {
+
+using test::control;
+
+class SafetyWindowTest : public ::testing::Test {
+protected:
+    SafetyWindowTest() {
+        test::guiApp();
+        WindowOptions options;
+        options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
+        // Virtual devices only, in this binary's private runtime folder: none.
+        options.backends = [] {
+            std::vector<std::unique_ptr<hid::HidBackend>> list;
+            list.push_back(hid::makeVirtualBackend());
+            return list;
+        };
+        options.serialPorts = [] { return firmware::makeVirtualSerialPorts(); };
+        options.launcher = &launcher;
+        window = std::make_unique<TMForm>(dialogs, options);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(test::waitUntil([&] { return state().dev_poll == 1; }, 5000));
+        EXPECT_TRUE(
+            test::waitUntil([&] { return QApplication::activeWindow() == window.get(); }, 5000));
+    }
+
+    ConfigState& state() { return window->editor().state(); }
+    template <typename T>
+    T& c(const char* name) {
+        return control<T>(*window, name);
+    }
+    ConfigImage image() {
+        ConfigState copy = state();
+        ConfigImage out{};
+        DescriptorLog log;
+        EXPECT_TRUE(ConfigToReport(copy, out, log).ok());
+        return out;
+    }
+    void key(QWidget& target, Qt::Key k, Qt::KeyboardModifiers modifiers) {
+        target.setFocus();
+        QTest::keyClick(&target, k, modifiers);
+    }
+
+    ScriptedDialogs dialogs;
+    firmware::RecordingLauncher launcher;
+    test::TempDir folder;
+    std::unique_ptr<TMForm> window;
+};
+
+TEST_F(SafetyWindowTest, TenEditsUndoneAndRedoneByKeysGiveTheSameImageAtEveryStep) {
+    // The start, the first device change's poll interval included, is no step.
+    EXPECT_FALSE(c<QToolButton>("btnUndo").isEnabled());
+    EXPECT_FALSE(c<QToolButton>("btnRedo").isEnabled());
+
+    ConfigState other = state();
+    other.dev_name = "Other pad";
+    other.axes[6].src = 3;
+    other.axes[6].name = 8;
+    const auto otherFile = folder / "other.volmar";
+    {
+        ConfigImage img{};
+        DescriptorLog log;
+        ASSERT_TRUE(ConfigToReport(other, img, log).ok());
+        ASSERT_EQ(writeConfigFiles(otherFile, img, log), "");
+    }
+
+    const std::vector<std::function<void()>> edits = {
+        [&] { c<QComboBox>("osi_2_src").setCurrentIndex(3); }, // the rules fill the axis
+        [&] { c<QComboBox>("osi_2_name").setCurrentIndex(2); },
+        [&] { c<QSpinBox>("osi_2_dzl").setValue(4); },
+        [&] { QTest::keyClicks(&c<QLineEdit>("dev_name"), "X1"); }, // two keys, one step
+        [&] { c<QCheckBox>("led_max7219").click(); },
+        [&] {
+            dialogs.answerFile(QString::fromStdString(otherFile.string()));
+            c<QPushButton>("btnRead_PC").click();
+        },
+        [&] { c<QComboBox>("hw_bc_3").setCurrentIndex(20); },
+        [&] { c<QSpinBox>("osi_4_curve_02").setValue(150); },
+        [&] { c<QComboBox>("osi_7_src").setCurrentIndex(0); }, // the rules empty the axis
+        [&] { c<QPushButton>("btnClrConfig").click(); },
+    };
+    std::vector<ConfigImage> images{image()};
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        edits[i]();
+        images.push_back(image());
+        ASSERT_NE(images[i + 1], images[i]) << "edit " << i;
+        ASSERT_EQ(window->editor().history().undoSteps(), i + 1) << "edit " << i;
+    }
+    EXPECT_TRUE(c<QToolButton>("btnUndo").isEnabled());
+
+    // Ctrl+Z goes to the configuration even from inside an edit.
+    auto& name = c<QLineEdit>("dev_name");
+    for (int i = 9; i >= 0; --i) {
+        key(i % 2 ? static_cast<QWidget&>(name) : c<QTabWidget>("JvPageControl"), Qt::Key_Z,
+            Qt::ControlModifier);
+        EXPECT_EQ(image(), images[static_cast<std::size_t>(i)]) << "undo to " << i;
+    }
+    EXPECT_FALSE(c<QToolButton>("btnUndo").isEnabled());
+    EXPECT_EQ(name.text(), "Volmar2");
+    for (std::size_t i = 1; i <= 10; ++i) {
+        if (i % 3 == 0) {
+            c<QToolButton>("btnRedo").click();
+        } else {
+            key(name, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        EXPECT_EQ(image(), images[i]) << "redo to " << i;
+    }
+    EXPECT_FALSE(c<QToolButton>("btnRedo").isEnabled());
+    EXPECT_EQ(dialogs.messages, QStringList());
+}
+
+TEST_F(SafetyWindowTest, WarningsSitBesideTheReportLineAndLeadToTheirControl) {
+    auto& wiring = c<QToolButton>("btnWiring");
+    EXPECT_EQ(wiring.text(), "No wiring warnings");
+    const QString report = c<QLineEdit>("chk_report_info").text();
+
+    // The matrix's first row on B5, where the WS2811 output sits.
+    c<QComboBox>("hw_br_1").setCurrentIndex(14);
+    c<QCheckBox>("led_ws2811").click();
+    EXPECT_EQ(wiring.text(), "Wiring warnings: 1");
+    EXPECT_EQ(wiring.accessibleName(), wiring.text());
+    EXPECT_EQ(c<QLineEdit>("chk_report_info").text(), report);
+    EXPECT_FALSE(state().ConfigHasErrors);
+    EXPECT_TRUE(c<QPushButton>("btnWrite_PC").isEnabled());
+
+    key(wiring, Qt::Key_Space, Qt::NoModifier);
+    auto* list = window->findChild<QListWidget*>("lstWiringWarnings");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(),
+              "Pin B5 is used for matrix row 1 (hw_br_1) and WS2811 LED output (led_ws2811)");
+    EXPECT_FALSE(list->accessibleName().isEmpty());
+
+    emit list->itemActivated(list->item(0));
+    EXPECT_EQ(c<QTabWidget>("JvPageControl").currentWidget()->objectName(), "TabKNP");
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return QApplication::focusWidget() == &c<QComboBox>("hw_br_1"); }, 5000));
+
+    // The list follows the configuration; an unreachable button leads to its row.
+    c<QComboBox>("hw_br_1").setCurrentIndex(17);
+    state().buttons.hw[9] = 77;
+    window->editor().touch();
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(wiring.text(), "Wiring warnings: 1");
+    emit list->itemActivated(list->item(0));
+    auto& grid = c<editor::ButtonGrid>("KnpGrid");
+    EXPECT_EQ(grid.editState().row, 9);
+    EXPECT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == &grid; }, 5000));
+}
+
+} // namespace
+} // namespace volmar::app
