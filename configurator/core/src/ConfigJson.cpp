@@ -212,6 +212,31 @@ bool applyButtons(const json& rows, ButtonMap& map, std::string& error) {
     return true;
 }
 
+// The two keys that say what the file is. Files written before they existed
+// have neither and read as version 1.
+bool checkFormat(const json& input, std::string& error) {
+    if (const auto format = input.find(kJsonFormatKey); format != input.end()) {
+        if (!format->is_string() || format->get<std::string>() != kJsonFormat) {
+            error = std::string(kJsonFormatKey) + ": " +
+                    format->dump(-1, ' ', false, json::error_handler_t::replace) +
+                    " is not a Volmar configuration (expected \"" + kJsonFormat + "\")";
+            return false;
+        }
+    }
+    if (const auto version = input.find(kJsonVersionKey); version != input.end()) {
+        const auto n = readInt(*version);
+        if (!n || *n < 1)
+            return fail(error, kJsonVersionKey, "expected a version number 1 or higher");
+        if (*n > kJsonVersion) {
+            return fail(error, kJsonVersionKey,
+                        "this configuration is format version " + std::to_string(*n) +
+                            ", newer than the version " + std::to_string(kJsonVersion) +
+                            " this program reads; use a newer volmarctl");
+        }
+    }
+    return true;
+}
+
 std::string showValue(const FieldDef& f, const ConfigState& s) {
     const FieldRef ref = f.get(s);
     switch (f.kind) {
@@ -232,6 +257,8 @@ std::string showValue(const FieldDef& f, const ConfigState& s) {
 
 json configToJson(const ConfigState& state) {
     json out = json::object();
+    out[kJsonFormatKey] = kJsonFormat;
+    out[kJsonVersionKey] = kJsonVersion;
     for (const FieldDef& f : configFields()) {
         const FieldRef ref = f.get(state);
         switch (f.kind) {
@@ -268,8 +295,12 @@ bool applyConfigJson(const json& input, ConfigState& state, std::string& error) 
         error = std::string("expected a JSON object, got ") + typeName(input);
         return false;
     }
+    if (!checkFormat(input, error))
+        return false;
     ConfigState next = state;
     for (const auto& [key, value] : input.items()) {
+        if (key == kJsonFormatKey || key == kJsonVersionKey)
+            continue;
         if (key == "buttons") {
             if (!applyButtons(value, next.buttons, error))
                 return false;

@@ -124,6 +124,28 @@ TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResultsOfTheFirst1024Bytes) {
     EXPECT_EQ(longer.out, r.out);
 }
 
+// A JSON file from a newer program is refused in one line that says so,
+// and nothing is written; one from before the format keys still imports.
+TEST(VolmarctlImport, RefusesANewerFormatVersionAndAcceptsFilesWithoutOne) {
+    TempDir dir;
+    writeFileText(dir / "new.json", R"({"format": "volmar-config", "version": 7, "osi_1_src": 2})");
+    const RunResult refused =
+        runVolmarctl({"import", str(dir / "new.json"), "-o", str(dir / "n.volmar")});
+    EXPECT_EQ(refused.exitCode, 2);
+    expectOneErrorLine(refused);
+    EXPECT_NE(refused.err.find("new.json: version: this configuration is format version 7"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(dir / "n.volmar"));
+
+    writeFileText(dir / "old.json", R"({"osi_1_src": 2, "osi_1_name": 1})");
+    ASSERT_EQ(importFile(dir / "old.json", dir / "o.volmar"), 0);
+    const RunResult exported = runVolmarctl({"export", str(dir / "o.volmar")});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(exported.out.rfind("{\n  \"format\": \"volmar-config\",\n  \"version\": 1,\n", 0), 0u)
+        << exported.out.substr(0, 80);
+}
+
 TEST(VolmarctlBadFile, OneLineOnStderrAndExit2) {
     struct BadFile {
         const char* name;
