@@ -2,6 +2,7 @@
 
 #include "ConfigIo.h"
 
+#include "volmar/core/Backups.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/LanguageRecord.h"
@@ -128,6 +129,21 @@ int diffCommand(const std::string& a, const std::string& b, std::ostream& out, s
     return lines.empty() ? kExitOk : kExitFindings;
 }
 
+int backupsCommand(const std::string& folder, std::ostream& out, std::ostream& err) {
+    const std::filesystem::path where =
+        folder.empty() ? backupFolder() : std::filesystem::path(folder);
+    if (where.empty()) {
+        err << "no backup folder: neither XDG_DATA_HOME nor HOME is an absolute path\n";
+        return kExitBadInput;
+    }
+    const std::vector<BackupEntry> backups = listBackups(where, englishLanguage());
+    if (backups.empty())
+        err << "no backups in " << where.string() << '\n';
+    for (const BackupEntry& b : backups)
+        out << backupLine(b) << "\n    " << b.file.string() << '\n';
+    return kExitOk;
+}
+
 void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* exportCmd = app.add_subcommand(
         "export", "Print a configuration file as JSON, as the editor would load it");
@@ -172,6 +188,13 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     diffCmd->add_option("B", args->b, "second configuration (.volmar or .json)")->required();
     diffCmd->callback(
         [args, &exitCode] { exitCode = diffCommand(args->a, args->b, std::cout, std::cerr); });
+
+    auto* backupsCmd = app.add_subcommand(
+        "backups", "List the configurations kept before each write to a controller, newest first");
+    backupsCmd->add_option("--folder", args->file,
+                           "backup folder (default: $XDG_DATA_HOME/VolmarSetup/backups)");
+    backupsCmd->callback(
+        [args, &exitCode] { exitCode = backupsCommand(args->file, std::cout, std::cerr); });
 }
 
 } // namespace volmar::cli

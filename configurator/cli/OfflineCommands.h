@@ -31,7 +31,12 @@ int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ost
 // Prints the fields and button rows that differ; kExitFindings when any do.
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err);
 
-// Registers export, import, check and diff on `app`; the command that runs
+// Lists the configurations kept before each write to a controller, newest
+// first: a line with time, VID:PID, product and the report line, then the
+// file indented on the next. Empty `folder`: the user's backup folder.
+int backupsCommand(const std::string& folder, std::ostream& out, std::ostream& err);
+
+// Registers export, import, check, diff and backups on `app`; the command that runs
 // stores its status in `exitCode`.
 void addOfflineCommands(CLI::App& app, int& exitCode);
 

@@ -95,6 +95,11 @@ QWidget* HeaderGroup::buildReportRow() {
     m_c.btnWiring = tool("btnWiring");
     m_c.btnUndo = tool("btnUndo");
     m_c.btnRedo = tool("btnRedo");
+    m_c.btnRestoreBackup = tool("btnRestoreBackup");
+    m_c.btnRestoreBackup->setText(tr("Restore previous configuration…"));
+    m_c.btnRestoreBackup->setAccessibleName(m_c.btnRestoreBackup->text());
+    m_c.btnRestoreBackup->setToolTip(
+        tr("A configuration read from the controller before one of the last writes"));
     return row;
 }
 

@@ -5,6 +5,7 @@
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/SettingsFile.h"
+#include "volmar/core/Backups.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/LiveView.h"
 #include "volmar/core/Protocol.h"
@@ -79,7 +80,10 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_launcher(options.launcher ? options.launcher : m_ownLauncher.get()),
       m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                                       : options.programFolder),
-      m_userFolder(userFolderFor(options)) {
+      m_userFolder(userFolderFor(options)),
+      m_backupFolder(options.backupFolder.isEmpty()
+                         ? backupFolder()
+                         : std::filesystem::path(options.backupFolder.toStdString())) {
     setObjectName("TMForm");
     m_link->setTransferExecutor(m_worker);
     m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });

@@ -1,8 +1,10 @@
 // The main window's safety net: undo and redo of configuration edits, and
 // the wiring warnings beside the report line.
+#include "volmar/app/Dialogs.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/TMForm.h"
 #include "volmar/app/WiringWindow.h"
+#include "volmar/core/Backups.h"
 #include "volmar/editor/ButtonGrid.h"
 #include "volmar/editor/ButtonGridModel.h"
 #include "volmar/editor/ButtonsPage.h"
@@ -88,6 +90,7 @@ void TMForm::buildSafetyControls() {
     connect(m_redo, &QAction::triggered, &m_editor, &editor::ConfigEditor::redo);
     connect(&m_editor, &editor::ConfigEditor::historyChanged, this, &TMForm::showHistoryState);
     connect(c.btnWiring, &QToolButton::clicked, this, &TMForm::btnWiringClick);
+    connect(c.btnRestoreBackup, &QToolButton::clicked, this, &TMForm::btnRestoreBackupClick);
     m_undoKeys = std::make_unique<UndoKeys>(this, m_undo, m_redo);
     qApp->installEventFilter(m_undoKeys.get());
     showHistoryState();
@@ -126,6 +129,31 @@ void TMForm::goToControl(const QString& control, int gridRow) {
     }
     activateWindow();
     widget->setFocus(Qt::OtherFocusReason);
+}
+
+void TMForm::btnRestoreBackupClick() {
+    const std::vector<BackupEntry> backups = listBackups(m_backupFolder, m_editor.lng());
+    if (backups.empty()) {
+        message(tr("No configuration has been kept yet: one is read from the controller and kept "
+                   "before every write, in %1.")
+                    .arg(QString::fromStdString(m_backupFolder.string())));
+        return;
+    }
+    QList<BackupRow> rows;
+    for (const BackupEntry& b : backups) {
+        rows.append({QString::fromStdString(backupTimeText(b.name.time)),
+                     QStringLiteral("%1:%2 %3")
+                         .arg(b.name.vid, 4, 16, QLatin1Char('0'))
+                         .arg(b.name.pid, 4, 16, QLatin1Char('0'))
+                         .toUpper()
+                         .arg(QString::fromStdString(b.name.product)),
+                     QString::fromStdString(b.summary)});
+    }
+    const int chosen = m_dialogs.chooseBackup(this, rows);
+    if (chosen < 0 || chosen >= static_cast<int>(backups.size())) {
+        return;
+    }
+    loadConfigurationFile(backups[static_cast<std::size_t>(chosen)].file);
 }
 
 } // namespace volmar::app

@@ -1,8 +1,13 @@
 #include "volmar/core/Backups.h"
 
+#include "volmar/core/ConfigFile.h"
+#include "volmar/core/Rules.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <system_error>
 
 namespace volmar {
 
@@ -137,6 +142,38 @@ std::filesystem::path backupFolder(const char* xdgDataHome, const char* home) {
         return {};
     }
     return base / "VolmarSetup" / "backups";
+}
+
+std::filesystem::path backupFolder() {
+    return backupFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+std::vector<BackupEntry> listBackups(const std::filesystem::path& folder, const TRecordLng& lng) {
+    std::vector<BackupEntry> entries;
+    std::error_code ec;
+    for (const auto& item : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string fileName = item.path().filename().string();
+        const auto name = parseBackupFileName(fileName);
+        if (!name || !item.is_regular_file(ec)) {
+            continue;
+        }
+        BackupEntry entry{item.path(), *name, {}, false};
+        ConfigState state = startupState(lng);
+        const LoadOutcome loaded = loadConfigFile(item.path(), state, lng, true);
+        entry.readable = loaded.ok();
+        entry.summary = loaded.ok() ? state.chk_report_info : loaded.error;
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        return a.file.filename() > b.file.filename();
+    });
+    return entries;
+}
+
+std::string backupLine(const BackupEntry& e) {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04X:%04X", e.name.vid, e.name.pid);
+    return backupTimeText(e.name.time) + "  " + ids + "  " + e.name.product + "  " + e.summary;
 }
 
 } // namespace volmar

@@ -5,6 +5,7 @@
 #include "volmar/app/Dialogs.h"
 #include "volmar/app/TMForm.h"
 #include "volmar/app/WiringWindow.h"
+#include "volmar/core/Backups.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/editor/ButtonGrid.h"
@@ -49,6 +50,7 @@ protected:
         };
         options.serialPorts = [] { return firmware::makeVirtualSerialPorts(); };
         options.launcher = &launcher;
+        options.backupFolder = QString::fromStdString((folder / "backups").string());
         window = std::make_unique<TMForm>(dialogs, options);
         window->show();
         window->activateWindow();
@@ -179,6 +181,49 @@ TEST_F(SafetyWindowTest, WarningsSitBesideTheReportLineAndLeadToTheirControl) {
     auto& grid = c<editor::ButtonGrid>("KnpGrid");
     EXPECT_EQ(grid.editState().row, 9);
     EXPECT_TRUE(test::waitUntil([&] { return QApplication::focusWidget() == &grid; }, 5000));
+}
+
+// "Restore previous configuration…" lists the kept configurations newest
+// first and loads the chosen one as one undoable step.
+TEST_F(SafetyWindowTest, RestoreListsTheBackupsAndLoadsTheChosenOne) {
+    c<QToolButton>("btnRestoreBackup").click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains("backups")) << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.choices.isEmpty());
+
+    std::filesystem::create_directories(folder / "backups");
+    const auto keep = [&](const BackupName& name, const ConfigState& s) {
+        ConfigState copy = s;
+        ConfigImage img{};
+        DescriptorLog log;
+        ASSERT_TRUE(ConfigToReport(copy, img, log).ok());
+        ASSERT_EQ(writeConfigFiles(folder / "backups" / backupFileName(name), img, log), "");
+    };
+    ConfigState pedals = state();
+    pedals.dev_name = "Pedals";
+    pedals.axes[2].src = 2;
+    pedals.axes[2].name = 3;
+    keep({{2025, 3, 1, 9, 0, 0, 0}, 0x1209, 0x5AB1, "Pedals"}, pedals);
+    keep({{2025, 3, 2, 9, 0, 0, 0}, 0x8888, 0x8888, "Volmar2"}, state());
+
+    const ConfigImage before = image();
+    dialogs.answerBackup(1);
+    c<QToolButton>("btnRestoreBackup").click();
+    ASSERT_EQ(dialogs.choices.size(), 1);
+    const QList<BackupRow>& rows = dialogs.choices[0];
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].time, "2025-03-02 09:00:00");
+    EXPECT_EQ(rows[1].controller, "1209:5AB1 Pedals");
+    EXPECT_EQ(rows[1].summary, "Ok. Used axis  1, buttons 0.");
+    EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Pedals");
+    EXPECT_EQ(state().axes[2].name, 3);
+
+    c<QToolButton>("btnUndo").click();
+    EXPECT_EQ(image(), before);
+    // Cancelling changes nothing.
+    c<QToolButton>("btnRestoreBackup").click();
+    EXPECT_EQ(image(), before);
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
 } // namespace

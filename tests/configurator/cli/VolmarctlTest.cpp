@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace volmar::test {
@@ -144,6 +145,34 @@ TEST(VolmarctlImport, RefusesANewerFormatVersionAndAcceptsFilesWithoutOne) {
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
     EXPECT_EQ(exported.out.rfind("{\n  \"format\": \"volmar-config\",\n  \"version\": 1,\n", 0), 0u)
         << exported.out.substr(0, 80);
+}
+
+// The kept configurations, newest first, each with the report line of what
+// it holds and its file; by default from the user's data folder.
+TEST(VolmarctlBackups, ListsNewestFirstWithTheReportLineAndTheFile) {
+    TempDir dir;
+    const std::string older = "2025-03-01_09-00-00-000_1209-5AB1_Pedals.volmar";
+    const std::string newer = "2025-03-02_10-30-00-250_8888-8888_Volmar2.volmar";
+    writeFileText(dir / "a.json", R"({"osi_3_src": 2, "osi_3_name": 3})");
+    writeFileText(dir / "b.json", "{}");
+    ASSERT_EQ(importFile(dir / "a.json", dir / older), 0);
+    ASSERT_EQ(importFile(dir / "b.json", dir / newer), 0);
+    writeFileText(dir / "notes.txt", "not a backup");
+
+    const RunResult r = runVolmarctl({"backups", "--folder", str(dir.path())});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "2025-03-02 10:30:00  8888:8888  Volmar2  Ok. Used axis  0, buttons 0.\n    " +
+                         str(dir / newer) +
+                         "\n2025-03-01 09:00:00  1209:5AB1  Pedals  Ok. Used axis  1, buttons 0.\n"
+                         "    " +
+                         str(dir / older) + "\n");
+
+    const RunResult none = runVolmarctl({"backups"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err,
+              "no backups in " +
+                  (fs::path(std::getenv("XDG_DATA_HOME")) / "VolmarSetup/backups").string() + "\n");
 }
 
 TEST(VolmarctlBadFile, OneLineOnStderrAndExit2) {

@@ -1,6 +1,13 @@
 // Backup names: written and read back, which ones age out, where they live.
 
+#include "CoreTestHelpers.h"
+#include "TempDir.h"
+
 #include "volmar/core/Backups.h"
+#include "volmar/core/ConfigFile.h"
+#include "volmar/core/LanguageRecord.h"
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +84,40 @@ TEST(BackupNames, FolderFollowsXdgDataHomeElseHome) {
     EXPECT_EQ(backupFolder(nullptr, "/home/u"), "/home/u/.local/share/VolmarSetup/backups");
     EXPECT_EQ(backupFolder("relative", "/home/u"), "/home/u/.local/share/VolmarSetup/backups");
     EXPECT_EQ(backupFolder(nullptr, nullptr), "");
+}
+
+// The restore list: newest first, each with the report line of what it
+// holds; other files are left out, a broken backup says why.
+TEST(BackupList, NewestFirstWithTheReportLineOfEach) {
+    test::TempDir dir;
+    ConfigState two = test::startup();
+    test::useAxis(two, 0, 2, 1);
+    test::useAxis(two, 1, 2, 2);
+    const ConfigImage twoAxes = test::encodeOk(two);
+    const ConfigImage cleared = test::encodeOk(test::startup());
+    const DescriptorLog log(kDescriptorLogLines);
+    const std::string older = backupFileName(at(2, 9, 0, "Stick"));
+    const std::string newer = backupFileName(at(2, 10, 0, "Pad"));
+    const std::string broken = backupFileName(at(1, 8, 0, "Pad"));
+    ASSERT_EQ(writeConfigFiles(dir / older, cleared, log), "");
+    ASSERT_EQ(writeConfigFiles(dir / newer, twoAxes, log), "");
+    std::ofstream(dir / broken) << "short";
+    ASSERT_EQ(writeConfigFiles(dir / "mine.volmar", twoAxes, log), "");
+
+    const std::vector<BackupEntry> list = listBackups(dir.path(), englishLanguage());
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].file.filename(), newer);
+    EXPECT_EQ(list[0].summary, "Ok. Used axis  2, buttons 0.");
+    EXPECT_TRUE(list[0].readable);
+    EXPECT_EQ(backupLine(list[0]),
+              "2025-01-02 10:05:09  1209:5AB1  Pad  Ok. Used axis  2, buttons 0.");
+    EXPECT_EQ(list[1].file.filename(), older);
+    EXPECT_EQ(list[1].summary, "Ok. Used axis  0, buttons 0.");
+    EXPECT_EQ(list[2].file.filename(), broken);
+    EXPECT_FALSE(list[2].readable);
+    EXPECT_NE(list[2].summary.find(broken), std::string::npos) << list[2].summary;
+
+    EXPECT_TRUE(listBackups(dir / "none", englishLanguage()).empty());
 }
 
 } // namespace

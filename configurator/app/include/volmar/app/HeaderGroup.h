@@ -44,10 +44,11 @@ public:
         QLineEdit* joy_usbpps = nullptr;
         QLineEdit* chk_report_info = nullptr;
         // Beside the report line: the wiring warnings' count (opens their
-        // list), undo and redo.
+        // list), undo, redo and "Restore previous configuration…".
         QToolButton* btnWiring = nullptr;
         QToolButton* btnUndo = nullptr;
         QToolButton* btnRedo = nullptr;
+        QToolButton* btnRestoreBackup = nullptr;
     };
     const Controls& controls() const { return m_c; }
 

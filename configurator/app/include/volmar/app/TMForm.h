@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -72,6 +73,9 @@ struct WindowOptions {
     // Where the loader script goes when its loader folder cannot take it;
     // empty: $XDG_DATA_HOME/VolmarSetup.
     QString userFolder;
+    // Where the configurations read before each write are kept; empty:
+    // $XDG_DATA_HOME/VolmarSetup/backups.
+    QString backupFolder;
 };
 
 class TMForm : public QMainWindow, public device::LinkObserver {
@@ -134,6 +138,8 @@ private:
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
+    // Reads a configuration file into the window, as "Load sets from file" does.
+    void loadConfigurationFile(const std::filesystem::path& file);
     // Undo, redo and the wiring warnings (TMFormSafety.cpp).
     void buildSafetyControls();
     void showHistoryState();
@@ -141,6 +147,8 @@ private:
     // Brings the page holding `control` forward and focuses it; a grid row
     // is selected in the button grid.
     void goToControl(const QString& control, int gridRow);
+    // "Restore previous configuration…": one of the backups into the window.
+    void btnRestoreBackupClick();
 
     Dialogs& m_dialogs;
     QString m_settingsFile;
@@ -157,6 +165,7 @@ private:
     firmware::Launcher* m_launcher = nullptr;
     QString m_programFolder;
     QString m_userFolder;
+    std::filesystem::path m_backupFolder;
 
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;

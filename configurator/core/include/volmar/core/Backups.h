@@ -21,6 +21,8 @@
 
 namespace volmar {
 
+struct TRecordLng;
+
 inline constexpr std::size_t kBackupsKept = 50;
 inline constexpr std::size_t kBackupProductChars = 40;
 inline constexpr std::string_view kBackupExtension = ".volmar";
@@ -57,5 +59,23 @@ std::vector<std::string> backupsToRemove(std::vector<std::string> fileNames,
 // $XDG_DATA_HOME/VolmarSetup/backups, or ~/.local/share/... when it is not
 // set or not absolute; empty when neither gives an absolute folder.
 std::filesystem::path backupFolder(const char* xdgDataHome, const char* home);
+// The same from this process's environment.
+std::filesystem::path backupFolder();
+
+// One backup as the restore list shows it.
+struct BackupEntry {
+    std::filesystem::path file;
+    BackupName name;
+    // The report line of the configuration it holds (loaded as the window
+    // loads a file), or why it cannot be read.
+    std::string summary;
+    bool readable = false;
+};
+
+// The backups in `folder`, newest first; none when the folder is missing.
+std::vector<BackupEntry> listBackups(const std::filesystem::path& folder, const TRecordLng& lng);
+
+// One line for lists: "2025-01-31 14:05:09  1209:5AB1  Volmar_demo  <summary>".
+std::string backupLine(const BackupEntry& entry);
 
 } // namespace volmar
