@@ -1,5 +1,33 @@
 # Helpers shared by every area: warnings as errors on our own code, test and
-# fuzz target conventions.
+# fuzz target conventions, and the checks that make a missing area or
+# dependency stop the configure step.
+
+# volmar_add_areas(folder...): add_subdirectory for each folder (relative to
+# the current source folder). A folder without its CMakeLists.txt stops the
+# configure step: a build that skipped an area must never pass for whole.
+function(volmar_add_areas)
+    foreach(area IN LISTS ARGN)
+        if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/CMakeLists.txt)
+            file(RELATIVE_PATH where ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${area})
+            message(FATAL_ERROR "Area '${area}' is listed but ${where}/CMakeLists.txt is missing. "
+                                "Restore the folder, or take the area off the list in "
+                                "${PROJECT_SOURCE_DIR}/CMakeLists.txt.")
+        endif()
+        add_subdirectory(${area})
+    endforeach()
+endfunction()
+
+# volmar_require_targets(who target...): stops the configure step when a
+# target `who` builds on has not been defined (its area is missing, or is
+# listed after `who`).
+function(volmar_require_targets who)
+    foreach(target IN LISTS ARGN)
+        if(NOT TARGET ${target})
+            message(FATAL_ERROR "${who} needs ${target}, which is not built: check that its area "
+                                "is listed before ${who} in ${PROJECT_SOURCE_DIR}/CMakeLists.txt.")
+        endif()
+    endforeach()
+endfunction()
 
 function(volmar_target_defaults target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-error=deprecated-declarations)

@@ -8,19 +8,26 @@
 # under xvfb-run (a 1280x800 screen) and saves one screenshot per page too.
 # With --firmware it goes on to the firmware page: "Start bootloader", the
 # virtual controller's bootloader port in the port field; headless it also
-# saves pictures of that page and of the about box.
-# Usage: data/demo.sh BUILD_DIR [--pages] [--firmware]
+# saves pictures of that page and of the about box. With --languages it
+# always runs under xvfb-run and saves a picture of the window in each of
+# its four languages, switched one after the other with the configuration
+# read from the controller.
+# The window starts in English: the demo keeps a settings file of its own
+# that says so (the program itself starts in Russian until told otherwise).
+# Usage: data/demo.sh BUILD_DIR [--pages] [--firmware] [--languages]
 set -euo pipefail
 
-usage="usage: demo.sh BUILD_DIR [--pages] [--firmware]"
+usage="usage: demo.sh BUILD_DIR [--pages] [--firmware] [--languages]"
 build=${1:?$usage}
 shift
 pages=0
 firmware=0
+languages=0
 for arg in "$@"; do
     case $arg in
         --pages) pages=1 ;;
         --firmware) firmware=1 ;;
+        --languages) languages=1 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -32,8 +39,10 @@ app="$build/configurator/app/VolmarSetup"
 . "$(dirname "${BASH_SOURCE[0]}")/demo-common.sh"
 demo_need "$sim" "$ctl" "$app"
 demo_private_folders
-headless=$pages
+headless=$((pages || languages))
 [ -z "${DISPLAY:-}" ] && headless=1
+printf '[Main]\nTranslate=English\n' >"$work/VolmarSetup.ini"
+app_args=(--demo-settings "$work/VolmarSetup.ini")
 
 # Two axes, a virtual throttle, a hat and a few buttons (two of them an
 # encoder, one a switch on shift key 1), two shaped curves, a zoom button,
@@ -75,9 +84,9 @@ demo_move_sim demo
 if [ $headless -eq 0 ]; then
     echo "== VolmarSetup (close the window to end the demo)"
     if [ $firmware -eq 1 ]; then
-        "$app" --demo-read --demo-firmware
+        "$app" "${app_args[@]}" --demo-read --demo-firmware
     else
-        "$app" --demo-read
+        "$app" "${app_args[@]}" --demo-read
     fi
     exit 0
 fi
@@ -92,21 +101,33 @@ rm -f "$shot" "$live_shot"
 page_args=()
 [ $pages -eq 1 ] && page_args=(--demo-pages "$shots")
 echo "== VolmarSetup under xvfb-run"
-xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-screenshot "$shot" \
-    --demo-live "$live_shot" "${page_args[@]}"
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" "${app_args[@]}" --demo-read \
+    --demo-screenshot "$shot" --demo-live "$live_shot" "${page_args[@]}"
 for f in "$shot" "$live_shot"; do
     [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }
 done
 echo "screenshot: $shot"
 echo "a second later: $live_shot"
 [ $pages -eq 0 ] || echo "page screenshots: $shots/Tab*.png"
+
+if [ $languages -eq 1 ]; then
+    rm -f "$shots"/volmarsetup-{ru,de,en,hr}.png
+    echo "== VolmarSetup: the four languages"
+    xvfb-run -a -s "-screen 0 1280x800x24" "$app" "${app_args[@]}" --demo-read \
+        --demo-languages "$shots"
+    for code in ru de en hr; do
+        f="$shots/volmarsetup-$code.png"
+        [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }
+        echo "screenshot: $f"
+    done
+fi
 [ $firmware -eq 1 ] || exit 0
 
 fw_shot="$shots/firmware.png"
 about_shot="$shots/about.png"
 rm -f "$fw_shot" "$about_shot"
 echo "== VolmarSetup: firmware page and about box"
-xvfb-run -a -s "-screen 0 1280x800x24" "$app" --demo-read --demo-firmware \
+xvfb-run -a -s "-screen 0 1280x800x24" "$app" "${app_args[@]}" --demo-read --demo-firmware \
     --demo-screenshot "$fw_shot" --demo-about "$about_shot"
 for f in "$fw_shot" "$about_shot"; do
     [ -f "$f" ] || { echo "demo: $f was not saved" >&2; exit 1; }

@@ -77,12 +77,12 @@ void BM_TransportRoundTrip(benchmark::State& state) {
     const std::filesystem::path socket = std::filesystem::path(dir) / "bench.sock";
     sim::Firmware firmware(largestConfiguration(), sim::BoardSettings{}, sim::SimTime{0});
     sim::SimDevice device(firmware, sim::Faults{});
-    std::string error;
-    auto server = vhid::Server::listen(socket, vhid::DeviceInfo{}, error);
-    if (!server) {
-        state.SkipWithError(error.c_str());
+    auto listening = vhid::Server::listen(socket, vhid::DeviceInfo{});
+    if (!listening) {
+        state.SkipWithError(listening.error().text.c_str());
         return;
     }
+    std::unique_ptr<vhid::Server> server = std::move(*listening);
     std::atomic<bool> stop{false};
     std::thread loop([&] {
         const auto start = std::chrono::steady_clock::now();
@@ -103,21 +103,21 @@ void BM_TransportRoundTrip(benchmark::State& state) {
             }
         }
     });
-    auto client = vhid::Client::connect(socket, error);
-    if (!client) {
+    auto connected = vhid::Client::connect(socket);
+    if (!connected) {
         stop = true;
         loop.join();
-        state.SkipWithError(error.c_str());
+        state.SkipWithError(connected.error().text.c_str());
         return;
     }
+    std::unique_ptr<vhid::Client> client = std::move(*connected);
     std::vector<std::uint8_t> request(sim::kFrameSize, 0);
     request[0] = 1;
     request[1] = sim::cmd::ReadBlock;
     request[4] = 32;
     std::vector<std::uint8_t> reply;
     for (auto _ : state) {
-        if (client->setFeature(request) != 0 ||
-            client->getFeature(1, sim::kFrameSize, reply) != 0) {
+        if (!client->setFeature(request) || !client->getFeature(1, sim::kFrameSize, reply)) {
             state.SkipWithError("transfer failed");
             break;
         }

@@ -43,8 +43,9 @@ struct VirtualDevice {
         vhid::DeviceInfo info;
         info.product = product;
         info.reportDescriptor = std::move(descriptor);
-        std::string error;
-        server = vhid::Server::listen(folder / "bench.sock", info, error);
+        if (auto listening = vhid::Server::listen(folder / "bench.sock", info)) {
+            server = std::move(*listening);
+        }
     }
     ~VirtualDevice() {
         server.reset();

@@ -1,5 +1,7 @@
 #include "ConfigIo.h"
 
+#include "volmar/sysio/Fd.h"
+
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/LanguageRecord.h"
@@ -10,6 +12,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,63 +26,34 @@ namespace {
 // that cannot be one.
 constexpr std::size_t kMaxJsonBytes = 16u << 20;
 
-std::string systemError(const std::string& path, const char* what, int err) {
-    return path + ": " + what + " (" + std::strerror(err) + ")";
+Error systemError(const std::string& path, const char* what, int err) {
+    return Error{err, path + ": " + what + " (" + std::strerror(err) + ")"};
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Reads up to `limit` bytes; `truncated` tells whether more were there.
-bool readUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& truncated,
-              std::string& error) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = systemError(path, "cannot open", errno);
-        return false;
-    }
+// At most `limit` + 1 bytes of the file: one more than allowed tells a file
+// that is too long.
+Result<std::string> readUpTo(const std::string& path, std::size_t limit) {
+    const auto fd = sysio::openFile(path, O_RDONLY);
+    if (!fd)
+        return systemError(path, "cannot open", fd.error().code);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        error = systemError(path, "cannot read", errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = path + ": is a folder, not a file";
-        return false;
-    }
-    bytes.clear();
-    truncated = false;
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = systemError(path, "cannot read", errno);
-            return false;
-        }
-        if (n == 0)
+    if (::fstat(fd->get(), &st) != 0)
+        return systemError(path, "cannot read", errno);
+    if (S_ISDIR(st.st_mode))
+        return Error{EISDIR, path + ": is a folder, not a file"};
+    std::string bytes;
+    std::vector<std::uint8_t> chunk(65536);
+    while (bytes.size() <= limit) {
+        const auto got = sysio::readFull(fd->get(), chunk);
+        if (!got)
+            return systemError(path, "cannot read", got.error().code);
+        bytes.append(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(*got));
+        if (*got < chunk.size())
             break;
-        const std::size_t room = limit - bytes.size();
-        bytes.append(buffer, std::min(room, static_cast<std::size_t>(n)));
-        if (static_cast<std::size_t>(n) > room) {
-            truncated = true;
-            break;
-        }
     }
-    return true;
+    if (bytes.size() > limit)
+        bytes.resize(limit + 1);
+    return bytes;
 }
 
 } // namespace
@@ -89,17 +65,32 @@ FileKind fileKind(const std::string& path) {
     return ext == ".json" ? FileKind::Json : FileKind::Image;
 }
 
-bool readJsonFile(const std::string& path, nlohmann::ordered_json& json, std::string& error) {
-    std::string text;
-    bool more = false;
-    if (!readUpTo(path, kMaxJsonBytes, text, more, error))
-        return false;
-    if (more) {
-        error = path + ": too large for a configuration";
-        return false;
-    }
+Result<nlohmann::ordered_json> readJsonFile(const std::string& path) {
+    const auto text = readUpTo(path, kMaxJsonBytes);
+    if (!text)
+        return text.error();
+    if (text->size() > kMaxJsonBytes)
+        return Error{0, path + ": too large for a configuration"};
+    using Json = nlohmann::ordered_json;
+    std::vector<std::set<std::string>> keys; // of each object being read
+    std::optional<std::string> duplicate;
+    const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) {
+            keys.emplace_back();
+        } else if (event == Json::parse_event_t::object_end && !keys.empty()) {
+            keys.pop_back();
+        } else if (event == Json::parse_event_t::key && !keys.empty() && !duplicate) {
+            std::string key = parsed.get<std::string>();
+            if (!keys.back().insert(key).second)
+                duplicate = std::move(key);
+        }
+        return true;
+    };
     try {
-        json = nlohmann::ordered_json::parse(text);
+        Json json = Json::parse(*text, noteKeys);
+        if (duplicate)
+            return Error{0, path + ": duplicate key " + quotedInMessage(*duplicate)};
+        return json;
     } catch (const nlohmann::ordered_json::exception& e) {
         // Drop the library's "[json.exception.parse_error.101] " tag; the
         // position and the reason after it are what the user needs.
@@ -108,10 +99,8 @@ bool readJsonFile(const std::string& path, nlohmann::ordered_json& json, std::st
             if (const auto end = reason.find("] "); end != std::string::npos)
                 reason.erase(0, end + 2);
         }
-        error = path + ": malformed JSON: " + reason;
-        return false;
+        return Error{0, path + ": malformed JSON: " + reason};
     }
-    return true;
 }
 
 ConfigState clearedState() {
@@ -120,40 +109,40 @@ ConfigState clearedState() {
     return state;
 }
 
-bool loadImageState(const std::string& path, ConfigState& state, std::string& error,
-                    std::vector<std::string>* boxes) {
+Result<LoadedState> loadImageState(const std::string& path) {
     // A freshly started editor loading the file; decoding starts from the
     // defaults, so what it showed before does not matter.
-    ConfigState loaded = startupState(englishLanguage());
-    const LoadOutcome outcome = loadConfigFile(path, loaded, englishLanguage(), false);
-    if (!outcome.ok()) {
-        error = outcome.error;
-        return false;
+    LoadedState loaded{startupState(englishLanguage()), {}, {}};
+    const LoadOutcome outcome = loadConfigFile(path, loaded.state, englishLanguage(), false);
+    if (!outcome.ok())
+        return Error{0, outcome.error};
+    loaded.boxes = outcome.rules.run.messageBoxes;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kConfigImageSize) {
+        loaded.notes.push_back(path + ": " + std::to_string(size) + " bytes; only the first " +
+                               std::to_string(kConfigImageSize) + " bytes are used");
     }
-    if (boxes)
-        *boxes = outcome.rules.run.messageBoxes;
-    state = std::move(loaded);
-    return true;
+    return loaded;
 }
 
-bool loadJsonState(const std::string& path, ConfigState& state, std::string& error) {
-    nlohmann::ordered_json json;
-    if (!readJsonFile(path, json, error))
-        return false;
+Result<ConfigState> loadJsonState(const std::string& path) {
+    const auto json = readJsonFile(path);
+    if (!json)
+        return json.error();
     ConfigState loaded = clearedState();
-    std::string fieldError;
-    if (!applyConfigJson(json, loaded, fieldError)) {
-        error = path + ": " + fieldError;
-        return false;
-    }
-    state = std::move(loaded);
-    return true;
+    if (const Status applied = applyConfigJson(*json, loaded); !applied)
+        return Error{0, path + ": " + applied.error().text};
+    return loaded;
 }
 
-bool loadState(const std::string& path, ConfigState& state, std::string& error,
-               std::vector<std::string>* boxes) {
-    return fileKind(path) == FileKind::Json ? loadJsonState(path, state, error)
-                                            : loadImageState(path, state, error, boxes);
+Result<LoadedState> loadState(const std::string& path) {
+    if (fileKind(path) == FileKind::Image)
+        return loadImageState(path);
+    auto json = loadJsonState(path);
+    if (!json)
+        return json.error();
+    return LoadedState{std::move(*json), {}, {}};
 }
 
 } // namespace volmar::cli

@@ -4,6 +4,7 @@
 #include "DeviceCommands.h"
 
 #include "ConfigIo.h"
+#include "OfflineCommands.h"
 
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/DeviceLine.h"
@@ -12,6 +13,7 @@
 #include "volmar/device/DeviceLink.h"
 #include "volmar/hid/HidController.h"
 #include "volmar/hid/VirtualBackend.h"
+#include "volmar/sysio/Text.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -83,21 +85,40 @@ public:
 
     // Connects the controller with these ids, as a click on its line would.
     bool connect(const line::VidPid& ids) {
+        m_ids = line::hexId(ids.vid) + ":" + line::hexId(ids.pid);
         m_link.selectDevice(ids.vid, ids.pid);
-        if (!m_link.ConfigDevice()) {
-            fail("volmarctl: no controller " + line::hexId(ids.vid) + ":" + line::hexId(ids.pid) +
-                 " with a command collection was found");
-            return false;
+        if (m_link.ConfigDevice()) {
+            return true;
         }
-        return true;
+        if (!m_link.connectionProblem().empty()) {
+            finish(kExitFailed); // the link has said why (no access, or in use)
+        } else {
+            fail("volmarctl: no controller " + m_ids + " with a command collection was found");
+        }
+        return false;
     }
 
-    // Starts an exchange; `done` runs when the last exchange has ended.
-    void exchange(bool started, std::function<void(Outcome)> done) {
+    // The exit status of an exchange; a controller that went away before it
+    // could be asked is said in one line (the window shows its display).
+    int exitFor(Operation op, Outcome outcome) {
+        if (outcome == Outcome::NotConnected) {
+            std::cerr << "volmarctl: " << device::operationName(op) << " failed: the controller "
+                      << m_ids << " is not connected any more (unplugged, restarted or stopped)\n";
+        }
+        return outcome == Outcome::Completed ? kExitOk : kExitFailed;
+    }
+
+    // Starts an exchange; `done` runs with its outcome once the last
+    // exchange has ended. What follows it (the sensor hub load after a read)
+    // shows its own messages but does not change that outcome: the read has
+    // completed either way.
+    void exchange(Operation op, bool started, std::function<void(Outcome)> done) {
         if (!started) {
             fail("volmarctl: another exchange is running");
             return;
         }
+        m_op = op;
+        m_outcome.reset();
         m_done = std::move(done);
     }
 
@@ -109,15 +130,14 @@ public:
     // LinkObserver
     void showMessage(const std::string& text) override { std::cerr << terminalText(text) << '\n'; }
     void exchangeFinished(Operation op, Outcome outcome) override {
-        if (outcome != Outcome::Completed) {
-            m_failure = m_failure.value_or(outcome);
+        if (op == m_op && !m_outcome) {
+            m_outcome = outcome;
         }
-        (void)op;
         // A read may be followed by the sensor hub load; wait for the last one.
         if (!m_link.busy() && m_done) {
             auto done = std::move(m_done);
             m_done = nullptr;
-            done(m_failure.value_or(outcome));
+            done(m_outcome.value_or(outcome));
         }
     }
 
@@ -143,14 +163,12 @@ private:
     device::StateDocument m_document;
     device::DeviceLink m_link;
     std::function<void(Outcome)> m_done;
-    std::optional<Outcome> m_failure;
+    Operation m_op = Operation::Read;
+    std::optional<Outcome> m_outcome;
     bool m_started = false;
     int m_exitCode = kExitOk;
+    std::string m_ids; // VVVV:PPPP of the controller asked for
 };
-
-int exitFor(Outcome outcome) {
-    return outcome == Outcome::Completed ? kExitOk : kExitFailed;
-}
 
 int listDevices(bool virtualOnly) {
     Session session(virtualOnly);
@@ -159,10 +177,12 @@ int listDevices(bool virtualOnly) {
             if (!dev->isPluggedIn()) {
                 continue;
             }
+            // The usage tells apart the collections of one controller.
             std::cout << line::deviceListLine(dev->attributes().vendorId,
                                               dev->attributes().productId, dev->productName(),
                                               dev->serialNumber())
-                      << std::endl;
+                      << " page:" << line::hexId(dev->caps().usagePage)
+                      << " usage:" << line::hexId(dev->caps().usage) << std::endl;
             if (!dev->isOpenable()) {
                 std::cerr << "  " << line::cannotOpenText(dev->openError()) << std::endl;
             }
@@ -182,9 +202,15 @@ int saveRead(Session& session, const std::string& path) {
         std::cerr << encoded.conversionError << '\n';
         return kExitFailed;
     }
-    const std::string error = writeConfigFiles(path, image, log);
-    if (!error.empty()) {
-        std::cerr << error << '\n';
+    if (path == cli::kStandardOutput) {
+        if (!cli::writeImageTo(std::cout, image)) {
+            std::cerr << "volmarctl: cannot write to standard output\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    if (const Status written = writeConfigFiles(path, image, log); !written) {
+        std::cerr << written.error().text << '\n';
         return kExitFailed;
     }
     std::cout << "wrote " << path << " and " << descriptorTextPath(path).string() << '\n';
@@ -197,9 +223,10 @@ int readConfiguration(const line::VidPid& ids, const std::string& path, bool vir
         if (!session.connect(ids)) {
             return;
         }
-        session.exchange(session.link().readConfiguration(), [&](Outcome outcome) {
-            session.finish(outcome == Outcome::Completed ? saveRead(session, path)
-                                                         : exitFor(outcome));
+        session.exchange(Operation::Read, session.link().readConfiguration(), [&](Outcome outcome) {
+            session.finish(outcome == Outcome::Completed
+                               ? saveRead(session, path)
+                               : session.exitFor(Operation::Read, outcome));
         });
     });
 }
@@ -208,29 +235,35 @@ int writeConfiguration(const line::VidPid& ids, const std::string& path, bool vi
     Session session(virtualOnly);
     return session.run([&] {
         // The file first: a bad file must not touch the controller.
-        std::string error;
         if (cli::fileKind(path) == cli::FileKind::Json) {
-            if (!cli::loadJsonState(path, session.state(), error)) {
-                std::cerr << error << '\n';
+            auto loaded = cli::loadJsonState(path);
+            if (!loaded) {
+                std::cerr << loaded.error().text << '\n';
                 session.finish(kExitBadInput);
                 return;
             }
+            session.state() = std::move(*loaded);
         } else {
-            const LoadOutcome loaded = loadConfigFile(path, session.state(), Session::lng(), false);
-            if (!loaded.ok()) {
-                std::cerr << loaded.error << '\n';
+            auto loaded = cli::loadImageState(path);
+            if (!loaded) {
+                std::cerr << loaded.error().text << '\n';
                 session.finish(kExitBadInput);
                 return;
             }
-            for (const auto& box : loaded.rules.run.messageBoxes) {
+            for (const auto& text : loaded->notes) {
+                session.showMessage(text);
+            }
+            for (const auto& box : loaded->boxes) {
                 session.showMessage(box);
             }
+            session.state() = std::move(loaded->state);
         }
         if (!session.connect(ids)) {
             return;
         }
-        session.exchange(session.link().writeConfiguration(),
-                         [&](Outcome outcome) { session.finish(exitFor(outcome)); });
+        session.exchange(
+            Operation::Write, session.link().writeConfiguration(),
+            [&](Outcome outcome) { session.finish(session.exitFor(Operation::Write, outcome)); });
     });
 }
 
@@ -244,7 +277,8 @@ int simpleCommand(const line::VidPid& ids, Operation op, bool virtualOnly) {
         const bool started = op == Operation::Restart ? link.restart()
                              : op == Operation::Clear ? link.clearConfiguration()
                                                       : link.startBootloader();
-        session.exchange(started, [&](Outcome outcome) { session.finish(exitFor(outcome)); });
+        session.exchange(op, started,
+                         [&](Outcome outcome) { session.finish(session.exitFor(op, outcome)); });
     });
 }
 
@@ -331,7 +365,8 @@ void addDeviceOptions(CLI::App* cmd, DeviceOption& option) {
     cmd->add_option("--device", option.text, "the controller's ids as VVVV:PPPP (hexadecimal)")
         ->required()
         ->check([](const std::string& text) {
-            return line::parseVidPid(text) ? std::string() : "expected VVVV:PPPP, got " + text;
+            return line::parseVidPid(text) ? std::string()
+                                           : "expected VVVV:PPPP, got " + sysio::shortened(text);
         });
     cmd->add_flag("--virtual", option.virtualOnly, "only volmar-sim devices");
 }
@@ -349,7 +384,9 @@ void addDeviceCommands(CLI::App& app, int& exitCode) {
 
     auto* read = app.add_subcommand("read", "read the controller's configuration into a file");
     addDeviceOptions(read, option);
-    read->add_option("-o,--output", file, "configuration file to write (and its _HID_txt)")
+    read->add_option("-o,--output", file,
+                     "configuration file to write (and its _HID_txt); - writes the image to "
+                     "standard output")
         ->required();
     read->callback(
         [&exitCode] { exitCode = readConfiguration(*option.ids(), file, option.virtualOnly); });

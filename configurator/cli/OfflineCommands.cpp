@@ -41,63 +41,76 @@ bool validateAndEncode(ConfigState& state, ConfigImage& image, DescriptorLog& lo
 } // namespace
 
 int exportCommand(const std::string& file, std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    if (!loadImageState(file, state, error)) {
-        err << error << '\n';
+    const auto loaded = loadImageState(file);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
-    out << configToJson(state).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    printBoxes(loaded->notes, err);
+    out << configToJson(loaded->state)
+               .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
     return kExitOk;
 }
 
+bool writeImageTo(std::ostream& out, const ConfigImage& image) {
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+
 int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
                   std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    if (!loadJsonState(jsonFile, state, error)) {
-        err << error << '\n';
+    auto loaded = loadJsonState(jsonFile);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
-    if (check) {
-        const SaveOutcome saved = saveConfigFile(outFile, state, englishLanguage(), false);
-        printBoxes(saved.validation.messageBoxes, err);
-        if (!saved.ok()) {
-            err << saved.error << '\n';
-            return kExitBadInput;
-        }
-        // Saving keeps an invalid configuration after showing the report
-        // line; so does import.
-        out << state.chk_report_info << '\n';
-        return kExitOk;
-    }
+    ConfigState& state = *loaded;
     ConfigImage image{};
     DescriptorLog log;
-    const EncodeResult encoded = ConfigToReport(state, image, log);
-    if (!encoded.ok()) {
-        err << encoded.conversionError << '\n';
+    if (check) {
+        // Validation first, as saving does; an invalid configuration is
+        // saved all the same, and its report line printed.
+        if (!validateAndEncode(state, image, log, err))
+            return kExitBadInput;
+    } else {
+        const EncodeResult encoded = ConfigToReport(state, image, log);
+        if (!encoded.ok()) {
+            err << encoded.conversionError << '\n';
+            return kExitBadInput;
+        }
+        printBoxes(encoded.messageBoxes, err);
+        if (encoded.descriptorTooLong)
+            err << state.chk_report_info << '\n';
+    }
+    const bool toStdout = outFile == kStandardOutput;
+    if (toStdout) {
+        if (!writeImageTo(out, image)) {
+            err << "volmarctl: cannot write to standard output\n";
+            return kExitBadInput;
+        }
+    } else if (const Status written = writeConfigFiles(outFile, image, log); !written) {
+        err << written.error().text << '\n';
         return kExitBadInput;
     }
-    printBoxes(encoded.messageBoxes, err);
-    if (encoded.descriptorTooLong)
-        err << state.chk_report_info << '\n';
-    if (const std::string failed = writeConfigFiles(outFile, image, log); !failed.empty()) {
-        err << failed << '\n';
-        return kExitBadInput;
-    }
-    return kExitOk;
+    if (!check)
+        return kExitOk;
+    // The image goes to stdout with "-o -": the report line then goes aside.
+    (toStdout ? err : out) << state.chk_report_info << '\n';
+    return state.ConfigHasErrors ? kExitFindings : kExitOk;
 }
 
 int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ostream& err) {
-    ConfigState state;
-    std::string error;
-    std::vector<std::string> boxes;
-    if (!loadState(file, state, error, &boxes)) {
-        err << error << '\n';
+    auto loaded = loadState(file);
+    if (!loaded) {
+        err << loaded.error().text << '\n';
         return kExitBadInput;
     }
-    printBoxes(boxes, err);
+    ConfigState& state = loaded->state;
+    printBoxes(loaded->notes, err);
+    printBoxes(loaded->boxes, err);
     if (fileKind(file) == FileKind::Json) {
         // A JSON configuration has not been through validation yet: check it
         // as saving it would, the descriptor's size included.
@@ -116,14 +129,19 @@ int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ost
 }
 
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err) {
-    ConfigState first;
-    ConfigState second;
-    std::string error;
-    if (!loadState(a, first, error) || !loadState(b, second, error)) {
-        err << error << '\n';
+    const auto first = loadState(a);
+    if (!first) {
+        err << first.error().text << '\n';
         return kExitBadInput;
     }
-    const std::vector<std::string> lines = diffConfigs(first, second);
+    const auto second = loadState(b);
+    if (!second) {
+        err << second.error().text << '\n';
+        return kExitBadInput;
+    }
+    printBoxes(first->notes, err);
+    printBoxes(second->notes, err);
+    const std::vector<std::string> lines = diffConfigs(first->state, second->state);
     for (const std::string& line : lines)
         out << line << '\n';
     return lines.empty() ? kExitOk : kExitFindings;
@@ -166,9 +184,14 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* importCmd = app.add_subcommand(
         "import", "Build a configuration file and its descriptor listing from JSON");
     importCmd->add_option("FILE", args->jsonFile, "JSON configuration")->required();
-    importCmd->add_option("-o,--output", args->outFile, "configuration file to write")->required();
+    importCmd
+        ->add_option("-o,--output", args->outFile,
+                     "configuration file to write (and its _HID_txt); - writes the image to "
+                     "standard output")
+        ->required();
     importCmd->add_flag("--check", args->check,
-                        "validate first, as saving does, and print the report line");
+                        "validate first, as saving does, print the report line and exit 1 when "
+                        "the configuration has errors (the file is written all the same)");
     importCmd->callback([args, &exitCode] {
         exitCode = importCommand(args->jsonFile, args->outFile, args->check, std::cout, std::cerr);
     });

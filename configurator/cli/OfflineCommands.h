@@ -4,6 +4,8 @@
 // controller needed. Each command is a function of its arguments and two
 // streams and returns the process exit status, so tests call them directly.
 
+#include "volmar/core/ImageCodec.h"
+
 #include <CLI/CLI.hpp>
 
 #include <iosfwd>
@@ -13,13 +15,20 @@ namespace volmar::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFindings = 1; // check: errors found; diff: files differ
-inline constexpr int kExitBadInput = 2; // unreadable, malformed or refused input
+inline constexpr int kExitBadInput = 2; // unreadable, malformed or refused input; usage errors
+
+// "-o -": the image goes to standard output, no listing is written.
+inline constexpr const char* kStandardOutput = "-";
+
+// Writes the 1024 bytes of `image` to a stream (standard output for "-o -").
+bool writeImageTo(std::ostream& out, const ConfigImage& image);
 
 // Prints the JSON form of a configuration file as the editor would load it.
 int exportCommand(const std::string& file, std::ostream& out, std::ostream& err);
 
 // Builds a configuration file (and its listing) from the JSON form.
-// `check` validates first, as saving does, and prints the report line.
+// `check` validates first, as saving does, and prints the report line;
+// kExitFindings when the configuration has errors (the file is written).
 int importCommand(const std::string& jsonFile, const std::string& outFile, bool check,
                   std::ostream& out, std::ostream& err);
 

@@ -6,12 +6,46 @@
 #include "DeviceCommands.h"
 #endif
 
+#include "volmar/sysio/CommandLine.h"
+#include "volmar/sysio/DeviceLock.h"
+
 #include <CLI/CLI.hpp>
 
 #include <exception>
 #include <iostream>
+#include <map>
+#include <string>
+
+namespace {
+
+// The one-line usage shown with a usage error, by command.
+std::string usageOf(const CLI::App& app) {
+    static const std::map<std::string, std::string> kUsage = {
+        {"export", "volmarctl export FILE.volmar"},
+        {"import", "volmarctl import FILE.json -o OUT.volmar|- [--check]"},
+        {"check", "volmarctl check FILE.volmar|FILE.json"},
+        {"diff", "volmarctl diff A B"},
+        {"list", "volmarctl list [--virtual]"},
+        {"read", "volmarctl read --device VVVV:PPPP -o FILE.volmar|- [--virtual]"},
+        {"write", "volmarctl write --device VVVV:PPPP FILE.volmar|FILE.json [--virtual]"},
+        {"restart", "volmarctl restart --device VVVV:PPPP [--virtual]"},
+        {"clear", "volmarctl clear --device VVVV:PPPP [--virtual]"},
+        {"bootloader", "volmarctl bootloader --device VVVV:PPPP [--virtual]"},
+        {"live", "volmarctl live --device VVVV:PPPP [--count N] [--virtual]"},
+    };
+    for (const CLI::App* command : app.get_subcommands()) {
+        if (const auto it = kUsage.find(command->get_name()); it != kUsage.end()) {
+            return it->second + " (volmarctl " + it->first + " --help says more)";
+        }
+    }
+    return "volmarctl COMMAND [OPTIONS] (volmarctl --help lists the commands)";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    // How a program kept off a controller this one holds will name it.
+    volmar::sysio::setProgramName("volmarctl");
     CLI::App app{"volmarctl - read, check, compare and build Volmar controller configurations"};
     app.require_subcommand(1);
     int exitCode = 0;
@@ -22,7 +56,7 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        return volmar::sysio::exitForParseError(app, e, "volmarctl", usageOf(app));
     } catch (const std::exception& e) {
         std::cerr << "volmarctl: " << e.what() << '\n';
         return volmar::cli::kExitBadInput;

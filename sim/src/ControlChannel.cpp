@@ -11,48 +11,44 @@
 
 namespace volmar::sim {
 
-std::unique_ptr<ControlChannel> ControlChannel::open(const std::filesystem::path& path,
-                                                     std::string& error) {
+Result<std::unique_ptr<ControlChannel>> ControlChannel::open(const std::filesystem::path& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) {
         if (!S_ISFIFO(st.st_mode)) {
-            error = path.string() + " exists and is not a named pipe";
-            return nullptr;
+            return Error{EEXIST, path.string() + " exists and is not a named pipe"};
         }
         ::unlink(path.c_str());
     }
     if (::mkfifo(path.c_str(), 0600) != 0) {
-        error = "cannot make " + path.string() + ": " + std::strerror(errno);
-        return nullptr;
+        return Error::fromErrno(errno, "cannot make " + path.string());
     }
     // Read and write: the pipe never reads as ended while the sim runs.
-    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot open " + path.string() + ": " + std::strerror(errno);
+    auto fd = sysio::openFile(path, O_RDWR | O_NONBLOCK);
+    if (!fd) {
         ::unlink(path.c_str());
-        return nullptr;
+        return Error{fd.error().code,
+                     "cannot open " + path.string() + " (" + fd.error().text + ")"};
     }
-    return std::unique_ptr<ControlChannel>(new ControlChannel(path, fd));
+    return std::unique_ptr<ControlChannel>(new ControlChannel(path, std::move(*fd)));
 }
 
 std::unique_ptr<ControlChannel> ControlChannel::openFor(const std::string& id) {
-    std::string error;
-    auto channel = open(vhid::deviceFolder() / (id + ".control"), error);
+    auto channel = open(vhid::deviceFolder() / (id + ".control"));
     if (!channel) {
-        std::fprintf(stderr, "volmar-sim: %s; no runtime commands\n", error.c_str());
+        std::fprintf(stderr, "volmar-sim: %s; no runtime commands\n", channel.error().text.c_str());
+        return nullptr;
     }
-    return channel;
+    return std::move(*channel);
 }
 
 ControlChannel::~ControlChannel() {
-    ::close(m_fd);
     ::unlink(m_path.c_str());
 }
 
 void ControlChannel::serve(BoardSettings& board, InputControl& input) {
     char buffer[1024];
     for (;;) {
-        const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(m_fd.get(), buffer, sizeof buffer);
         if (got <= 0) {
             if (got < 0 && errno != EAGAIN && errno != EINTR) {
                 std::fprintf(stderr, "volmar-sim: reading %s: %s\n", m_path.c_str(),

@@ -8,6 +8,8 @@
 // pipe open for writing too, so the last writer leaving is no end of file.
 
 #include "volmar/sim/Control.h"
+#include "volmar/sysio/Fd.h"
+#include "volmar/sysio/Result.h"
 
 #include <filesystem>
 #include <memory>
@@ -18,9 +20,8 @@ namespace volmar::sim {
 class ControlChannel {
 public:
     // Makes the pipe (a stale pipe of an earlier run is replaced, anything
-    // else at the path is left alone); nullptr with the reason in `error`.
-    static std::unique_ptr<ControlChannel> open(const std::filesystem::path& path,
-                                                std::string& error);
+    // else at the path is left alone).
+    static Result<std::unique_ptr<ControlChannel>> open(const std::filesystem::path& path);
     // The pipe of device `id` in the virtual device folder; nullptr, with
     // the reason on stderr, when there can be none.
     static std::unique_ptr<ControlChannel> openFor(const std::string& id);
@@ -28,7 +29,7 @@ public:
     ControlChannel(const ControlChannel&) = delete;
     ControlChannel& operator=(const ControlChannel&) = delete;
 
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     const std::filesystem::path& path() const { return m_path; }
 
     // Reads what has arrived and applies every complete line.
@@ -38,11 +39,12 @@ public:
     static constexpr std::size_t kMaxLine = 256;
 
 private:
-    ControlChannel(std::filesystem::path path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+    ControlChannel(std::filesystem::path path, sysio::UniqueFd fd)
+        : m_path(std::move(path)), m_fd(std::move(fd)) {}
     void line(std::string_view text, BoardSettings& board, InputControl& input);
 
     std::filesystem::path m_path;
-    int m_fd;
+    sysio::UniqueFd m_fd;
     std::string m_pending;
     bool m_overlong = false; // dropping the rest of a line that was too long
 };

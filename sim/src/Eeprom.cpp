@@ -1,10 +1,12 @@
 #include "volmar/sim/Eeprom.h"
 
+#include "volmar/sysio/Fd.h"
+#include "volmar/sysio/FileOutput.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace volmar::sim {
 
@@ -107,91 +109,44 @@ int boundHardwareButton(const EepromImage& eeprom, int row) {
 
 namespace {
 
-std::string describe(const std::filesystem::path& file, const char* what, int err) {
-    return std::string(what) + " " + file.string() + ": " + std::strerror(err);
-}
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+Error describe(const std::filesystem::path& file, const char* what, int err) {
+    return Error{err, std::string(what) + " " + file.string() + ": " + std::strerror(err)};
 }
 
 } // namespace
 
-std::optional<EepromImage> loadEepromFile(const std::filesystem::path& file, std::string& error) {
+Result<EepromImage> loadEepromFile(const std::filesystem::path& file) {
     EepromImage eeprom = erasedEeprom();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    const auto fd = sysio::openFile(file, O_RDONLY);
+    if (!fd) {
+        if (fd.error().code == ENOENT) {
             return eeprom;
         }
-        error = describe(file, "cannot open", errno);
-        return std::nullopt;
+        return describe(file, "cannot open", fd.error().code);
     }
-    std::size_t total = 0;
-    std::uint8_t extra = 0;
-    for (;;) {
-        std::uint8_t* dst = total < kEepromSize ? eeprom.data() + total : &extra;
-        const std::size_t room = total < kEepromSize ? kEepromSize - total : 1;
-        const ssize_t n = ::read(fd, dst, room);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = describe(file, "cannot read", errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(n);
-        if (total > kEepromSize) {
-            ::close(fd);
-            error = "EEPROM file " + file.string() + " is larger than " +
-                    std::to_string(kEepromSize) + " bytes";
-            return std::nullopt;
-        }
+    // One byte more than the EEPROM tells a file that is too long.
+    std::array<std::uint8_t, kEepromSize + 1> buffer{};
+    const auto got = sysio::readFull(fd->get(), buffer);
+    if (!got) {
+        return describe(file, "cannot read", got.error().code);
     }
-    ::close(fd);
+    if (*got != kEepromSize && *got != kConfigurationSize) {
+        return Error{0, "EEPROM file " + file.string() + " holds " +
+                            (*got > kEepromSize ? "more than " + std::to_string(kEepromSize)
+                                                : std::to_string(*got)) +
+                            " bytes; give a " + std::to_string(kEepromSize) +
+                            "-byte EEPROM (or configuration file) or a " +
+                            std::to_string(kConfigurationSize) + "-byte configuration image"};
+    }
+    std::copy_n(buffer.begin(), *got, eeprom.begin());
     return eeprom;
 }
 
-bool saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom,
-                    std::string& error) {
-    const std::filesystem::path temp = file.string() + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = describe(temp, "cannot create", errno);
-        return false;
-    }
-    if (!writeAll(fd, eeprom.data(), eeprom.size()) || ::fsync(fd) != 0) {
-        error = describe(temp, "cannot write", errno);
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::close(fd) != 0) {
-        error = describe(temp, "cannot write", errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::rename(temp.c_str(), file.c_str()) != 0) {
-        error = describe(file, "cannot replace", errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+Status saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom) {
+    const sysio::OutputFile files[] = {{file, eeprom}};
+    return sysio::writeFiles(files, [](const std::filesystem::path& failed, std::string_view why) {
+        return "cannot save " + failed.string() + ": " + std::string(why);
+    });
 }
 
 } // namespace volmar::sim

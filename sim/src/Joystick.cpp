@@ -45,17 +45,16 @@ const std::vector<std::uint8_t>& emptyJoystickDescriptor() {
 }
 
 Joystick::Joystick(const EepromImage& bootImage) {
-    std::string error;
     if (isBlank(bootImage)) {
-        adopt(defaultJoystickDescriptor(), error);
+        (void)adopt(defaultJoystickDescriptor()); // built in: always parses
         return;
     }
     const auto stored = storedJoystickDescriptor(bootImage);
     if (!stored) {
         m_problem = "stored joystick descriptor length " +
                     std::to_string(bootImage[image::kDescriptorLength]) + " is out of range";
-    } else if (!adopt(*stored, error)) {
-        m_problem = "stored joystick descriptor is unusable: " + error;
+    } else if (const Status adopted = adopt(*stored); !adopted) {
+        m_problem = "stored joystick descriptor is unusable: " + adopted.error().text;
     } else {
         // The firmware sends as many bytes as the image states, whatever the
         // descriptor declares; a mismatch is a fault of whoever wrote the
@@ -71,22 +70,21 @@ Joystick::Joystick(const EepromImage& bootImage) {
         }
         return;
     }
-    adopt(emptyJoystickDescriptor(), error);
+    (void)adopt(emptyJoystickDescriptor()); // built in: always parses
 }
 
 // Takes `joystick` if the node built with it parses and it describes one
 // top-level joystick collection.
-bool Joystick::adopt(const std::vector<std::uint8_t>& joystick, std::string& error) {
+Status Joystick::adopt(const std::vector<std::uint8_t>& joystick) {
     std::vector<std::uint8_t> node = vendorCollection();
     node.insert(node.end(), joystick.begin(), joystick.end());
-    auto parsed = hp::parseDescriptor(node, error);
+    auto parsed = hp::parseDescriptor(node);
     if (!parsed) {
-        return false;
+        return parsed.error();
     }
     if (parsed->collections.size() != 2 || parsed->collections[1].usagePage != 0x01 ||
         parsed->collections[1].usage != 0x04) {
-        error = "it is not one joystick collection (usage page 1, usage 4)";
-        return false;
+        return Error{0, "it is not one joystick collection (usage page 1, usage 4)"};
     }
     // A host's HID driver refuses a descriptor whose logical maximum lies
     // below its minimum (compared unsigned when the minimum is not
@@ -97,19 +95,19 @@ bool Joystick::adopt(const std::vector<std::uint8_t>& joystick, std::string& err
                                   : static_cast<std::uint32_t>(field.logicalMax) <
                                         static_cast<std::uint32_t>(field.logicalMin);
         if (inverted) {
-            error = "a logical range is invalid (maximum " + std::to_string(field.logicalMax) +
-                    " below minimum " + std::to_string(field.logicalMin) + ")";
-            return false;
+            return Error{0, "a logical range is invalid (maximum " +
+                                std::to_string(field.logicalMax) + " below minimum " +
+                                std::to_string(field.logicalMin) + ")"};
         }
     }
     // The image states the input report length in one byte (452).
     for (const hp::ReportInfo& report : parsed->collections[1].reports) {
         const std::size_t wireBytes = report.payloadBytes() + (parsed->usesReportIds ? 1 : 0);
         if (report.type == hp::ReportType::Input && wireBytes > kMaxInputReportBytes) {
-            error = "its input report of " + std::to_string(wireBytes) +
-                    " bytes is longer than the " + std::to_string(kMaxInputReportBytes) +
-                    " bytes the configuration can state";
-            return false;
+            return Error{0, "its input report of " + std::to_string(wireBytes) +
+                                " bytes is longer than the " +
+                                std::to_string(kMaxInputReportBytes) +
+                                " bytes the configuration can state"};
         }
     }
     m_joystick = joystick;
@@ -121,7 +119,7 @@ bool Joystick::adopt(const std::vector<std::uint8_t>& joystick, std::string& err
     if (!ids.empty()) {
         m_inputId = ids.front();
     }
-    return true;
+    return {};
 }
 
 std::size_t Joystick::inputPayloadBytes() const {
@@ -213,7 +211,10 @@ std::optional<std::vector<std::uint8_t>> Joystick::inputReport(const EepromImage
         for (std::uint32_t i = 0; i < field.count; ++i) {
             const hp::Usage u = field.usages[i];
             std::int64_t value = 0;
-            if (u.page == 0x01 && u.id >= 0x30 && u.id <= 0x38) {
+            // Every axis with a source has its field, in axis order: one
+            // without an assignment ("--") is described with usage 0.
+            const bool axisField = u.page == 0x01 && (u.id == 0 || (u.id >= 0x30 && u.id <= 0x38));
+            if (axisField) {
                 if (axisIndex < configuredAxes.size()) {
                     const auto axis = static_cast<std::size_t>(configuredAxes[axisIndex] - 1);
                     value = axes.processed[axis];

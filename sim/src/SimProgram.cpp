@@ -5,6 +5,7 @@
 #include "volmar/sim/Eeprom.h"
 #include "volmar/sim/Firmware.h"
 #include "volmar/sim/Joystick.h"
+#include "volmar/sysio/Fd.h"
 #include "volmar/vhid/SerialPort.h"
 #include "volmar/vhid/Server.h"
 
@@ -53,9 +54,8 @@ private:
             return {};
         }
         return [this](const EepromImage& eeprom) {
-            std::string error;
-            if (!saveEepromFile(*m_options.eepromFile, eeprom, error)) {
-                std::fprintf(stderr, "volmar-sim: %s\n", error.c_str());
+            if (const Status saved = saveEepromFile(*m_options.eepromFile, eeprom); !saved) {
+                std::fprintf(stderr, "volmar-sim: %s\n", saved.error().text.c_str());
                 return EIO;
             }
             return 0;
@@ -99,14 +99,14 @@ bool Simulator::plugIn(const char* word) {
         std::fprintf(stderr, "volmar-sim: %s\n", m_joystick->lengthWarning().c_str());
     }
     const std::filesystem::path path = vhid::deviceFolder() / (m_options.id + ".sock");
-    std::string error;
-    m_server = vhid::Server::listen(
-        path, deviceInfo(m_firmware, m_options.identity, m_joystick->nodeDescriptor()), error);
-    if (!m_server) {
+    auto server = vhid::Server::listen(
+        path, deviceInfo(m_firmware, m_options.identity, m_joystick->nodeDescriptor()));
+    if (!server) {
         std::fprintf(stderr, "volmar-sim: cannot create the device socket %s: %s\n", path.c_str(),
-                     error.c_str());
+                     server.error().text.c_str());
         return false;
     }
+    m_server = std::move(*server);
     m_nextInput = now();
     if (!m_control) {
         m_control = ControlChannel::openFor(m_options.id);
@@ -120,13 +120,13 @@ bool Simulator::plugIn(const char* word) {
 void Simulator::showBootloaderPort() {
     const std::filesystem::path path =
         vhid::deviceFolder() / (m_options.id + std::string(vhid::kSerialPortSuffix));
-    std::string error;
-    m_bootloaderPort = vhid::SerialPort::publish(path, error);
-    if (m_bootloaderPort) {
+    auto port = vhid::SerialPort::publish(path);
+    if (port) {
+        m_bootloaderPort = std::move(*port);
         std::printf("volmar-sim: bootloader port %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "volmar-sim: cannot show the bootloader port %s: %s\n", path.c_str(),
-                     error.c_str());
+                     port.error().text.c_str());
     }
 }
 
@@ -290,11 +290,11 @@ int Simulator::run(int signalFd) {
 int runSimulator(const ProgramOptions& options) {
     EepromImage eeprom = erasedEeprom();
     if (options.eepromFile) {
-        std::string error;
-        const auto loaded = loadEepromFile(*options.eepromFile, error);
+        const auto loaded = loadEepromFile(*options.eepromFile);
         if (!loaded) {
-            std::fprintf(stderr, "volmar-sim: %s\n", error.c_str());
-            return 1;
+            std::fprintf(stderr, "volmar-sim: %s\n", loaded.error().text.c_str());
+            // A file refused for its content is bad input, like a bad option.
+            return loaded.error().code == 0 ? 2 : 1;
         }
         eeprom = *loaded;
     }
@@ -318,12 +318,11 @@ int runSimulator(const ProgramOptions& options) {
     int rc = 1;
     if (::sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         std::fprintf(stderr, "volmar-sim: sigprocmask: %s\n", std::strerror(errno));
-    } else if (const int sfd = ::signalfd(-1, &mask, SFD_CLOEXEC); sfd < 0) {
+    } else if (const sysio::UniqueFd sfd(::signalfd(-1, &mask, SFD_CLOEXEC)); !sfd) {
         std::fprintf(stderr, "volmar-sim: signalfd: %s\n", std::strerror(errno));
     } else {
         Simulator sim(options, eeprom, log);
-        rc = sim.run(sfd);
-        ::close(sfd);
+        rc = sim.run(sfd.get());
     }
     if (log != nullptr && std::fclose(log) != 0) {
         std::fprintf(stderr, "volmar-sim: cannot write the log: %s\n", std::strerror(errno));

@@ -25,7 +25,8 @@ struct ProgramOptions {
 };
 
 // Runs until SIGINT/SIGTERM/SIGHUP (exit 0, device unplugged) or the unplug fault
-// (exit 0); returns non-zero with a message on stderr when it cannot start.
+// (exit 0); returns non-zero with a message on stderr when it cannot start:
+// 2 for an EEPROM file of the wrong size, 1 for what the system refused.
 int runSimulator(const ProgramOptions& options);
 
 } // namespace volmar::sim

@@ -8,8 +8,6 @@
 #include <fstream>
 #include <memory>
 
-#ifdef VOLMARCTL_PATH
-
 namespace volmar::e2e {
 namespace {
 
@@ -31,8 +29,9 @@ TEST_F(CliTest, ListShowsOneLinePerCollection) {
     start({"--vid", "0001", "--pid", "00A0", "--name", "Panel"});
     const test::RunResult run = volmarctl({"list", "--virtual"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n"
-                       "VID:0001 PID:00A0 Panel (Volmar2-20161101)\n");
+    // The two collections of one controller, told apart by their usage.
+    EXPECT_EQ(run.out, "VID:0001 PID:00A0 Panel (Volmar2-20161101) page:FF00 usage:0001\n"
+                       "VID:0001 PID:00A0 Panel (Volmar2-20161101) page:0001 usage:0004\n");
 }
 
 TEST_F(CliTest, ReadWritesTheImageExactlyAsRead) {
@@ -48,6 +47,23 @@ TEST_F(CliTest, ReadWritesTheImageExactlyAsRead) {
     EXPECT_TRUE(std::all_of(file.begin() + 672, file.end(), [](auto b) { return b == 0; }));
     const auto listing = readFileBytes(folder / "r.volmar_HID_txt");
     EXPECT_FALSE(listing.empty());
+}
+
+// The read has completed when the sensor hub load after it fails: the file
+// is kept and the hub's message shown, as the window keeps the configuration.
+TEST_F(CliTest, ReadIsSavedWhenTheHubLoadAfterItFails) {
+    const ConfigImage stored =
+        knownImage("Hubless", "8888", "8888", [](ConfigState& s) { s.slv_port = 10; });
+    writeFileBytes(folder / "eeprom.bin", stored);
+    start({"--eeprom", path(folder / "eeprom.bin"), "--no-hub"});
+    const test::RunResult run =
+        volmarctl({"read", "--virtual", "--device", "8888:8888", "-o", path(folder / "r.volmar")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("Error TLE5011HUB ID[00]"), std::string::npos) << run.err;
+    const auto file = readFileBytes(folder / "r.volmar");
+    ASSERT_EQ(file.size(), 1024u);
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + 672, stored.begin()));
+    EXPECT_NE(stored[458], 0) << "the image must name a hub port, or no hub load follows";
 }
 
 TEST_F(CliTest, WriteThenReadBackGivesTheSameImage) {
@@ -123,5 +139,3 @@ TEST_F(CliTest, RestartClearAndBootloaderSucceed) {
 
 } // namespace
 } // namespace volmar::e2e
-
-#endif

@@ -63,7 +63,8 @@ std::vector<std::string> splitArgs(const std::string& line) {
     return out;
 }
 
-ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid) {
+ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid,
+                       const std::function<void(ConfigState&)>& edit) {
     const TRecordLng& lng = englishLanguage();
     ConfigState state = startupState(lng);
     state.dev_name = name;
@@ -72,6 +73,9 @@ ConfigImage knownImage(const std::string& name, const std::string& vid, const st
     state.axes[0].src = 2;
     state.axes[0].name = 1;
     state.axes[0].src_port = 41;
+    if (edit) {
+        edit(state);
+    }
     osi_Change(state, lng, false);
     ConfigImage image{};
     DescriptorLog log(kDescriptorLogLines);

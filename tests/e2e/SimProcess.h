@@ -3,6 +3,7 @@
 // volmar-sim started as a separate process for one test, its frame log, and
 // helpers to wait on the event loop without fixed sleeps.
 
+#include "volmar/core/ConfigState.h"
 #include "volmar/core/ImageCodec.h"
 
 #include "ChildProcess.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,9 @@ public:
     ~SimProcess(); // asks the sim to end, so it removes its socket
 
     bool ready() const { return m_ready; }
+    // Ends the sim with `signal` now (SIGTERM unplugs, SIGKILL leaves its
+    // socket behind as a crash would); its exit code.
+    int stop(int signal) { return m_child->terminate(signal); }
     // Writes one command into the sim's runtime pipe and waits until the sim
     // carried it out; its line about it ("volmar-sim: did axis 1 900"), or
     // "" when it refused the command or did not answer in time.
@@ -62,11 +67,13 @@ inline std::string path(const std::filesystem::path& p) {
 // Splits "--a 1 --b" at single spaces into program arguments.
 std::vector<std::string> splitArgs(const std::string& line);
 
-// A complete, valid configuration image: the editor's start-up state with a
-// few fields changed, encoded.
-ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid);
+// A complete configuration image: the editor's start-up state with a few
+// fields changed (and `edit` applied after them), encoded.
+ConfigImage knownImage(const std::string& name, const std::string& vid, const std::string& pid,
+                       const std::function<void(ConfigState&)>& edit = {});
 
 using test::readFileBytes;
 using test::writeFileBytes;
+using test::writeFileText;
 
 } // namespace volmar::e2e

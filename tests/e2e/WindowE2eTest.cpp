@@ -1,11 +1,15 @@
 // The configurator window against volmar-sim, driven by its controls:
 // connect by a click on the line, read and write with the progress popup,
-// "Update USB list", an unplug during a read, a saved read that matches
-// volmarctl's byte for byte, and "Start bootloader" with the armed port
-// watch that runs the upload once the sim's bootloader port shows.
+// a language switch while connected, "Update USB list", an unplug during a
+// read, a saved read that matches volmarctl's byte for byte, and "Start
+// bootloader" with the armed port watch that runs the upload once the sim's
+// bootloader port shows.
 #include "WindowFixture.h"
 
+#include "volmar/core/DeviceLine.h"
+#include "volmar/core/LanguageTables.h"
 #include "volmar/firmware/LoaderWindow.h"
+#include "volmar/sysio/DeviceLock.h"
 #include "volmar/vhid/Wire.h"
 
 #include <QCheckBox>
@@ -15,6 +19,10 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
 
 namespace volmar::e2e {
 namespace {
@@ -48,6 +56,30 @@ TEST_F(WindowE2eTest, ConnectsByAClickAndReadsWithTheProgressPopup) {
     EXPECT_EQ(c<QLineEdit>("chk_report_info").text(), "Ok. Used axis  1, buttons 0.");
 }
 
+// Connected, a switch relabels the connection line and the exchanges speak
+// the new language; the configuration read stays.
+TEST_F(WindowE2eTest, ALanguageSwitchWhileConnectedRelabelsTheLinkToo) {
+    writeFileBytes(folder / "eeprom.bin", knownImage("Known", "1234", "5678"));
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:1234 PID:5678 Known (Volmar2-20161101)");
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    const ConfigState read = state();
+
+    c<QComboBox>("Translate").setCurrentIndex(1);
+    const TRecordLng& german = *languageRecord(1);
+    EXPECT_EQ(c<QLineEdit>("connect_status").text().toStdString(),
+              line::connectedText(german, 0x1234, 0x5678, "Known"));
+    EXPECT_TRUE(c<QPushButton>("btnRead_MK").isEnabled());
+    EXPECT_EQ(press("btnRead_MK"), std::make_pair(Operation::Read, Outcome::Completed));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_TRUE(progress.first().startsWith(QString::fromStdString(german.btnRead_MK)))
+        << progress.first().toStdString();
+    EXPECT_EQ(state().buttons, read.buttons);
+    EXPECT_EQ(state().dev_name, "Known");
+    EXPECT_EQ(state().axes, read.axes);
+}
+
 TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {
     startSim({"--eeprom", path(folder / "eeprom.bin")});
     openWindow();
@@ -64,7 +96,6 @@ TEST_F(WindowE2eTest, WritesWhatTheWindowShows) {
     expectEepromHolds(state(), folder / "eeprom.bin");
 }
 
-#ifdef VOLMARCTL_PATH
 TEST_F(WindowE2eTest, ASavedReadMatchesVolmarctlReadByteForByte) {
     writeFileBytes(folder / "eeprom.bin", knownImage("Same", "0F0F", "A0A0"));
     startSim({"--eeprom", path(folder / "eeprom.bin")});
@@ -86,7 +117,62 @@ TEST_F(WindowE2eTest, ASavedReadMatchesVolmarctlReadByteForByte) {
         EXPECT_EQ(mine, readFileBytes(folder / (std::string("ctl") + suffix))) << suffix;
     }
 }
-#endif
+
+// One program per controller: the window, a second window and volmarctl
+// keep each other off. The one refused is told who holds the controller and
+// what to do about it, and sends nothing.
+TEST_F(WindowE2eTest, TheWindowAndVolmarctlKeepEachOtherOff) {
+    const std::string ownName = sysio::programName();
+    sysio::setProgramName("VolmarSetup"); // as the program names itself
+    const auto refusal = [](const std::string& holder, pid_t pid) {
+        return QString::fromStdString(
+            line::inUseText("in use by " + holder + ", pid " + std::to_string(pid)));
+    };
+    // Frames other than the holder's polls of the live data (a get of report 2).
+    const auto commands = [&] {
+        const auto frames = sim->frames();
+        return std::count_if(frames.begin(), frames.end(), [](const LoggedFrame& f) {
+            return f.set || f.bytes.empty() || f.bytes[0] != 2;
+        });
+    };
+    startSim({"--eeprom", path(folder / "eeprom.bin")});
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    ASSERT_TRUE(c<QToolButton>("img_grn").isVisible());
+
+    const test::RunResult refused =
+        test::runProgram(VOLMARCTL_PATH, {"clear", "--virtual", "--device", "8888:8888"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("[in use by VolmarSetup, pid " + std::to_string(::getpid()) + "]"),
+              std::string::npos)
+        << refused.err;
+    app::ScriptedDialogs secondAnswers;
+    auto second = makeWindow(secondAnswers);
+    clickLine("VID:8888 PID:8888 Volmar2", second.get());
+    EXPECT_EQ(secondAnswers.messages, QStringList{refusal("VolmarSetup", ::getpid())});
+    EXPECT_TRUE(control<QToolButton>(*second, "img_red").isVisible());
+    EXPECT_FALSE(control<QPushButton>(*second, "btnRead_MK").isEnabled());
+    second.reset();
+    // The holder's live-data polls are all the sim saw: no command went out.
+    EXPECT_EQ(commands(), 0) << "a refused program sent a frame";
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+
+    window.reset(); // the window lets go when it closes
+    test::ChildProcess live(VOLMARCTL_PATH,
+                            {"live", "--virtual", "--device", "8888:8888", "--count", "100000"});
+    ASSERT_FALSE(live.waitForLine("hw=", 30000).empty()) << live.stderrText();
+    openWindow();
+    clickLine("VID:8888 PID:8888 Volmar2");
+    EXPECT_EQ(dialogs.messages, QStringList{refusal("volmarctl", live.pid())});
+    EXPECT_TRUE(c<QToolButton>("img_red").isVisible());
+    EXPECT_FALSE(c<QPushButton>("btnRead_MK").isEnabled());
+    EXPECT_EQ(commands(), 0) << "the refused window sent a frame";
+
+    live.terminate(SIGKILL); // a holder that dies leaves no lock behind
+    clickLine("VID:8888 PID:8888 Volmar2");
+    EXPECT_TRUE(c<QToolButton>("img_grn").isVisible());
+    sysio::setProgramName(ownName);
+}
 
 TEST_F(WindowE2eTest, UpdateUsbListSelectsNothingAndDisconnects) {
     startSim({});

@@ -42,6 +42,19 @@ protected:
         ASSERT_TRUE(sim->ready()) << sim->output();
     }
     void openWindow() {
+        window = makeWindow(dialogs);
+        QObject::connect(window.get(), &TMForm::linkExchangeFinished,
+                         [this](Operation op, Outcome outcome) {
+                             finished = {op, outcome};
+                         });
+    }
+    // A window of its own (shown) on the sim's folder, answering through
+    // `answers`: a second copy of the program, as far as the controller can
+    // tell. In English, as the suites read the window's texts.
+    std::unique_ptr<TMForm> makeWindow(app::ScriptedDialogs& answers) {
+        if (!std::filesystem::exists(folder / "VolmarSetup.ini")) {
+            writeFileText(folder / "VolmarSetup.ini", "[Main]\nTranslate=English\n");
+        }
         app::WindowOptions options;
         options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
         options.backends = [] {
@@ -52,16 +65,14 @@ protected:
         options.serialPorts = [] { return firmware::makeVirtualSerialPorts(); };
         options.launcher = &launcher;
         options.programFolder = QString::fromStdString(program.path().string());
-        window = std::make_unique<TMForm>(dialogs, options);
-        QObject::connect(window.get(), &TMForm::linkExchangeFinished,
-                         [this](Operation op, Outcome outcome) {
-                             finished = {op, outcome};
-                         });
-        window->show();
+        auto made = std::make_unique<TMForm>(answers, options);
+        made->show();
+        return made;
     }
-    // Clicks the device list line that starts with `line`.
-    void clickLine(const QString& line) {
-        auto& list = c<QListWidget>("lstHID_DeviceList");
+    // Clicks the device list line that starts with `line` (in `in`, else
+    // in the window).
+    void clickLine(const QString& line, TMForm* in = nullptr) {
+        auto& list = control<QListWidget>(in != nullptr ? *in : *window, "lstHID_DeviceList");
         QListWidgetItem* item = nullptr;
         ASSERT_TRUE(waitUntil([&] {
             const auto found = list.findItems(line, Qt::MatchStartsWith);

@@ -87,47 +87,56 @@ TEST(EepromDescriptor, LengthZeroOrBeyondTheRoomIsNoDescriptor) {
 class EepromFile : public ::testing::Test {
 protected:
     volmar::test::TempDir m_dir;
-    std::string m_error;
 };
 
 TEST_F(EepromFile, MissingFileIsAnErasedEeprom) {
-    const auto e = loadEepromFile(m_dir / "none.bin", m_error);
-    ASSERT_TRUE(e.has_value()) << m_error;
+    const auto e = loadEepromFile(m_dir / "none.bin");
+    ASSERT_TRUE(e.ok()) << e.error().text;
     EXPECT_EQ(*e, filled(0xFF));
 }
 
 TEST_F(EepromFile, ShortFileFillsTheStartAndLeavesTheRestErased) {
     volmar::test::writeFileBytes(m_dir / "img", Bytes(641, 0x11));
-    const auto e = loadEepromFile(m_dir / "img", m_error);
-    ASSERT_TRUE(e.has_value()) << m_error;
+    const auto e = loadEepromFile(m_dir / "img");
+    ASSERT_TRUE(e.ok()) << e.error().text;
     EXPECT_EQ((*e)[640], 0x11);
     EXPECT_EQ((*e)[641], 0xFF);
 }
 
-TEST_F(EepromFile, OversizedOrUnreadableFilesFailWithTheReason) {
+TEST_F(EepromFile, FilesOfAnotherSizeOrUnreadableFailWithTheReason) {
     volmar::test::writeFileBytes(m_dir / "big", Bytes(1025, 0));
+    volmar::test::writeFileBytes(m_dir / "odd", Bytes(1000, 0));
+    volmar::test::writeFileBytes(m_dir / "empty", Bytes{});
     std::filesystem::create_directory(m_dir / "dir");
     for (const auto& [file, reason] :
-         {std::pair{"big", "larger than 1024"}, std::pair{"dir", "Is a directory"}}) {
-        EXPECT_FALSE(loadEepromFile(m_dir / file, m_error).has_value()) << file;
-        EXPECT_NE(m_error.find(reason), std::string::npos) << m_error;
+         {std::pair{"big", "holds more than 1024 bytes"}, std::pair{"odd", "holds 1000 bytes"},
+          std::pair{"empty", "holds 0 bytes; give a 1024-byte"},
+          std::pair{"dir", "Is a directory"}}) {
+        const auto e = loadEepromFile(m_dir / file);
+        ASSERT_FALSE(e.ok()) << file;
+        EXPECT_NE(e.error().text.find(reason), std::string::npos) << e.error().text;
     }
 }
 
 TEST_F(EepromFile, SaveReplacesTheWholeFileAndLeavesNoTemporary) {
     volmar::test::writeFileBytes(m_dir / "e.bin", Bytes(2000, 0x55)); // longer old content must go
     const EepromImage e = configuredImage();
-    ASSERT_TRUE(saveEepromFile(m_dir / "e.bin", e, m_error)) << m_error;
+    const Status saved = saveEepromFile(m_dir / "e.bin", e);
+    ASSERT_TRUE(saved.ok()) << saved.error().text;
     EXPECT_EQ(volmar::test::readFileBytes(m_dir / "e.bin"), Bytes(e.begin(), e.end()));
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "e.bin.tmp"));
-    const auto back = loadEepromFile(m_dir / "e.bin", m_error);
-    ASSERT_TRUE(back.has_value());
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
+        EXPECT_EQ(entry.path().filename(), "e.bin") << "left behind";
+    }
+    const auto back = loadEepromFile(m_dir / "e.bin");
+    ASSERT_TRUE(back.ok());
     EXPECT_EQ(*back, e);
 }
 
 TEST_F(EepromFile, SaveIntoAMissingFolderFailsAndKeepsNothing) {
-    EXPECT_FALSE(saveEepromFile(m_dir / "no" / "e.bin", configuredImage(), m_error));
-    EXPECT_NE(m_error.find("No such file or directory"), std::string::npos) << m_error;
+    const Status saved = saveEepromFile(m_dir / "no" / "e.bin", configuredImage());
+    ASSERT_FALSE(saved.ok());
+    EXPECT_NE(saved.error().text.find("No such file or directory"), std::string::npos)
+        << saved.error().text;
 }
 
 } // namespace

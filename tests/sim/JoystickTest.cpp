@@ -13,9 +13,8 @@ namespace {
 namespace hp = volmar::hidparse;
 
 hp::ParsedDescriptor parse(const Bytes& d) {
-    std::string error;
-    auto p = hp::parseDescriptor(d, error);
-    EXPECT_TRUE(p.has_value()) << error;
+    auto p = hp::parseDescriptor(d);
+    EXPECT_TRUE(p.ok()) << p.error().text;
     return p ? *p : hp::ParsedDescriptor{};
 }
 
@@ -180,6 +179,29 @@ TEST(SimJoystickInput, FollowsTheAxesAndTheBoundButtons) {
     EXPECT_EQ(d.buttons, (std::vector<int>{1, 10}));
     // the 2 padding bits stay 0
     EXPECT_EQ((*report)[5] & 0xC0, 0);
+}
+
+// An axis with a source but assignment "--" is described with usage 0; it
+// keeps its own field, and the axis after it reports its own value.
+TEST(SimJoystickInput, AxisWithoutAssignmentKeepsItsFieldAndTheNextAxisItsValue) {
+    EepromImage e = configuredImage();
+    e[3] = 0;                          // axis 1: assignment "--"
+    e[image::kDescriptor + 18] = 0x00; // its usage in the stored descriptor: 09 30 -> 09 00
+    const Joystick joy(e);
+    ASSERT_TRUE(joy.problem().empty()) << joy.problem();
+    BoardSettings s;
+    s.axisProcessed[0] = 1234;
+    s.axisProcessed[1] = 567;
+    const auto report = joy.inputReport(e, s, 0us);
+    ASSERT_TRUE(report.has_value());
+    const hp::ParsedDescriptor p = parse(joy.nodeDescriptor());
+    for (const auto& [usage, value] : {std::pair{0x00, 1234}, std::pair{0x31, 567}}) {
+        const auto ref = hp::findUsage(p.collections[1], hp::ReportType::Input,
+                                       {1, static_cast<std::uint16_t>(usage)});
+        ASSERT_TRUE(ref.has_value()) << "usage " << usage;
+        EXPECT_EQ(hp::extractField(*ref->field, ref->index, p.payloadOf(*report)), value)
+            << "usage " << usage;
+    }
 }
 
 struct HatCase {

@@ -9,8 +9,11 @@
 #include "ChildProcess.h"
 #include "TempDir.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -21,6 +24,8 @@
 
 namespace volmar::sim::test {
 namespace {
+
+using volmar::test::errorCode;
 
 using vhid::Client;
 
@@ -34,8 +39,8 @@ class SimProgram : public ::testing::Test {
 protected:
     std::filesystem::path eepromFile(const EepromImage& e) {
         const auto p = m_dir / "eeprom.bin";
-        std::string error;
-        EXPECT_TRUE(saveEepromFile(p, e, error)) << error;
+        const Status saved = saveEepromFile(p, e);
+        EXPECT_TRUE(saved.ok()) << saved.error().text;
         return p;
     }
     std::unique_ptr<SimProcess> start(std::vector<std::string> args) {
@@ -48,20 +53,18 @@ protected:
         return sim;
     }
     std::unique_ptr<Client> connect(const std::filesystem::path& socket) {
-        std::string error;
-        auto c = Client::connect(socket, error);
-        EXPECT_NE(c, nullptr) << error;
-        return c;
+        auto c = Client::connect(socket);
+        EXPECT_TRUE(volmar::test::isOk(c));
+        return c ? std::move(*c) : nullptr;
     }
     // The block read as the configurator does it: request, 25 ms, reply.
     int readBlock(Client& c, std::size_t address, Bytes& data) {
-        const int rc = c.setFeature(frame(cmd::ReadBlock, address, 32));
-        if (rc != 0) {
+        if (const int rc = errorCode(c.setFeature(frame(cmd::ReadBlock, address, 32))); rc != 0) {
             return rc;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         Bytes reply;
-        const int g = c.getFeature(1, kFrameSize, reply);
+        const int g = errorCode(c.getFeature(1, kFrameSize, reply));
         if (g == 0) {
             data.assign(reply.begin() + 5, reply.begin() + 37);
         }
@@ -90,9 +93,8 @@ TEST_F(SimProgram, PresentsItsEepromIdentityAndBothCollections) {
     EXPECT_EQ(c->info().productId, 0x3C4D);
     EXPECT_EQ(c->info().product, "TestPad");
     EXPECT_EQ(c->info().serial, "Volmar2-20161101");
-    std::string error;
-    const auto parsed = hidparse::parseDescriptor(c->info().reportDescriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const auto parsed = hidparse::parseDescriptor(c->info().reportDescriptor);
+    ASSERT_TRUE(volmar::test::isOk(parsed));
     ASSERT_EQ(parsed->collections.size(), 2u);
     EXPECT_EQ(parsed->collections[1].usage, 4);
     EXPECT_EQ(sim->terminate(), 0);
@@ -119,11 +121,11 @@ TEST_F(SimProgram, WriteReachesTheEepromFileAndTheLogShowsEveryFrameInOrder) {
     for (std::size_t i = 0; i < img.size(); ++i) {
         img[i] = static_cast<std::uint8_t>(i ^ 0x5A);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBegin))), 0);
     for (std::size_t a = 0; a < image::kWritableEnd; a += 32) {
-        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+        ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32)))), 0);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteEnd))), 0);
 
     const Bytes stored = volmar::test::readFileBytes(file);
     ASSERT_EQ(stored.size(), 1024u);
@@ -161,17 +163,18 @@ TEST_F(SimProgram, UnplugAfterFramesEndsTheTransferWithEnodevAndRemovesTheSocket
     auto c = connect(m_socket);
     auto reader = connect(m_socket);
     ASSERT_TRUE(c && reader);
-    ASSERT_EQ(reader->subscribe(), 0);
+    ASSERT_EQ(errorCode(reader->subscribe()), 0);
     Bytes data;
     ASSERT_EQ(readBlock(*c, 0, data), 0);  // transfers 1, 2
     ASSERT_EQ(readBlock(*c, 32, data), 0); // 3, 4
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 64, 32)), 0) << "the 5th is still answered";
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 64, 32))), 0)
+        << "the 5th is still answered";
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 96, 32)), ENODEV);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), ENODEV);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 96, 32))), ENODEV);
     Bytes input;
     int rc = 0;
-    while ((rc = reader->readInput(input, 2000)) == 0) {
+    while ((rc = errorCode(reader->readInput(input, 2000))) == 0) {
     }
     EXPECT_EQ(rc, ENODEV) << "the input reader sees the unplug too";
     EXPECT_EQ(sim->waitExit(10000), 0);
@@ -192,25 +195,24 @@ TEST_F(SimProgram, WrittenDescriptorIsWhatTheJoystickPresentsAfterRestart) {
     img[image::kDescriptorLength] = 7;
     std::copy(emptyJoystickDescriptor().begin(), emptyJoystickDescriptor().end(),
               img.begin() + image::kDescriptor);
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteBegin)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBegin))), 0);
     for (std::size_t a = 448; a < image::kWritableEnd; a += 32) {
-        ASSERT_EQ(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32))), 0);
+        ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteBlock, a, 32, bytesOf(img, a, 32)))), 0);
     }
-    ASSERT_EQ(c->setFeature(frame(cmd::WriteEnd)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::WriteEnd))), 0);
     auto before = connect(m_socket);
     ASSERT_NE(before, nullptr);
     EXPECT_EQ(before->info().reportDescriptor.size(), size) << "changes only at restart";
-    ASSERT_EQ(c->setFeature(frame(cmd::Restart)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::Restart))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), ENODEV);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), ENODEV);
     ASSERT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     auto again = connect(m_socket);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->info().reportDescriptor.size(), size - 73 + 7);
-    std::string error;
-    const auto parsed = hidparse::parseDescriptor(again->info().reportDescriptor, error);
-    ASSERT_TRUE(parsed.has_value()) << error;
+    const auto parsed = hidparse::parseDescriptor(again->info().reportDescriptor);
+    ASSERT_TRUE(volmar::test::isOk(parsed));
     EXPECT_EQ(parsed->collections.at(1).inputReportByteLength, 0);
 }
 
@@ -220,7 +222,7 @@ TEST_F(SimProgram, LiveDataValuesComeFromTheCommandLine) {
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
     Bytes live;
-    ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
     ASSERT_EQ(live.size(), kLiveReportSize);
     EXPECT_EQ(live[1], 2);
     EXPECT_EQ(Bytes(live.begin() + 2, live.begin() + 5), (Bytes{1, 2, 3}));
@@ -250,29 +252,45 @@ TEST_F(SimProgram, RuntimeCommandsMoveAxesPressButtonsAndSendCountedReports) {
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
     Bytes live;
-    ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
     EXPECT_EQ(live[5] | (live[6] << 8), 900);
     for (int b = 1; b <= kHardwareButtons; ++b) {
         EXPECT_EQ(live[20 + static_cast<std::size_t>(b)], b == 3 || b == 17 || b == 40) << b;
     }
     send("axis 1 100");
-    ASSERT_EQ(c->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(c->getFeature(2, kLiveReportSize, live)), 0);
     EXPECT_EQ(live[5] | (live[6] << 8), 100);
 
     // No periodic reports: a burst of ten is all the reader gets.
     ASSERT_EQ(send("input off"), "volmar-sim: did input off");
-    ASSERT_EQ(c->subscribe(), 0);
+    ASSERT_EQ(errorCode(c->subscribe()), 0);
     ASSERT_EQ(send("input 10"), "volmar-sim: did input 10");
     Bytes input;
     for (int i = 0; i < 10; ++i) {
-        ASSERT_EQ(c->readInput(input, 5000), 0) << "report " << i + 1;
+        ASSERT_EQ(errorCode(c->readInput(input, 5000)), 0) << "report " << i + 1;
     }
-    EXPECT_EQ(c->readInput(input, 300), ETIMEDOUT);
+    EXPECT_EQ(errorCode(c->readInput(input, 300)), ETIMEDOUT);
     send("input on");
-    EXPECT_EQ(c->readInput(input, 5000), 0);
+    EXPECT_EQ(errorCode(c->readInput(input, 5000)), 0);
 
     EXPECT_EQ(sim->terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(control));
+}
+
+// A file of someone else's where the pipe would go is left alone: the sim
+// runs without runtime commands and says why.
+TEST_F(SimProgram, AFileWhereThePipeGoesIsKeptAndTheSimRunsWithoutCommands) {
+    const std::filesystem::path control = vhid::deviceFolder() / "t0.control";
+    std::filesystem::create_directories(control.parent_path());
+    volmar::test::writeFileText(control, "keep me\n");
+    auto sim = start({});
+    ASSERT_NE(connect(m_socket), nullptr);
+    EXPECT_NE(sim->stderrText().find(control.string() +
+                                     " exists and is not a named pipe; no runtime commands"),
+              std::string::npos)
+        << sim->stderrText();
+    EXPECT_EQ(sim->terminate(), 0);
+    EXPECT_EQ(volmar::test::readFileText(control), "keep me\n");
 }
 
 // While away in the bootloader it shows a serial port beside its socket,
@@ -284,7 +302,7 @@ TEST_F(SimProgram, BootloaderShowsASerialPortWhileAway) {
     std::filesystem::path port = m_socket;
     port.replace_extension(".tty");
     EXPECT_TRUE(vhid::serialPorts(m_socket.parent_path()).empty());
-    ASSERT_EQ(c->setFeature(frame(cmd::Bootloader)), 0);
+    ASSERT_EQ(errorCode(c->setFeature(frame(cmd::Bootloader))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
     EXPECT_EQ(sim->waitForLine("volmar-sim: bootloader port", 5000),
               "volmar-sim: bootloader port " + port.string());
@@ -295,12 +313,12 @@ TEST_F(SimProgram, BootloaderShowsASerialPortWhileAway) {
 
     // A restart is no bootloader; a sim stopped in its bootloader takes its port along.
     auto again = connect(m_socket);
-    ASSERT_EQ(again->setFeature(frame(cmd::Restart)), 0);
+    ASSERT_EQ(errorCode(again->setFeature(frame(cmd::Restart))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: left the bus", 5000).empty());
     EXPECT_FALSE(std::filesystem::exists(port));
     EXPECT_FALSE(sim->waitForLine("volmar-sim: back ", 5000).empty());
     auto last = connect(m_socket);
-    ASSERT_EQ(last->setFeature(frame(cmd::Bootloader)), 0);
+    ASSERT_EQ(errorCode(last->setFeature(frame(cmd::Bootloader))), 0);
     EXPECT_FALSE(sim->waitForLine("volmar-sim: bootloader port", 5000).empty());
     EXPECT_EQ(sim->terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(port));
@@ -311,17 +329,17 @@ TEST_F(SimProgram, ServesSeveralConnectionsAndStreamsJoystickInput) {
     auto reader = connect(m_socket);
     auto config = connect(m_socket);
     ASSERT_TRUE(reader && config);
-    ASSERT_EQ(reader->subscribe(), 0);
+    ASSERT_EQ(errorCode(reader->subscribe()), 0);
     for (int i = 0; i < 5; ++i) {
         Bytes input;
-        ASSERT_EQ(reader->readInput(input, 2000), 0);
+        ASSERT_EQ(errorCode(reader->readInput(input, 2000)), 0);
         ASSERT_EQ(input.size(), 6u);
         EXPECT_EQ(input[0], 1);
         // Y is the second 12-bit field: bits 12..23 of the payload
         EXPECT_EQ(((input[2] >> 4) | (input[3] << 4)), 77);
     }
     Bytes live;
-    ASSERT_EQ(config->getFeature(2, kLiveReportSize, live), 0);
+    ASSERT_EQ(errorCode(config->getFeature(2, kLiveReportSize, live)), 0);
     ASSERT_EQ(live.size(), kLiveReportSize);
     EXPECT_EQ(live[0], 2);
     EXPECT_EQ(live[1], 1);
@@ -332,15 +350,15 @@ TEST_F(SimProgram, FailGetStallsEveryGetAndReplyDelayCanOutlastTheClient) {
     auto failing = start({"--fail-get"});
     auto c = connect(m_socket);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32)), 0);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32))), 0);
     Bytes reply;
-    EXPECT_EQ(c->getFeature(1, kFrameSize, reply), EPIPE);
+    EXPECT_EQ(errorCode(c->getFeature(1, kFrameSize, reply)), EPIPE);
 
     auto slow = start({"--reply-delay", "300"});
     c = connect(m_socket);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 100), ETIMEDOUT);
-    EXPECT_EQ(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000), 0);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32), 100)), ETIMEDOUT);
+    EXPECT_EQ(errorCode(c->setFeature(frame(cmd::ReadBlock, 0, 32), 2000)), 0);
 }
 
 // Every way a user stops it (Ctrl-C, kill, closing its terminal) unplugs it:
@@ -367,40 +385,51 @@ struct BadOption {
     const char* name;
     std::vector<std::string> args;
     const char* message;
+    int exitCode = 2;  // usage errors and refused input; 1 for what the system refuses
+    bool usage = true; // a usage error: the usage line follows the message
 };
 
 class SimBadOption : public SimProgram, public ::testing::WithParamInterface<BadOption> {};
 
-TEST_P(SimBadOption, ExitsNonZeroWithAMessage) {
+TEST_P(SimBadOption, ExitsWithAMessageAndTheUsage) {
     std::vector<std::string> args = GetParam().args;
     for (auto& a : args) {
-        if (a == "@big") {
-            std::ofstream(m_dir / "big.bin") << std::string(2000, 'x');
-            a = (m_dir / "big.bin").string();
+        if (a == "@big" || a == "@odd") {
+            const std::size_t size = a == "@big" ? 2000 : 1000;
+            std::ofstream(m_dir / "eeprom.bin") << std::string(size, 'x');
+            a = (m_dir / "eeprom.bin").string();
         }
     }
     SimProcess sim(args);
-    EXPECT_NE(sim.waitExit(10000), 0);
-    EXPECT_NE(sim.stderrText().find(GetParam().message), std::string::npos) << sim.stderrText();
+    EXPECT_EQ(sim.waitExit(10000), GetParam().exitCode);
+    const std::string err = sim.stderrText();
+    EXPECT_NE(err.find(GetParam().message), std::string::npos) << err;
+    EXPECT_EQ(err.find("\nusage: volmar-sim") != std::string::npos, GetParam().usage) << err;
+    EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 2) << err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Options, SimBadOption,
-    ::testing::Values(BadOption{"VidNotHex", {"--vid", "XYZ"}, "--vid"},
-                      BadOption{"PidTooLarge", {"--pid", "12345"}, "--pid"},
-                      BadOption{"AxisNine", {"--axis", "9=1"}, "--axis"},
-                      BadOption{"AxisWithoutValue", {"--axis", "1"}, "--axis"},
-                      BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
-                      BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
-                      BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
-                      BadOption{"UptimeTwoFields", {"--uptime", "1:2"}, "--uptime"},
-                      BadOption{"UptimeFieldTooLarge", {"--uptime", "1:256:3"}, "--uptime"},
-                      BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
-                      BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
-                      BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "larger than 1024"},
-                      BadOption{"LogInMissingFolder",
-                                {"--log", "/nonexistent/dir/log"},
-                                "No such file or directory"}),
+    ::testing::Values(
+        BadOption{"VidNotHex", {"--vid", "XYZ"}, "--vid"},
+        BadOption{"PidTooLarge", {"--pid", "12345"}, "--pid"},
+        BadOption{"AxisNine", {"--axis", "9=1"}, "--axis"},
+        BadOption{"AxisWithoutValue", {"--axis", "1"}, "--axis"},
+        BadOption{"ButtonZero", {"--buttons", "3,0"}, "--buttons"},
+        BadOption{"DebugThreeWords", {"--debug", "1,2,3"}, "--debug"},
+        BadOption{"HardwareTooLarge", {"--hardware", "300"}, "--hardware"},
+        BadOption{"UptimeTwoFields", {"--uptime", "1:2"}, "--uptime"},
+        BadOption{"UptimeFieldTooLarge", {"--uptime", "1:256:3"}, "--uptime"},
+        BadOption{"UnknownOption", {"--frobnicate"}, "frobnicate"},
+        BadOption{"IdWithSlash", {"--id", "a/b"}, "--id"},
+        BadOption{"OversizedEeprom", {"--eeprom", "@big"}, "more than 1024 bytes", 2, false},
+        BadOption{"EepromOfAnotherSize", {"--eeprom", "@odd"}, "holds 1000 bytes", 2, false},
+        BadOption{"HugeValueIsCut", {"--vid", std::string(100000, 'Z')}, "... (100000 bytes)"},
+        BadOption{"LogInMissingFolder",
+                  {"--log", "/nonexistent/dir/log"},
+                  "No such file or directory",
+                  1,
+                  false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

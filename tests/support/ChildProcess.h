@@ -26,8 +26,9 @@ public:
     // Exit code, or -1 when it did not end in time (or died by a signal).
     int waitExit(int timeoutMs);
     int terminate(int signal = SIGTERM); // the signal, then waitExit
-    std::string stdoutText();            // stdout not yet consumed by waitForLine
-    std::string stderrText();            // all stderr so far
+    pid_t pid() const { return m_pid; }
+    std::string stdoutText(); // stdout not yet consumed by waitForLine
+    std::string stderrText(); // all stderr so far
 
 private:
     // Reads what either pipe has within `timeoutMs`; false when nothing came

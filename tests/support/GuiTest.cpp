@@ -14,9 +14,3 @@ QApplication& guiApp() {
 }
 
 } // namespace volmar::test
-
-// Fontconfig keeps a few blocks of its own for the whole process, which the
-// leak checker of the sanitizer builds would report for every widget suite.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}

@@ -41,14 +41,18 @@ void BM_PortWatchLookAll(benchmark::State& state) {
         state.SkipWithError("cannot make a folder");
         return;
     }
-    std::string error;
-    auto port = vhid::SerialPort::publish(std::filesystem::path(dir) / "bench.tty", error);
+    auto port = vhid::SerialPort::publish(std::filesystem::path(dir) / "bench.tty");
+    if (!port) {
+        state.SkipWithError(port.error().text.c_str());
+        std::filesystem::remove_all(dir);
+        return;
+    }
     std::vector<std::unique_ptr<SerialPortList>> parts;
     parts.push_back(makeUdevSerialPorts());
     parts.push_back(makeVirtualSerialPorts(dir));
     auto ports = combineSerialPorts(std::move(parts));
     lookAt(state, *ports);
-    port.reset();
+    port->reset();
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_PortWatchLookAll)->Unit(benchmark::kMicrosecond);

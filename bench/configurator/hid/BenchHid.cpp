@@ -17,6 +17,9 @@
 namespace {
 
 using namespace volmar::hid;
+using volmar::Error;
+using volmar::Result;
+using volmar::Status;
 
 // Input reports handed in by the benchmark, read by the controller's reader.
 struct Feed {
@@ -29,21 +32,21 @@ struct Feed {
 class FeedNode final : public HidNode {
 public:
     explicit FeedNode(Feed& feed) : m_feed(feed) {}
-    int setFeature(std::span<const std::uint8_t>) override { return 0; }
-    int getFeature(std::span<std::uint8_t>) override { return 0; }
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+    Status setFeature(std::span<const std::uint8_t>) override { return {}; }
+    Status getFeature(std::span<std::uint8_t>) override { return {}; }
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
         std::unique_lock lock(m_feed.mutex);
         m_feed.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                            [&] { return m_feed.cancelled || !m_feed.reports.empty(); });
         if (m_feed.cancelled) {
-            return ECANCELED;
+            return Error::fromErrno(ECANCELED);
         }
         if (m_feed.reports.empty()) {
-            return ETIMEDOUT;
+            return Error::fromErrno(ETIMEDOUT);
         }
         report = std::move(m_feed.reports.front());
         m_feed.reports.pop_front();
-        return 0;
+        return {};
     }
     void cancelRead() override {
         std::lock_guard lock(m_feed.mutex);
@@ -76,9 +79,8 @@ public:
     }
     std::string name() const override { return "bench"; }
     std::vector<CollectionInfo> enumerate() override { return m_list; }
-    std::unique_ptr<HidNode> open(const std::string&, int& errorNumber) override {
-        errorNumber = 0;
-        return std::make_unique<FeedNode>(m_feed);
+    Result<std::unique_ptr<HidNode>> open(const std::string&) override {
+        return std::unique_ptr<HidNode>(std::make_unique<FeedNode>(m_feed));
     }
     void setChangeCallback(std::function<void()>) override {}
 
@@ -109,7 +111,10 @@ void BM_InputReportToGuiThread(benchmark::State& state) {
     Feed feed;
     auto controller = makeController(1, feed);
     HidDevice* joystick = controller->devices().at(1);
-    controller->checkOut(joystick);
+    if (const Status taken = controller->checkOut(joystick); !taken) {
+        state.SkipWithError(taken.error().text.c_str());
+        return;
+    }
     int delivered = 0;
     QObject::connect(joystick, &HidDevice::data, [&] { ++delivered; });
     double worstUs = 0;
@@ -132,6 +137,7 @@ void BM_InputReportToGuiThread(benchmark::State& state) {
     state.counters["worst_us"] = worstUs;
     state.counters["reports_per_s"] =
         benchmark::Counter(static_cast<double>(delivered), benchmark::Counter::kIsRate);
+    controller->checkIn(joystick); // handed back before the controller goes
 }
 BENCHMARK(BM_InputReportToGuiThread)->Unit(benchmark::kMicrosecond);
 

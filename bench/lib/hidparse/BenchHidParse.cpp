@@ -27,10 +27,9 @@ std::vector<std::uint8_t> loadHex(const std::string& name) {
 }
 
 ParsedDescriptor parseOrDie(const std::vector<std::uint8_t>& bytes, benchmark::State& state) {
-    std::string error;
-    auto parsed = parseDescriptor(bytes, error);
+    auto parsed = parseDescriptor(bytes);
     if (!parsed) {
-        state.SkipWithError(error.c_str());
+        state.SkipWithError(parsed.error().text.c_str());
         return {};
     }
     return std::move(*parsed);
@@ -38,9 +37,8 @@ ParsedDescriptor parseOrDie(const std::vector<std::uint8_t>& bytes, benchmark::S
 
 void BM_ParseJoystick132(benchmark::State& state) {
     const auto bytes = loadHex("joystick-132");
-    std::string error;
     for (auto _ : state) {
-        auto parsed = parseDescriptor(bytes, error);
+        auto parsed = parseDescriptor(bytes);
         benchmark::DoNotOptimize(parsed);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));

@@ -6,6 +6,7 @@
 #include "volmar/monitor/TACalBox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <iterator>
 #include <memory>
 
 namespace volmar::app {
@@ -37,31 +39,39 @@ void say(const QString& line) {
 
 DemoOptions takeDemoOptions(QStringList& arguments) {
     DemoOptions options;
+    const std::pair<const char*, bool DemoOptions::*> flags[] = {
+        {"--demo-read", &DemoOptions::read},
+        {"--demo-firmware", &DemoOptions::firmware},
+        {"--demo-quit", &DemoOptions::quit}};
+    // Each takes the argument after it.
+    const std::pair<const char*, QString DemoOptions::*> valued[] = {
+        {"--demo-screenshot", &DemoOptions::screenshot},
+        {"--demo-about", &DemoOptions::about},
+        {"--demo-live", &DemoOptions::live},
+        {"--demo-pages", &DemoOptions::pages},
+        {"--demo-languages", &DemoOptions::languages},
+        {"--demo-settings", &DemoOptions::settings}};
     for (int i = 1; i < arguments.size();) {
         const QString& arg = arguments[i];
-        if (arg == QLatin1String("--demo-read")) {
-            options.read = true;
-        } else if (arg == QLatin1String("--demo-firmware")) {
-            options.firmware = true;
-        } else if (arg == QLatin1String("--demo-quit")) {
-            options.quit = true;
-        } else if (arg == QLatin1String("--demo-screenshot") && i + 1 < arguments.size()) {
-            options.screenshot = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-about") && i + 1 < arguments.size()) {
-            options.about = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-live") && i + 1 < arguments.size()) {
-            options.live = arguments[i + 1];
-            arguments.removeAt(i);
-        } else if (arg == QLatin1String("--demo-pages") && i + 1 < arguments.size()) {
-            options.pages = arguments[i + 1];
-            arguments.removeAt(i);
-        } else {
-            ++i;
-            continue;
+        int taken = 0;
+        for (const auto& [name, flag] : flags) {
+            if (arg == QLatin1String(name)) {
+                options.*flag = true;
+                taken = 1;
+            }
         }
-        arguments.removeAt(i);
+        for (const auto& [name, value] : valued) {
+            if (arg == QLatin1String(name) && i + 1 < arguments.size()) {
+                options.*value = arguments[i + 1];
+                taken = 2;
+            }
+        }
+        if (taken == 0) {
+            ++i;
+        }
+        for (; taken > 0; --taken) {
+            arguments.removeAt(i);
+        }
     }
     return options;
 }
@@ -216,6 +226,24 @@ bool DemoRun::savePages() {
     return ok;
 }
 
+// Every language in `Translate` order, chosen as a user would.
+bool DemoRun::saveLanguages() {
+    auto* translate = m_window.findChild<QComboBox*>("Translate");
+    const char* const codes[] = {"ru", "de", "en", "hr"};
+    const QDir folder(m_options.languages);
+    bool ok = true;
+    for (int i = 0; i < translate->count() && i < static_cast<int>(std::size(codes)); ++i) {
+        translate->setCurrentIndex(i);
+        // A few monitor ticks, so the live fields show in every picture.
+        QEventLoop ticks;
+        QTimer::singleShot(kLiveSettleMs, &ticks, &QEventLoop::quit);
+        ticks.exec();
+        ok = save(m_window, folder.filePath(QStringLiteral("volmarsetup-%1.png").arg(codes[i]))) &&
+             ok;
+    }
+    return ok;
+}
+
 void DemoRun::finish(int exitCode) {
     m_exitCode = exitCode;
     if (m_options.live.isEmpty() || exitCode != 0) {
@@ -249,8 +277,11 @@ void DemoRun::finishWithPictures() {
     if (!m_options.about.isEmpty() && !saveAbout()) {
         exitCode = 1;
     }
+    if (!m_options.languages.isEmpty() && !saveLanguages()) {
+        exitCode = 1;
+    }
     if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
-        !m_options.about.isEmpty() || !m_options.live.isEmpty()) {
+        !m_options.about.isEmpty() || !m_options.live.isEmpty() || !m_options.languages.isEmpty()) {
         QCoreApplication::exit(exitCode);
     }
 }

@@ -47,8 +47,8 @@ QString QtDialogs::saveFile(QWidget* parent, const FileRequest& request) {
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-void QtDialogs::about(QWidget* parent, firmware::Launcher& launcher) {
-    firmware::TAboutBox box(launcher, parent);
+void QtDialogs::about(QWidget* parent, firmware::Launcher& launcher, const QString& title) {
+    firmware::TAboutBox box(launcher, title, parent);
     box.exec();
 }
 

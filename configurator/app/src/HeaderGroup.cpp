@@ -3,6 +3,7 @@
 #include "volmar/app/ConnectionPicture.h"
 #include "volmar/app/WiringWindow.h"
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/LanguageTables.h"
 #include "volmar/core/Wiring.h"
 #include "volmar/editor/ConfigEditor.h"
 
@@ -27,20 +28,18 @@ QString toQ(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const std::string& caption) {
-    auto* b = new QPushButton(toQ(caption), parent);
+QPushButton* button(QWidget* parent, const char* name) {
+    auto* b = new QPushButton(parent);
     b->setObjectName(name);
     return b;
 }
 
-QToolButton* picture(QWidget* parent, const char* name, bool connected, const std::string& tip) {
+QToolButton* picture(QWidget* parent, const char* name, bool connected) {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
     b->setAutoRaise(true);
     b->setIconSize(QSize(kConnectionPictureSize, kConnectionPictureSize));
     b->setIcon(QIcon(connectionPicture(connected, parent->devicePixelRatioF())));
-    b->setAccessibleName(toQ(tip));
-    b->setToolTip(toQ(tip));
     return b;
 }
 
@@ -67,8 +66,9 @@ HeaderGroup::HeaderGroup(editor::ConfigEditor& editor, QWidget* parent)
     setObjectName("HeaderGroup");
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* group = new QGroupBox(toQ(editor.lng().grp_main), this);
+    auto* group = new QGroupBox(this);
     group->setObjectName("grp_main");
+    texts().caption(group);
     outer->addWidget(group);
 
     auto* layout = new QVBoxLayout(group);
@@ -104,21 +104,29 @@ QWidget* HeaderGroup::buildReportRow() {
 }
 
 QWidget* HeaderGroup::buildDeviceRow() {
-    const TRecordLng& lng = editor().lng();
+    using T = editor::LanguageTexts;
     auto* row = new QWidget(this);
     auto* grid = new QGridLayout(row);
     grid->setContentsMargins(0, 0, 0, 0);
 
-    // Both pictures share one place; the display shows one of them.
-    m_c.img_red = picture(row, "img_red", false, lng.plug_msg);
-    m_c.img_grn = picture(row, "img_grn", true, lng.usb_connect);
+    // Both pictures share one place; the display shows one of them. Each is
+    // named by what it says.
+    m_c.img_red = picture(row, "img_red", false);
+    m_c.img_grn = picture(row, "img_grn", true);
     m_c.img_grn->hide();
+    texts().custom([red = m_c.img_red, green = m_c.img_grn](const TRecordLng& lng) {
+        for (const auto& [image, tip] :
+             {std::pair{red, &lng.plug_msg}, {green, &lng.usb_connect}}) {
+            image->setAccessibleName(toQ(*tip));
+            image->setToolTip(toQ(*tip));
+        }
+    });
     grid->addWidget(m_c.img_red, 0, 0, 2, 1);
     grid->addWidget(m_c.img_grn, 0, 0, 2, 1);
 
     m_c.lstHID_DeviceList = new QListWidget(row);
     m_c.lstHID_DeviceList->setObjectName("lstHID_DeviceList");
-    m_c.lstHID_DeviceList->setAccessibleName(toQ(lng.grp_main));
+    texts().accessibleName(m_c.lstHID_DeviceList, T::field(&TRecordLng::grp_main));
     m_c.lstHID_DeviceList->setMinimumWidth(360);
     m_c.lstHID_DeviceList->setFixedHeight(kConnectionPictureSize);
     connect(m_c.lstHID_DeviceList, &QListWidget::itemClicked, this,
@@ -128,18 +136,19 @@ QWidget* HeaderGroup::buildDeviceRow() {
     grid->addWidget(m_c.lstHID_DeviceList, 0, 1);
 
     auto* buttons = new QGridLayout;
-    m_c.btnRead_MK = button(row, "btnRead_MK", lng.btnRead_MK);
-    m_c.btnWrite_MK = button(row, "btnWrite_MK", lng.btnWrite_MK);
-    m_c.btnRead_PC = button(row, "btnRead_PC", lng.btnRead_PC);
-    m_c.btnWrite_PC = button(row, "btnWrite_PC", lng.btnWrite_PC);
-    m_c.btn_clr_dev_list = button(row, "btn_clr_dev_list", lng.btn_clr_dev_list);
-    m_c.btnClrConfig = button(row, "btnClrConfig", lng.btnClrConfig);
-    m_c.btnRestart = button(row, "btnRestart", lng.reset_dev);
-    m_c.btn_about = button(row, "btn_about", lng.btn_about);
+    m_c.btnRead_MK = button(row, "btnRead_MK");
+    m_c.btnWrite_MK = button(row, "btnWrite_MK");
+    m_c.btnRead_PC = button(row, "btnRead_PC");
+    m_c.btnWrite_PC = button(row, "btnWrite_PC");
+    m_c.btn_clr_dev_list = button(row, "btn_clr_dev_list");
+    m_c.btnClrConfig = button(row, "btnClrConfig");
+    m_c.btnRestart = button(row, "btnRestart");
+    m_c.btn_about = button(row, "btn_about");
     QPushButton* const order[] = {m_c.btnRead_MK,  m_c.btnWrite_MK,      m_c.btnRead_PC,
                                   m_c.btnWrite_PC, m_c.btn_clr_dev_list, m_c.btnClrConfig,
                                   m_c.btnRestart,  m_c.btn_about};
     for (int i = 0; i < 8; ++i) {
+        texts().caption(order[i]);
         buttons->addWidget(order[i], i % 4, i / 4);
     }
     grid->addLayout(buttons, 0, 2);
@@ -148,12 +157,15 @@ QWidget* HeaderGroup::buildDeviceRow() {
     m_c.connect_status = readOnlyField(row, "connect_status");
     m_c.connect_status->setEnabled(false);
     status->addWidget(m_c.connect_status, 1);
+    // Editable, as the settings file may hold any text, which then shows as
+    // it is; typing never adds an entry, so only the four choose a table.
     m_c.Translate = new QComboBox(row);
     m_c.Translate->setObjectName("Translate");
     m_c.Translate->setEditable(true);
-    m_c.Translate->addItems({QStringLiteral("P\u0443\u0441\u0441\u043a\u0438\u0439(Russian)"),
-                             QStringLiteral("Deutsch"), QStringLiteral("English"),
-                             QStringLiteral("Hrvatski")});
+    m_c.Translate->setInsertPolicy(QComboBox::NoInsert);
+    for (std::string_view name : languageNames()) {
+        m_c.Translate->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
+    }
     addLabelled(status, tr("Language"), m_c.Translate);
     grid->addLayout(status, 1, 1, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -161,24 +173,27 @@ QWidget* HeaderGroup::buildDeviceRow() {
 }
 
 QWidget* HeaderGroup::buildFieldRow() {
-    const TRecordLng& lng = editor().lng();
     auto* row = new QWidget(this);
     auto* fields = new QHBoxLayout(row);
     fields->setContentsMargins(0, 0, 0, 0);
     const auto bound = [&](const char* name, const QString& caption) {
         addLabelled(fields, caption, binder().create(name, caption, row));
     };
-    bound("dev_name", toQ(lng.lbl_usb_name));
+    const auto labelled = [&](const char* label, QWidget* control) {
+        fields->addWidget(texts().label(control, label));
+        fields->addWidget(control);
+    };
+    labelled("lbl_usb_name", binder().create("dev_name", {}, row));
     bound("dev_vid", QStringLiteral("VID"));
     bound("dev_pid", QStringLiteral("PID"));
     bound("dev_poll", tr("Poll (ms)"));
     fields->addSpacing(16);
-    bound("joy_hardware", toQ(lng.lbl_dev_shm));
+    labelled("lbl_dev_shm", binder().create("joy_hardware", {}, row));
     m_c.joy_uptime = readOnlyField(row, "joy_uptime");
-    addLabelled(fields, toQ(lng.lbl_dev_uptime), m_c.joy_uptime);
+    labelled("lbl_dev_uptime", m_c.joy_uptime);
     m_c.joy_usbpps = readOnlyField(row, "joy_usbpps");
     m_c.joy_usbpps->setText(QStringLiteral("--"));
-    addLabelled(fields, toQ(lng.usb_pps), m_c.joy_usbpps);
+    labelled("lbl_usb_pps", m_c.joy_usbpps);
     fields->addStretch(1);
     const int idWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;
     for (const char* name : {"dev_vid", "dev_pid"}) {

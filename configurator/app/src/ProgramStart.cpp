@@ -29,7 +29,9 @@ int runVolmarSetup(int argc, char** argv) {
     const DemoOptions demoOptions = takeDemoOptions(arguments);
 
     QtDialogs dialogs;
-    std::optional<Program> program = startProgram(dialogs, {});
+    WindowOptions options;
+    options.settingsFile = demoOptions.settings;
+    std::optional<Program> program = startProgram(dialogs, options);
     if (!program) {
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "volmar/app/SettingsFile.h"
 
+#include "volmar/core/ConfigFile.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -7,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QWidget>
@@ -76,21 +77,14 @@ ProgramSettings loadSettings(const QString& file) {
     return parseProgramSettings(in.readAll().toStdString());
 }
 
-QString saveSettings(const QString& file, const ProgramSettings& settings) {
+Status saveSettings(const QString& file, const ProgramSettings& settings) {
     QByteArray old;
     if (QFile in(file); in.open(QIODevice::ReadOnly)) {
         old = in.readAll();
     }
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
     const std::string text = updateProgramSettings(old.toStdString(), settings);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !out.commit()) {
-        return QStringLiteral("Error write file \"%1\" [%2]").arg(file, out.errorString());
-    }
-    return {};
+    return writeTextFile(file.toStdString(), text);
 }
 
 void applySettings(QWidget& window, const ProgramSettings& settings) {

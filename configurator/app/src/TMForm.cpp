@@ -7,6 +7,7 @@
 #include "volmar/app/SettingsFile.h"
 #include "volmar/core/Backups.h"
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/LanguageSwitch.h"
 #include "volmar/core/LiveView.h"
 #include "volmar/core/Protocol.h"
 #include "volmar/editor/AxesPage.h"
@@ -25,6 +26,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -70,7 +72,8 @@ QString userFolderFor(const WindowOptions& options) {
 TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs),
       m_settingsFile(options.settingsFile.isEmpty() ? defaultSettingsFile() : options.settingsFile),
-      m_editor(englishLanguage()),
+      // The settings first: the window is built in the language they choose.
+      m_settings(loadSettings(m_settingsFile)), m_editor(startLanguage(m_settings.Translate)),
       m_hid(std::make_unique<hid::HidController>(backendsFor(options))),
       m_document(m_editor.state(), m_editor.lng()),
       m_link(std::make_unique<device::DeviceLink>(*m_hid, m_scheduler, m_document, m_editor.lng(),
@@ -83,7 +86,8 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_userFolder(userFolderFor(options)),
       m_backupFolder(options.backupFolder.isEmpty()
                          ? backupFolder()
-                         : std::filesystem::path(options.backupFolder.toStdString())) {
+                         : std::filesystem::path(options.backupFolder.toStdString())),
+      m_texts(m_editor.lng()) {
     setObjectName("TMForm");
     m_link->setTransferExecutor(m_worker);
     m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });
@@ -107,7 +111,8 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     connectControls();
     buildSafetyControls();
 
-    m_settings = loadSettings(m_settingsFile);
+    // An unknown `Translate` text shows as it is; the window stays in the
+    // language it was built in.
     applySettings(*this, m_settings);
     DebugViewClick(m_debugView->isChecked());
     m_pages->setCurrentIndex(0);
@@ -135,17 +140,21 @@ QWidget* TMForm::buildPages() {
     m_pages->setObjectName("JvPageControl");
     // Six pages in a fixed order; other parts of the program address them by index.
     m_axes = new editor::AxesPage(m_editor, m_pages);
-    m_pages->addTab(m_axes, toQ(lng.grp_osi));
+    m_pages->addTab(m_axes, {});
     m_curves = new editor::SpecialFunctionsPage(m_editor, m_pages);
-    m_pages->addTab(m_curves, toQ(lng.grp_osi + " (" + lng.lbl_osi_specfunc + ")"));
+    m_pages->addTab(m_curves, {});
     m_buttons = new editor::ButtonsPage(m_editor, m_pages);
-    m_pages->addTab(m_buttons, toQ(lng.grp_knp));
+    m_pages->addTab(m_buttons, {});
     m_led = new editor::LedPage(m_editor, m_pages);
     m_pages->addTab(m_led, "LED-OUT");
     m_hub = new monitor::SensorHubPage(m_editor, *m_link, m_pages);
     m_pages->addTab(m_hub, "TLE5011-HUB");
     m_firmware = new firmware::FirmwarePage(lng, firmwareServices(), m_pages);
-    m_pages->addTab(m_firmware, toQ(lng.lbl_tab_frm));
+    m_pages->addTab(m_firmware, {});
+    for (QWidget* page : {static_cast<QWidget*>(m_axes), static_cast<QWidget*>(m_curves),
+                          static_cast<QWidget*>(m_buttons), static_cast<QWidget*>(m_firmware)}) {
+        m_texts.tab(m_pages, page);
+    }
     // The sensor hub page stays out of sight for the whole run.
     m_pages->setTabVisible(4, false);
     return m_pages;
@@ -156,7 +165,8 @@ QWidget* TMForm::buildBottomRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new firmware::ToolsRow(lng, *m_launcher, m_programFolder, row));
+    m_tools = new firmware::ToolsRow(lng, *m_launcher, m_programFolder, row);
+    layout->addWidget(m_tools);
     layout->addStretch(1);
     m_debugView = new QCheckBox(QStringLiteral("Debug"), row);
     m_debugView->setObjectName("DebugView");
@@ -183,6 +193,7 @@ void TMForm::connectControls() {
     connect(c.btn_about, &QPushButton::clicked, this, &TMForm::btn_aboutClick);
     connect(c.img_red, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
     connect(c.img_grn, &QToolButton::clicked, this, &TMForm::btn_aboutClick);
+    connect(c.Translate, &QComboBox::currentIndexChanged, this, &TMForm::TranslateChange);
     connect(m_firmware->btnResetCnf(), &QPushButton::clicked, this, &TMForm::btnResetCnfClick);
     connect(m_firmware->btnOpenBL(), &QPushButton::clicked, this, &TMForm::btnOpenBLClick);
     connect(m_debugView, &QCheckBox::toggled, this, &TMForm::DebugViewClick);
@@ -225,7 +236,8 @@ void TMForm::btn_acalClick() {
 }
 
 void TMForm::btn_aboutClick() {
-    m_dialogs.about(this, *m_launcher);
+    m_dialogs.about(this, *m_launcher,
+                    QString::fromStdString(*controlCaption("TAboutBox", m_editor.lng())));
 }
 
 firmware::FirmwareServices TMForm::firmwareServices() {
@@ -279,10 +291,7 @@ void TMForm::closeEvent(QCloseEvent* event) {
     // The device list and the link's references go with the window; what
     // must survive is the settings.
     m_header->showDeviceList({}, {}, -1);
-    m_settings = collectSettings(*this, m_settings);
-    if (const QString error = saveSettings(m_settingsFile, m_settings); !error.isEmpty()) {
-        message(error);
-    }
+    BTN_SetsSaveClick();
     event->accept();
 }
 

@@ -34,10 +34,10 @@ void TMForm::btnWrite_PCClick() {
     if (file.isEmpty()) {
         return;
     }
-    const std::string error =
-        writeConfigFiles(localPath(file), m_document.image(), m_document.descriptorLog());
-    if (!error.empty()) {
-        message(QString::fromStdString(error));
+    if (const Status written =
+            writeConfigFiles(localPath(file), m_document.image(), m_document.descriptorLog());
+        !written) {
+        message(QString::fromStdString(written.error().text));
     }
 }
 
@@ -51,12 +51,12 @@ void TMForm::btnRead_PCClick() {
 
 void TMForm::loadConfigurationFile(const std::filesystem::path& file) {
     // A file that cannot be read leaves the configuration as it was.
-    const ImageRead read = readConfigImage(file);
-    if (!read.ok()) {
-        message(QString::fromStdString(read.error));
+    const auto read = readConfigImage(file);
+    if (!read) {
+        message(QString::fromStdString(read.error().text));
         return;
     }
-    m_editor.show(m_document.loadImage(read.image, m_editor.connected()));
+    m_editor.show(m_document.loadImage(*read, m_editor.connected()));
 }
 
 } // namespace volmar::app

@@ -1,5 +1,7 @@
 #include "volmar/core/ConfigJson.h"
 
+#include "volmar/sysio/Text.h"
+
 #include "volmar/core/ConfigFields.h"
 #include "volmar/core/NumberConversion.h"
 
@@ -127,12 +129,19 @@ std::string jsonQuoted(const std::string& text) {
     return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-bool fail(std::string& error, const std::string& field, const std::string& message) {
-    error = field + ": " + message;
-    return false;
+} // namespace
+
+std::string quotedInMessage(std::string_view text) {
+    return jsonQuoted(sysio::shortened(text));
 }
 
-bool applyField(const FieldDef& f, const json& v, ConfigState& s, std::string& error) {
+namespace {
+
+Error fail(const std::string& field, const std::string& message) {
+    return Error{0, field + ": " + message};
+}
+
+Status applyField(const FieldDef& f, const json& v, ConfigState& s) {
     FieldRef ref = f.get(s);
     switch (f.kind) {
     case FieldKind::List:
@@ -140,44 +149,43 @@ bool applyField(const FieldDef& f, const json& v, ConfigState& s, std::string& e
     case FieldKind::Colour: {
         const auto n = readInt(v);
         if (!n)
-            return fail(error, f.name, std::string("expected an integer, got ") + typeName(v));
+            return fail(f.name, std::string("expected an integer, got ") + typeName(v));
         const long long lo = f.kind == FieldKind::List ? kNoEntry : f.min;
         const long long hi = f.kind == FieldKind::List ? f.entries - 1 : f.max;
         if (*n < lo || *n > hi) {
-            return fail(error, f.name,
-                        std::to_string(*n) + " is outside " + std::to_string(lo) + ".." +
-                            std::to_string(hi));
+            return fail(f.name, std::to_string(*n) + " is outside " + std::to_string(lo) + ".." +
+                                    std::to_string(hi));
         }
         if (f.kind == FieldKind::Colour)
             *std::get<std::uint32_t*>(ref) = static_cast<std::uint32_t>(*n);
         else
             *std::get<int*>(ref) = static_cast<int>(*n);
-        return true;
+        return {};
     }
     case FieldKind::Check:
         if (!v.is_boolean())
-            return fail(error, f.name, std::string("expected true or false, got ") + typeName(v));
+            return fail(f.name, std::string("expected true or false, got ") + typeName(v));
         *std::get<bool*>(ref) = v.get<bool>();
-        return true;
+        return {};
     case FieldKind::Edit: {
         if (!v.is_string())
-            return fail(error, f.name, std::string("expected a string, got ") + typeName(v));
+            return fail(f.name, std::string("expected a string, got ") + typeName(v));
         const std::string text = v.get<std::string>();
         const std::string complaint = checkEditText(f.name, text);
         if (!complaint.empty())
-            return fail(error, f.name, jsonQuoted(text) + " " + complaint);
+            return fail(f.name, quotedInMessage(text) + " " + complaint);
         *std::get<std::string*>(ref) = text;
-        return true;
+        return {};
     }
     }
-    return fail(error, f.name, "unsupported field kind");
+    return fail(f.name, "unsupported field kind");
 }
 
-bool applyButtons(const json& rows, ButtonMap& map, std::string& error) {
+Status applyButtons(const json& rows, ButtonMap& map) {
     if (!rows.is_array())
-        return fail(error, "buttons", std::string("expected an array, got ") + typeName(rows));
+        return fail("buttons", std::string("expected an array, got ") + typeName(rows));
     if (rows.size() > static_cast<std::size_t>(kButtonRows)) {
-        return fail(error, "buttons",
+        return fail("buttons",
                     std::to_string(rows.size()) + " rows, at most " + std::to_string(kButtonRows));
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -185,7 +193,7 @@ bool applyButtons(const json& rows, ButtonMap& map, std::string& error) {
         const std::string where = "buttons row " + std::to_string(row);
         const json& r = rows[i];
         if (!r.is_object())
-            return fail(error, where, std::string("expected an object, got ") + typeName(r));
+            return fail(where, std::string("expected an object, got ") + typeName(r));
         for (const auto& [key, value] : r.items()) {
             int col = -1;
             for (int c = 0; c < 4; ++c) {
@@ -193,10 +201,10 @@ bool applyButtons(const json& rows, ButtonMap& map, std::string& error) {
                     col = c;
             }
             if (col < 0)
-                return fail(error, where, "unknown key " + jsonQuoted(key));
+                return fail(where, "unknown key " + quotedInMessage(key));
             const auto n = readInt(value);
             if (!n) {
-                return fail(error, where + " " + key,
+                return fail(where + " " + key,
                             std::string("expected an integer, got ") + typeName(value));
             }
             const int max = (col > 0 && row > kRowsWithModes) ? 0 : kColumns[col].max;
@@ -204,37 +212,39 @@ bool applyButtons(const json& rows, ButtonMap& map, std::string& error) {
                 std::string message = std::to_string(*n) + " is outside 0.." + std::to_string(max);
                 if (max == 0)
                     message += " (rows 37..132 keep no mode, shift or timer)";
-                return fail(error, where + " " + key, message);
+                return fail(where + " " + key, message);
             }
             column(map, col, row) = static_cast<int>(*n);
         }
     }
-    return true;
+    return {};
 }
 
 // The two keys that say what the file is. Files written before they existed
 // have neither and read as version 1.
-bool checkFormat(const json& input, std::string& error) {
+Status checkFormat(const json& input) {
     if (const auto format = input.find(kJsonFormatKey); format != input.end()) {
         if (!format->is_string() || format->get<std::string>() != kJsonFormat) {
-            error = std::string(kJsonFormatKey) + ": " +
-                    format->dump(-1, ' ', false, json::error_handler_t::replace) +
-                    " is not a Volmar configuration (expected \"" + kJsonFormat + "\")";
-            return false;
+            const std::string given = format->is_string()
+                                          ? quotedInMessage(format->get<std::string>())
+                                          : sysio::shortened(format->dump(
+                                                -1, ' ', false, json::error_handler_t::replace));
+            return fail(kJsonFormatKey, given + " is not a Volmar configuration (expected \"" +
+                                            kJsonFormat + "\")");
         }
     }
     if (const auto version = input.find(kJsonVersionKey); version != input.end()) {
         const auto n = readInt(*version);
         if (!n || *n < 1)
-            return fail(error, kJsonVersionKey, "expected a version number 1 or higher");
+            return fail(kJsonVersionKey, "expected a version number 1 or higher");
         if (*n > kJsonVersion) {
-            return fail(error, kJsonVersionKey,
-                        "this configuration is format version " + std::to_string(*n) +
-                            ", newer than the version " + std::to_string(kJsonVersion) +
-                            " this program reads; use a newer volmarctl");
+            return fail(kJsonVersionKey, "this configuration is format version " +
+                                             std::to_string(*n) + ", newer than the version " +
+                                             std::to_string(kJsonVersion) +
+                                             " this program reads; use a newer volmarctl");
         }
     }
-    return true;
+    return {};
 }
 
 std::string showValue(const FieldDef& f, const ConfigState& s) {
@@ -290,36 +300,39 @@ json configToJson(const ConfigState& state) {
     return out;
 }
 
-bool applyConfigJson(const json& input, ConfigState& state, std::string& error) {
+Status applyConfigJson(const json& input, ConfigState& state) {
     if (!input.is_object()) {
-        error = std::string("expected a JSON object, got ") + typeName(input);
-        return false;
+        return Error{0, std::string("expected a JSON object, got ") + typeName(input)};
     }
-    if (!checkFormat(input, error))
-        return false;
+    if (Status format = checkFormat(input); !format)
+        return format;
     ConfigState next = state;
     for (const auto& [key, value] : input.items()) {
         if (key == kJsonFormatKey || key == kJsonVersionKey)
             continue;
         if (key == "buttons") {
-            if (!applyButtons(value, next.buttons, error))
-                return false;
+            if (Status applied = applyButtons(value, next.buttons); !applied)
+                return applied;
             continue;
         }
         // Results of a validation: what the next validation will recompute.
         if (key == "report" || key == "errors")
             continue;
         const FieldDef* f = findField(key);
-        if (!f) {
-            error = "unknown field " + jsonQuoted(key);
-            return false;
-        }
-        if (!applyField(*f, value, next, error))
-            return false;
+        if (!f)
+            return Error{0, "unknown field " + quotedInMessage(key)};
+        if (Status applied = applyField(*f, value, next); !applied)
+            return applied;
     }
     state = std::move(next);
-    error.clear();
-    return true;
+    return {};
+}
+
+std::string gridRowName(int row) {
+    static const char* const kHat[] = {"Hat Up", "Hat Right", "Hat Down", "Hat Left"};
+    if (row >= 1 && row <= kHatRows)
+        return kHat[row - 1];
+    return "Button " + std::to_string(row - kHatRows);
 }
 
 std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b) {
@@ -343,7 +356,7 @@ std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b)
                        std::to_string(vb);
         }
         if (!changes.empty())
-            lines.push_back("button " + std::to_string(row) + ": " + changes);
+            lines.push_back(gridRowName(static_cast<int>(row)) + ": " + changes);
     }
     return lines;
 }

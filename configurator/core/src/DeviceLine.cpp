@@ -106,4 +106,11 @@ std::string cannotOpenText(std::string_view systemText) {
     return out;
 }
 
+std::string inUseText(std::string_view holderText) {
+    std::string out = "Device cannot be opened [";
+    out += holderText;
+    out += "]: close the other program, then choose the device again";
+    return out;
+}
+
 } // namespace volmar::line

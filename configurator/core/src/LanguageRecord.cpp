@@ -226,7 +226,7 @@ const TRecordLng& englishLanguage() {
     return record;
 }
 
-std::optional<TRecordLng> parseLanguageTable(std::string_view text, std::string& error) {
+Result<TRecordLng> parseLanguageTable(std::string_view text) {
     // Split on CR LF first; a lone CR or LF inside a line means the table was
     // stored with other line ends, which would silently shift every text.
     std::array<std::string_view, kLanguageTableLines> lines{};
@@ -240,28 +240,25 @@ std::optional<TRecordLng> parseLanguageTable(std::string_view text, std::string&
         const std::string_view line = text.substr(pos, end - pos);
         ++count;
         if (line.find_first_of("\r\n") != std::string_view::npos) {
-            error = "language table line " + std::to_string(count) + " is not ended by CR LF";
-            return std::nullopt;
+            return Error{0,
+                         "language table line " + std::to_string(count) + " is not ended by CR LF"};
         }
         if (count <= kLanguageTableLines)
             lines[count - 1] = line;
         pos = terminated ? end + 2 : end;
     }
     if (count != kLanguageTableLines) {
-        error = "language table has " + std::to_string(count) + " lines, expected " +
-                std::to_string(kLanguageTableLines);
-        return std::nullopt;
+        return Error{0, "language table has " + std::to_string(count) + " lines, expected " +
+                            std::to_string(kLanguageTableLines)};
     }
     if (text.starts_with("\xEF\xBB\xBF")) {
-        error = "language table starts with a byte-order mark";
-        return std::nullopt;
+        return Error{0, "language table starts with a byte-order mark"};
     }
     TRecordLng record;
     for (const LanguageFieldDef& field : kFields) {
         if (field.line > 0)
             record.*field.member = std::string(lines[field.line - 1]);
     }
-    error.clear();
     return record;
 }
 

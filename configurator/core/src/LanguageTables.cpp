@@ -20,8 +20,9 @@ constexpr std::array<std::string_view, kLanguageCount> kNames{
 std::array<std::optional<TRecordLng>, kLanguageCount> parseBuiltInTables() {
     std::array<std::optional<TRecordLng>, kLanguageCount> records;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        std::string error;
-        records[i] = parseLanguageTable(detail::kLanguageTableData[i], error);
+        if (auto record = parseLanguageTable(detail::kLanguageTableData[i])) {
+            records[i] = std::move(*record);
+        }
     }
     return records;
 }

@@ -70,7 +70,33 @@ DeviceLink::DeviceLink(hid::HidController& hid, Scheduler& scheduler, ConfigDocu
     connect(&m_hid, &hid::HidController::deviceChange, this, &DeviceLink::HIDDeviceChange);
 }
 
-DeviceLink::~DeviceLink() = default;
+DeviceLink::~DeviceLink() {
+    // Give back what was taken; a device whose controller has gone is ours to
+    // delete. (A gone controller is never touched: only the device is asked.)
+    for (const QPointer<hid::HidDevice>& device : m_taken) {
+        if (!device) {
+            continue;
+        }
+        if (device->controller() != nullptr) {
+            device->controller()->checkIn(device);
+        } else {
+            delete device.data();
+        }
+    }
+}
+
+void DeviceLink::takenDeviceGone(hid::HidDevice* device) {
+    if (device->controller() != nullptr) {
+        return; // an unplug: the device change that follows handles it
+    }
+    if (m_configDevice == device) {
+        m_configDevice = nullptr;
+    }
+    if (m_joystickDevice == device) {
+        m_joystickDevice = nullptr;
+    }
+    device->deleteLater();
+}
 
 void DeviceLink::setRegions(const protocol::ImageRegions& regions) {
     if (const auto geometry = protocol::blockGeometry(regions)) {
@@ -135,10 +161,15 @@ bool DeviceLink::HIDEnumerate(hid::HidDevice* device) {
 }
 
 bool DeviceLink::takeDevice(hid::HidDevice* device) {
-    if (!device->isCheckedOut() && !m_hid.checkOut(device)) {
-        m_unopenable = line::cannotOpenText(device->lastError().empty() ? std::strerror(EACCES)
-                                                                        : device->lastError());
-        return false;
+    if (!device->isCheckedOut()) {
+        if (const Status taken = m_hid.checkOut(device); !taken) {
+            // EBUSY: another program holds the controller (its lock).
+            m_unopenable = taken.error().code == EBUSY ? line::inUseText(taken.error().text)
+                                                       : line::cannotOpenText(taken.error().text);
+            return false;
+        }
+        m_taken.emplace_back(device);
+        connect(device, &hid::HidDevice::unplugged, this, &DeviceLink::takenDeviceGone);
     }
     // Both collections feed the input report counter.
     connect(device, &hid::HidDevice::data, this, &DeviceLink::HIDDeviceData, Qt::UniqueConnection);
@@ -148,6 +179,27 @@ bool DeviceLink::takeDevice(hid::HidDevice* device) {
 void DeviceLink::enumerateAll() {
     m_unopenable.clear();
     m_hid.enumerate([this](hid::HidDevice* device, int) { return HIDEnumerate(device); });
+    releaseUnchosen();
+}
+
+void DeviceLink::releaseUnchosen() {
+    // A controller that is no longer the chosen one (another line clicked,
+    // "Update USB list", unplugged) is given back, and its lock with it: the
+    // lock lasts as long as the connection, not as long as the window. Not
+    // while an exchange runs: its transfer may be using the device on the
+    // worker; the exchange's end comes back here.
+    if (busy()) {
+        return;
+    }
+    for (const QPointer<hid::HidDevice>& device : m_taken) {
+        if (device && device != m_configDevice && device != m_joystickDevice &&
+            device->controller() == &m_hid) {
+            m_hid.checkIn(device);
+        }
+    }
+    std::erase_if(m_taken, [](const QPointer<hid::HidDevice>& d) {
+        return d.isNull() || !d->isCheckedOut();
+    });
 }
 
 void DeviceLink::lstHID_DeviceListClick(int index) {
@@ -219,6 +271,18 @@ void DeviceLink::showNotConnected() {
     publishDisplay();
 }
 
+void DeviceLink::setLanguage(const TRecordLng& lng) {
+    m_lng = &lng;
+    if (!m_display.connected) {
+        m_display.connect_status = m_lng->plug_msg;
+    } else if (m_configDevice) {
+        const auto& attributes = m_configDevice->attributes();
+        m_display.connect_status = line::connectedText(
+            *m_lng, attributes.vendorId, attributes.productId, m_configDevice->productName());
+    }
+    publishDisplay();
+}
+
 void DeviceLink::showConnected(std::uint16_t vid, std::uint16_t pid, const std::string& product) {
     m_display.connected = true;
     m_display.connect_status = line::connectedText(*m_lng, vid, pid, product);
@@ -271,21 +335,21 @@ void DeviceLink::versionCheck() {
 // ---------------------------------------------------------------------------
 // Exchange plumbing
 
-bool DeviceLink::startExchange(Operation op, bool readyAtEnd, bool lockWhenMissing) {
+bool DeviceLink::startExchange(Operation op, AtEnd atEnd, WhenMissing whenMissing) {
     if (!m_runner.start([this](bool completed) { finishExchange(completed); })) {
         return false;
     }
     m_current = Current{};
     m_current.op = op;
     m_current.generation = m_deviceChanges;
-    m_current.readyAtEnd = readyAtEnd;
-    m_current.lockWhenMissing = lockWhenMissing;
+    m_current.atEnd = atEnd;
+    m_current.whenMissing = whenMissing;
     m_linkReady = false;
     return true;
 }
 
-bool DeviceLink::beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool lockWhenMissing) {
-    if (!startExchange(op, readyAtEnd, lockWhenMissing)) {
+bool DeviceLink::beginWith(Operation op, int firstWaitMs, AtEnd atEnd, WhenMissing whenMissing) {
+    if (!startExchange(op, atEnd, whenMissing)) {
         return false;
     }
     m_runner.then(firstWaitMs, [this] { return requireDevice(); });
@@ -294,7 +358,7 @@ bool DeviceLink::beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool 
 
 bool DeviceLink::requireDevice() {
     if (!m_configDevice) {
-        if (m_current.lockWhenMissing) {
+        if (m_current.whenMissing == WhenMissing::LockFirmwareButtons) {
             lockFirmwareButtons();
         } else {
             showNotConnected();
@@ -313,12 +377,13 @@ void DeviceLink::finishExchange(bool completed) {
     closeProgress();
     // A device change during the exchange already turned the poll off; the
     // exchange must not turn it back on for a controller that may be gone.
-    if (m_current.readyAtEnd && m_current.outcome != Outcome::NotConnected &&
+    if (m_current.atEnd == AtEnd::SetLinkReady && m_current.outcome != Outcome::NotConnected &&
         m_current.generation == m_deviceChanges) {
         m_linkReady = true;
     }
     const Operation op = m_current.op;
     const Outcome outcome = m_current.outcome;
+    releaseUnchosen();
     if (op == Operation::Read && outcome == Outcome::Completed && m_document.hubPort() > 0) {
         hubLoad();
     }
@@ -354,12 +419,10 @@ struct TransferJob {
             error = std::strerror(ENODEV);
             return;
         }
-        ok = get ? device->getFeature(frame) : device->setFeature(frame);
+        const Status done = get ? device->getFeature(frame) : device->setFeature(frame);
+        ok = done.ok();
         if (!ok) {
-            error = device->lastError();
-            if (error.empty()) {
-                error = std::strerror(EIO);
-            }
+            error = done.error().text.empty() ? std::strerror(EIO) : done.error().text;
         }
     }
 };
@@ -370,7 +433,7 @@ void DeviceLink::setTransferExecutor(TransferExecutor& executor) {
     m_runner.setExecutor(executor);
 }
 
-void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame()> make,
+void DeviceLink::addTransfer(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
                              FailText fail, std::function<bool(const protocol::Frame&)> use) {
     auto job = std::make_shared<TransferJob>();
     m_runner.thenTransfer(
@@ -382,7 +445,7 @@ void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame
             job->frame = make();
             return true;
         },
-        [job, get] { job->run(get); },
+        [job, get = kind == Transfer::Get] { job->run(get); },
         [this, job, fail = std::move(fail), use = std::move(use)] {
             if (!job->ok) {
                 return transferFailed(fail(job->error));
@@ -392,13 +455,13 @@ void DeviceLink::addTransfer(int waitMs, bool get, std::function<protocol::Frame
 }
 
 void DeviceLink::addSet(int waitMs, std::function<protocol::Frame()> make, FailText fail) {
-    addTransfer(waitMs, false, std::move(make), std::move(fail), {});
+    addTransfer(waitMs, Transfer::Set, std::move(make), std::move(fail), {});
 }
 
 void DeviceLink::addGet(int waitMs, protocol::Frame fetch, FailText fail,
                         std::function<bool(const protocol::Frame&)> use) {
     addTransfer(
-        waitMs, true, [fetch] { return fetch; }, std::move(fail), std::move(use));
+        waitMs, Transfer::Get, [fetch] { return fetch; }, std::move(fail), std::move(use));
 }
 
 bool DeviceLink::transferFailed(const std::string& message) {

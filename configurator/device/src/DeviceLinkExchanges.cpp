@@ -21,7 +21,7 @@ bool DeviceLink::readConfiguration() {
         return false;
     }
     versionCheck();
-    beginWith(Operation::Read, kExchangeWaitMs, true);
+    beginWith(Operation::Read, kExchangeWaitMs, AtEnd::SetLinkReady);
     const std::string caption = m_lng->btnRead_MK;
     addProgressOpen(0, caption);
     for (int block = 0; block < m_geometry.blockCount; ++block) {
@@ -65,14 +65,14 @@ bool DeviceLink::writeConfiguration() {
     if (!encoded.ok()) {
         m_observer.showMessage(encoded.refusal);
         // Ends like every other exchange: from the event loop, once.
-        startExchange(Operation::Write, false, false);
+        startExchange(Operation::Write, AtEnd::LeaveLinkClear, WhenMissing::ShowNotConnected);
         m_runner.then(0, [this] {
             m_current.outcome = Outcome::Refused;
             return false;
         });
         return true;
     }
-    if (!beginWith(Operation::Write, 0, false)) {
+    if (!beginWith(Operation::Write, 0, AtEnd::LeaveLinkClear)) {
         return false;
     }
     m_current.image = m_document.image(); // the blocks come from this snapshot
@@ -108,8 +108,8 @@ bool DeviceLink::writeConfiguration() {
 // ---------------------------------------------------------------------------
 // Single commands
 
-bool DeviceLink::sendCommand(Operation op, Command command, bool lockWhenMissing) {
-    if (!beginWith(op, kExchangeWaitMs, false, lockWhenMissing)) {
+bool DeviceLink::sendCommand(Operation op, Command command, WhenMissing whenMissing) {
+    if (!beginWith(op, kExchangeWaitMs, AtEnd::LeaveLinkClear, whenMissing)) {
         return false;
     }
     addSet(
@@ -132,7 +132,7 @@ void DeviceLink::dropDevicesAfterCommand() {
 }
 
 bool DeviceLink::restart() {
-    if (!sendCommand(Operation::Restart, Command::Restart, false)) {
+    if (!sendCommand(Operation::Restart, Command::Restart, WhenMissing::ShowNotConnected)) {
         return false;
     }
     dropDevicesAfterCommand();
@@ -141,11 +141,12 @@ bool DeviceLink::restart() {
 
 // Without a controller, clear and bootloader lock the firmware buttons.
 bool DeviceLink::clearConfiguration() {
-    return sendCommand(Operation::Clear, Command::ClearConfig, true);
+    return sendCommand(Operation::Clear, Command::ClearConfig, WhenMissing::LockFirmwareButtons);
 }
 
 bool DeviceLink::startBootloader() {
-    if (!sendCommand(Operation::Bootloader, Command::StartBootloader, true)) {
+    if (!sendCommand(Operation::Bootloader, Command::StartBootloader,
+                     WhenMissing::LockFirmwareButtons)) {
         return false;
     }
     dropDevicesAfterCommand();
@@ -163,16 +164,16 @@ void DeviceLink::requestAndFetch(const Frame& request, int waitMs, Frame fetch,
     addGet(waitMs, fetch, readReplyFailed, std::move(use));
 }
 
-void DeviceLink::addHubIdentityCheck(bool announceSuccess) {
+void DeviceLink::addHubIdentityCheck(HubIdentity shown) {
     requestAndFetch(hubIdentityRequest(), kHubReplyWaitMs, hubIdentityFetch(),
-                    [this, announceSuccess](const Frame& reply) {
+                    [this, shown](const Frame& reply) {
                         const std::uint8_t identity = hubIdentityOf(reply);
                         if (identity != kHubIdentity) {
                             m_observer.showMessage(hubIdentityMessage(identity));
                             m_current.outcome = Outcome::Failed;
                             return false;
                         }
-                        if (announceSuccess) {
+                        if (shown == HubIdentity::Announce) {
                             m_observer.showMessage(hubIdentityMessage(identity));
                         }
                         return true;
@@ -180,19 +181,19 @@ void DeviceLink::addHubIdentityCheck(bool announceSuccess) {
 }
 
 bool DeviceLink::hubCheck() {
-    if (!beginWith(Operation::HubCheck, kExchangeWaitMs, true)) {
+    if (!beginWith(Operation::HubCheck, kExchangeWaitMs, AtEnd::SetLinkReady)) {
         return false;
     }
-    addHubIdentityCheck(true);
+    addHubIdentityCheck(HubIdentity::Announce);
     m_runner.wait(kExchangeWaitMs);
     return true;
 }
 
 bool DeviceLink::hubLoad() {
-    if (!beginWith(Operation::HubLoad, kExchangeWaitMs, true)) {
+    if (!beginWith(Operation::HubLoad, kExchangeWaitMs, AtEnd::SetLinkReady)) {
         return false;
     }
-    addHubIdentityCheck(false);
+    addHubIdentityCheck(HubIdentity::Quiet);
     requestAndFetch(hubLoadRequest(), kHubReplyWaitMs, hubLoadFetch(), [this](const Frame& reply) {
         const auto types = hubTypesOf(reply);
         const RunOutcome outcome = m_document.setHubTypes(types, m_configDevice != nullptr);
@@ -205,10 +206,10 @@ bool DeviceLink::hubLoad() {
 }
 
 bool DeviceLink::hubSave() {
-    if (!beginWith(Operation::HubSave, kExchangeWaitMs, true)) {
+    if (!beginWith(Operation::HubSave, kExchangeWaitMs, AtEnd::SetLinkReady)) {
         return false;
     }
-    addHubIdentityCheck(false);
+    addHubIdentityCheck(HubIdentity::Quiet);
     addSet(
         0, [this] { return hubSaveRequest(m_document.hubTypes()); }, readRequestFailed);
     addSet(
@@ -219,7 +220,7 @@ bool DeviceLink::hubSave() {
 }
 
 bool DeviceLink::hubRawTransfer(const HubRawRequest& request) {
-    if (!beginWith(Operation::HubRaw, kExchangeWaitMs, true)) {
+    if (!beginWith(Operation::HubRaw, kExchangeWaitMs, AtEnd::SetLinkReady)) {
         return false;
     }
     requestAndFetch(hubRawRequest(request.length, request.start, request.data), kHubReplyWaitMs,
@@ -232,7 +233,7 @@ bool DeviceLink::hubRawTransfer(const HubRawRequest& request) {
 }
 
 bool DeviceLink::registerExchange(Operation op, const Frame& request, int aroundMs) {
-    if (!beginWith(op, aroundMs, true)) {
+    if (!beginWith(op, aroundMs, AtEnd::SetLinkReady)) {
         return false;
     }
     requestAndFetch(request, kRegisterReplyWaitMs, registerFetch(), [this](const Frame& reply) {
@@ -258,7 +259,7 @@ bool DeviceLink::registerWrite(std::uint8_t address, std::uint8_t low, std::uint
 }
 
 bool DeviceLink::stepperMove(int steps) {
-    if (!beginWith(Operation::StepperMove, kExchangeWaitMs, true)) {
+    if (!beginWith(Operation::StepperMove, kExchangeWaitMs, AtEnd::SetLinkReady)) {
         return false;
     }
     addSet(
@@ -281,9 +282,9 @@ LivePoll DeviceLink::pollLiveData() {
         return poll;
     }
     auto report = live::requestBuffer();
-    if (!m_configDevice->getFeature(report)) {
+    if (const Status got = m_configDevice->getFeature(report); !got) {
         poll.status = LivePoll::Status::Failed;
-        poll.error = m_configDevice->lastError();
+        poll.error = got.error().text;
         return poll;
     }
     if (const auto data = live::decodeLiveData(report)) {

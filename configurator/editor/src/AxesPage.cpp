@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 namespace volmar::editor {
@@ -21,53 +22,43 @@ namespace {
 
 // One column of the table, left to right. '#' in the pattern is the axis
 // number; live columns are not configuration fields but read-only values
-// the live monitor fills in.
+// the live monitor fills in. The heading's caption is the language's.
 struct Column {
     const char* pattern;
-    const char* heading; // object name of the column's heading label
-    std::string TRecordLng::*caption;
-    std::string TRecordLng::*captionMore; // second word of a composite heading, or nullptr
-    bool AxisEnables::*enable;            // nullptr: always enabled
+    const char* heading;       // object name of the column's heading label
+    bool AxisEnables::*enable; // nullptr: always enabled
     bool live = false;
     bool readOnly = false;
 };
 
-using L = TRecordLng;
 using E = AxisEnables;
 
 const Column kColumns[] = {
-    {"osi_#_src", "lbl_dev_int_axis1", &L::lbl_dev_axe_src, nullptr, nullptr},
-    {"osi_#_src_port", "lbl_dev_int_axis2", &L::lbl_dev_axe_prt, nullptr, &E::src_port},
-    {"osi_#_src_chnl", "lbl_dev_int_axis3", &L::lbl_dev_axe_cnl, nullptr, &E::src_chnl},
-    {"joy_osi_0#_t", "osi_value", &L::lbl_value_axis, &L::lbl_raw, nullptr, true, true},
-    {"joy_osi_0#_t_axis", "osi_value_pr", &L::lbl_value_axis, &L::lbl_prc, nullptr, true, true},
-    {"osi_#_name", "lbl_osi_name", &L::osi_asgn, nullptr, &E::name},
-    {"osi_#_prcsn", "lbl_osi_prcsn", &L::lbl_prcsn, nullptr, nullptr},
-    {"osi_#_invert", "lbl_osi_invert", &L::lbl_osi_invert, nullptr, &E::shaping},
-    {"osi_#_filter", "lbl_osi_filter", &L::osi_fltr, nullptr, &E::shaping},
-    {"osi_#_acal", "lbl_osi_acal", &L::lbl_osi_acal, nullptr, &E::shaping},
-    {"osi_#_acal_min", "lbl_osi_acal_min", &L::lbl_clbr_min, nullptr, &E::shaping, false, true},
-    {"osi_#_acal_cen", "lbl_osi_acal_cnt", &L::lbl_clbr_cnt, nullptr, &E::shaping, false, true},
-    {"osi_#_acal_max", "lbl_osi_acal_max", &L::lbl_clbr_max, nullptr, &E::shaping, false, true},
-    {"osi_#_offset", "lbl_osi_offset", &L::lbl_osi_offset, nullptr, &E::offset},
-    {"osi_#_ms_btn_d", "osi_btn_decr", &L::osi_btn_decr, nullptr, &E::relative},
-    {"osi_#_ms_btn", "osi_btn_rcnt", &L::osi_btn_rcnt, nullptr, &E::relative},
-    {"osi_#_ms_btn_u", "osi_btn_incr", &L::osi_btn_incr, nullptr, &E::relative},
-    {"osi_#_ms_step", "lbl_osi_ms_step", &L::lbl_osi_relat, nullptr, &E::relative},
-    {"osi_#_specfunc", "lbl_osi_specfunc", &L::lbl_osi_specfunc, nullptr, &E::shaping},
-    {"osi_#_dzl", "lbl_osi_ldz", &L::lbl_osi_ldz, nullptr, &E::shaping},
-    {"osi_#_dzc", "lbl_osi_cdz", &L::lbl_osi_cdz, nullptr, &E::shaping},
-    {"osi_#_dzh", "lbl_osi_hdz", &L::lbl_osi_hdz, nullptr, &E::shaping},
-    {"osi_#_dzd", "lbl_osi_ddz", &L::lbl_osi_ddz, nullptr, &E::shaping},
-    {"adc_error_#", "lbl_link_error", &L::lbl_link_error, nullptr, nullptr, true, true},
+    {"osi_#_src", "lbl_dev_int_axis1", nullptr},
+    {"osi_#_src_port", "lbl_dev_int_axis2", &E::src_port},
+    {"osi_#_src_chnl", "lbl_dev_int_axis3", &E::src_chnl},
+    {"joy_osi_0#_t", "osi_value", nullptr, true, true},
+    {"joy_osi_0#_t_axis", "osi_value_pr", nullptr, true, true},
+    {"osi_#_name", "lbl_osi_name", &E::name},
+    {"osi_#_prcsn", "lbl_osi_prcsn", nullptr},
+    {"osi_#_invert", "lbl_osi_invert", &E::shaping},
+    {"osi_#_filter", "lbl_osi_filter", &E::shaping},
+    {"osi_#_acal", "lbl_osi_acal", &E::shaping},
+    {"osi_#_acal_min", "lbl_osi_acal_min", &E::shaping, false, true},
+    {"osi_#_acal_cen", "lbl_osi_acal_cnt", &E::shaping, false, true},
+    {"osi_#_acal_max", "lbl_osi_acal_max", &E::shaping, false, true},
+    {"osi_#_offset", "lbl_osi_offset", &E::offset},
+    {"osi_#_ms_btn_d", "osi_btn_decr", &E::relative},
+    {"osi_#_ms_btn", "osi_btn_rcnt", &E::relative},
+    {"osi_#_ms_btn_u", "osi_btn_incr", &E::relative},
+    {"osi_#_ms_step", "lbl_osi_ms_step", &E::relative},
+    {"osi_#_specfunc", "lbl_osi_specfunc", &E::shaping},
+    {"osi_#_dzl", "lbl_osi_ldz", &E::shaping},
+    {"osi_#_dzc", "lbl_osi_cdz", &E::shaping},
+    {"osi_#_dzh", "lbl_osi_hdz", &E::shaping},
+    {"osi_#_dzd", "lbl_osi_ddz", &E::shaping},
+    {"adc_error_#", "lbl_link_error", nullptr, true, true},
 };
-
-QString heading(const Column& column, const TRecordLng& lng) {
-    std::string text = lng.*column.caption;
-    if (column.captionMore)
-        text += " " + lng.*column.captionMore;
-    return QString::fromStdString(text);
-}
 
 } // namespace
 
@@ -84,11 +75,13 @@ AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, p
     auto* table = new QWidget(scroll);
     buildTable(table);
     scroll->setWidget(table);
-    scroll->setFixedHeight(table->sizeHint().height() +
-                           scroll->horizontalScrollBar()->sizeHint().height());
+    // The headings' height depends on the language: measured after them.
+    texts().custom([scroll, table](const TRecordLng&) {
+        scroll->setFixedHeight(table->sizeHint().height() +
+                               scroll->horizontalScrollBar()->sizeHint().height());
+    });
     layout->addWidget(scroll);
 
-    const TRecordLng& lng = editor.lng();
     auto* below = new QHBoxLayout;
     auto* clockLabel = new QLabel("VLSensor CLOCK", this);
     QWidget* clock = binder().create("osi_vlsens_clk", clockLabel->text(), this);
@@ -97,25 +90,30 @@ AxesPage::AxesPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, p
     below->addWidget(clock);
     below->addStretch(1);
     // The main window opens the calibration helper with it.
-    m_btnAcal = new QPushButton(QString::fromStdString(lng.lbl_acal_helper), this);
+    m_btnAcal = new QPushButton(this);
     m_btnAcal->setObjectName("btn_acal");
+    texts().caption(m_btnAcal);
     below->addWidget(m_btnAcal);
     layout->addLayout(below);
     layout->addStretch(1);
 }
 
 void AxesPage::buildTable(QWidget* table) {
-    const TRecordLng& lng = editor().lng();
     auto* grid = new QGridLayout(table);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
     int col = 1;
     for (const Column& column : kColumns) {
-        // One word a line keeps the columns narrow and the heading's height
-        // independent of the width the table gets.
-        auto* label = new QLabel(heading(column, lng).replace(' ', '\n'), table);
+        auto* label = new QLabel(table);
         label->setObjectName(column.heading);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        // One word a line keeps the columns narrow and the heading's height
+        // independent of the width the table gets.
+        texts().caption(label, [heading = LanguageTexts::named(column.heading)](const auto& lng) {
+            std::string text = heading(lng);
+            std::replace(text.begin(), text.end(), ' ', '\n');
+            return text;
+        });
         grid->addWidget(label, 0, col++);
     }
     // Row by row, so the tab order runs along each axis.
@@ -126,16 +124,18 @@ void AxesPage::buildTable(QWidget* table) {
         col = 1;
         for (const Column& column : kColumns) {
             const std::string name = detail::controlName(column.pattern, std::to_string(axis));
-            const QString caption = heading(column, lng) + " " + QString::number(axis);
             QWidget* widget = nullptr;
             if (column.live) {
                 auto* line = new QLineEdit("0", table);
                 line->setObjectName(QString::fromStdString(name));
-                line->setAccessibleName(caption);
                 widget = line;
             } else {
-                widget = binder().create(name, caption, table);
+                widget = binder().create(name, {}, table);
             }
+            texts().accessibleName(
+                widget, [heading = LanguageTexts::named(column.heading), axis](const auto& lng) {
+                    return heading(lng) + " " + std::to_string(axis);
+                });
             if (column.readOnly) {
                 auto* line = static_cast<QLineEdit*>(widget);
                 line->setReadOnly(true);

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -57,7 +58,6 @@ ButtonGrid::ButtonGrid(ConfigEditor& editor, QWidget* parent)
     : QTableView(parent), m_editor(editor),
       m_model(new ButtonGridModel(editor.state(), editor.lng(), this)) {
     setObjectName("KnpGrid");
-    setAccessibleName(QString::fromStdString(editor.lng().grp_knp));
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -66,27 +66,51 @@ ButtonGrid::ButtonGrid(ConfigEditor& editor, QWidget* parent)
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
 
-    const TRecordLng& lng = editor.lng();
     m_number = new QLineEdit(viewport());
     m_number->setObjectName("KnpGrid_CB_Number");
-    m_number->setAccessibleName(QString::fromStdString(gridHeading(1, lng)));
     m_number->setProperty(kEditorProperty, static_cast<int>(GridEditor::Number));
     m_number->installEventFilter(this);
     m_number->hide();
-    m_mode = makeList("KnpGrid_CB_Mode", gridModeList(lng), GridEditor::Mode);
-    m_shift = makeList("KnpGrid_CB_Shift", gridShiftList(lng), GridEditor::Shift);
-    m_timer = makeList("KnpGrid_CB_TimOn", gridTimerList(lng), GridEditor::Timer);
-    // Each editor's name is its cell's once it opens.
-    m_mode->setAccessibleName(QString::fromStdString(gridHeading(2, lng)));
-    m_shift->setAccessibleName(QString::fromStdString(gridHeading(3, lng)));
-    m_timer->setAccessibleName(QString::fromStdString(gridHeading(4, lng)));
+    m_mode = makeList("KnpGrid_CB_Mode", GridEditor::Mode);
+    m_shift = makeList("KnpGrid_CB_Shift", GridEditor::Shift);
+    m_timer = makeList("KnpGrid_CB_TimOn", GridEditor::Timer);
     viewport()->installEventFilter(this);
+    retranslate();
+}
+
+void ButtonGrid::retranslate() {
+    // An editor still open loses what it holds, as the rows are rebuilt.
+    if (m_open != GridEditor::None) {
+        editorWidget(m_open)->hide();
+        m_open = GridEditor::None;
+        m_edit.editing = false;
+        m_edit.visible = GridEditor::None;
+    }
+    const TRecordLng& lng = m_editor.lng();
+    const auto toQ = [](const std::string& text) { return QString::fromStdString(text); };
+    setAccessibleName(toQ(lng.grp_knp));
+    const std::pair<QComboBox*, EntryList> lists[] = {
+        {m_mode, gridModeList(lng)}, {m_shift, gridShiftList(lng)}, {m_timer, gridTimerList(lng)}};
+    for (const auto& [list, entries] : lists) {
+        const QSignalBlocker quiet(list);
+        list->clear();
+        for (const auto& entry : entries) {
+            list->addItem(toQ(entry));
+        }
+    }
+    // Each editor's name is its cell's once it opens.
+    m_number->setAccessibleName(toQ(gridHeading(1, lng)));
+    m_mode->setAccessibleName(toQ(gridHeading(2, lng)));
+    m_shift->setAccessibleName(toQ(gridHeading(3, lng)));
+    m_timer->setAccessibleName(toQ(gridHeading(4, lng)));
+    m_model->retranslate();
 
     // Rows as high as a list editor, columns as wide as their widest text.
     verticalHeader()->setDefaultSectionSize(m_mode->sizeHint().height());
-    const int name =
-        fontMetrics().horizontalAdvance(QString::fromStdString(gridRowName(kGridRows - 1, lng))) +
-        16;
+    int name = 0;
+    for (int row = 1; row < kGridRows; ++row) {
+        name = std::max(name, fontMetrics().horizontalAdvance(toQ(gridRowName(row, lng))) + 16);
+    }
     const int widths[kGridColumns] = {
         name, m_number->fontMetrics().horizontalAdvance("-----0") + 16, m_mode->sizeHint().width(),
         m_shift->sizeHint().width(), m_timer->sizeHint().width()};
@@ -95,12 +119,9 @@ ButtonGrid::ButtonGrid(ConfigEditor& editor, QWidget* parent)
     }
 }
 
-QComboBox* ButtonGrid::makeList(const char* name, const EntryList& entries, GridEditor which) {
+QComboBox* ButtonGrid::makeList(const char* name, GridEditor which) {
     auto* list = new QComboBox(viewport());
     list->setObjectName(name);
-    for (const auto& entry : entries) {
-        list->addItem(QString::fromStdString(entry));
-    }
     list->setProperty(kEditorProperty, static_cast<int>(which));
     list->installEventFilter(this);
     list->hide();

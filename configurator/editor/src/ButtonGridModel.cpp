@@ -58,6 +58,11 @@ Qt::ItemFlags ButtonGridModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
+void ButtonGridModel::retranslate() {
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
 void ButtonGridModel::refresh() {
     emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
                      {Qt::DisplayRole, Qt::AccessibleDescriptionRole});

@@ -18,8 +18,6 @@
 
 namespace volmar::editor {
 
-using detail::toQ;
-
 namespace {
 
 constexpr int kPanelColumns = 16;
@@ -29,7 +27,6 @@ const QColor kPressed(255, 0, 0);
 
 ButtonsPage::ButtonsPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, parent) {
     setObjectName("TabKNP");
-    const TRecordLng& lng = editor.lng();
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildGridColumn());
 
@@ -52,24 +49,26 @@ ButtonsPage::ButtonsPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(edi
         row->addStretch(1);
         sideLayout->addLayout(row);
     };
-    addRow({buildPanels(),
-            detail::fieldTable(binder(), side, "lbl_dev_enc", toQ(lng.lbl_dev_enc),
-                               {{nullptr, "<--", "enc_#_l"}, {nullptr, "-->", "enc_#_r"}},
-                               kEncoders, true)});
+    using T = LanguageTexts;
+    using L = TRecordLng;
+    addRow({buildPanels(), detail::fieldTable(binder(), texts(), side, "lbl_dev_enc",
+                                              {{nullptr, T::fixed("<--"), "enc_#_l"},
+                                               {nullptr, T::fixed("-->"), "enc_#_r"}},
+                                              kEncoders, true)});
     addRow({buildMatrix()});
-    addRow({detail::fieldTable(binder(), side, "lbl_dev_btn_sr", toQ(lng.lbl_dev_btn_sr),
-                               {{nullptr, "CHIP", "sr_#_len"},
-                                {nullptr, "SR-CS", "sr_#_prt"},
-                                {nullptr, "SR-DATA", "sr_#_miso"},
-                                {nullptr, tr("COUNT"), "sr_#_kol"}},
+    addRow({detail::fieldTable(binder(), texts(), side, "lbl_dev_btn_sr",
+                               {{nullptr, T::fixed("CHIP"), "sr_#_len"},
+                                {nullptr, T::fixed("SR-CS"), "sr_#_prt"},
+                                {nullptr, T::fixed("SR-DATA"), "sr_#_miso"},
+                                {nullptr, T::fixed(tr("COUNT").toStdString()), "sr_#_kol"}},
                                kShiftChains, true),
-            detail::fieldTable(binder(), side, "lbl_btnpar_sft", toQ(lng.lbl_btnpar_sft),
-                               {{nullptr, toQ(lng.lbl_btnpar_hwb), "btn_shift_#"},
-                                {nullptr, toQ(lng.lbl_mode), "typ_shift_#"}},
+            detail::fieldTable(binder(), texts(), side, "lbl_btnpar_sft",
+                               {{nullptr, T::field(&L::lbl_btnpar_hwb), "btn_shift_#"},
+                                {nullptr, T::field(&L::lbl_mode), "typ_shift_#"}},
                                kShiftKeys, false),
-            detail::fieldTable(binder(), side, "lbl_btnpar_tmr", toQ(lng.lbl_btnpar_tmr),
-                               {{nullptr, toQ(lng.lbl_delay), "btn_timer_#"},
-                                {nullptr, toQ(lng.lbl_mode), "btn_timer_#_mode"}},
+            detail::fieldTable(binder(), texts(), side, "lbl_btnpar_tmr",
+                               {{nullptr, T::field(&L::lbl_delay), "btn_timer_#"},
+                                {nullptr, T::field(&L::lbl_mode), "btn_timer_#_mode"}},
                                kTimers, false)});
     sideLayout->addStretch(1);
     scroll->setWidget(side);
@@ -77,26 +76,31 @@ ButtonsPage::ButtonsPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(edi
 }
 
 QWidget* ButtonsPage::buildGridColumn() {
-    const TRecordLng& lng = editor().lng();
     auto* column = new QWidget(this);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     m_grid = new ButtonGrid(editor(), column);
-    int width = m_grid->frameWidth() * 2 + 20; // the vertical scroll bar
-    for (int c = 0; c < kGridColumns; ++c) {
-        width += m_grid->columnWidth(c);
-    }
-    m_grid->setFixedWidth(width);
     layout->addWidget(m_grid, 1);
+    // The grid relabels itself; then it is as wide as its columns.
+    texts().custom([this](const TRecordLng&) {
+        m_grid->retranslate();
+        int width = m_grid->frameWidth() * 2 + 20; // the vertical scroll bar
+        for (int c = 0; c < kGridColumns; ++c) {
+            width += m_grid->columnWidth(c);
+        }
+        m_grid->setFixedWidth(width);
+    });
 
     auto* below = new QHBoxLayout;
-    auto* clear = new QPushButton(toQ(lng.lbl_BTN_ClearButtons), column);
+    auto* clear = new QPushButton(column);
     clear->setObjectName("BTN_ClearButtons");
+    texts().caption(clear);
     connect(clear, &QPushButton::clicked, this, &ButtonsPage::BTN_ClearButtonsClick);
     below->addWidget(clear);
     // A program setting, not part of the configuration (the settings file keeps it).
-    auto* autoBind = new QCheckBox(toQ(lng.lbl_knpautoset), column);
+    auto* autoBind = new QCheckBox(column);
     autoBind->setObjectName("knpautoset");
+    texts().caption(autoBind);
     below->addWidget(autoBind);
     below->addStretch(1);
     layout->addLayout(below);
@@ -131,25 +135,26 @@ QWidget* ButtonsPage::buildPanels() {
 }
 
 QWidget* ButtonsPage::buildMatrix() {
-    const TRecordLng& lng = editor().lng();
-    QGroupBox* group = detail::titledGroup(this, "lbl_dev_btn", toQ(lng.lbl_dev_btn));
+    QGroupBox* group = detail::titledGroup(texts(), this, "lbl_dev_btn");
     auto* grid = new QGridLayout(group);
     detail::compactGroup(grid);
-    const std::pair<const char*, const std::string*> lines[] = {{"hw_br_", &lng.lbl_dev_btn_r},
-                                                                {"hw_bc_", &lng.lbl_dev_btn_c}};
-    const char* labels[] = {"lbl_dev_btn_r", "lbl_dev_btn_c"};
+    const std::pair<const char*, const char*> lines[] = {{"hw_br_", "lbl_dev_btn_r"},
+                                                         {"hw_bc_", "lbl_dev_btn_c"}};
     for (int pin = 1; pin <= kMatrixPins; ++pin) {
         grid->addWidget(new QLabel(QString::number(pin), group), 0, pin, Qt::AlignHCenter);
     }
     int row = 1;
-    for (const auto& [prefix, caption] : lines) {
-        auto* label = new QLabel(toQ(*caption), group);
-        label->setObjectName(labels[row - 1]);
+    for (const auto& [prefix, labelName] : lines) {
+        auto* label = new QLabel(group);
+        label->setObjectName(labelName);
+        texts().caption(label);
         grid->addWidget(label, row, 0);
         for (int pin = 1; pin <= kMatrixPins; ++pin) {
-            QWidget* control = binder().create(
-                prefix + std::to_string(pin),
-                toQ(lng.lbl_dev_btn + " " + *caption + " " + std::to_string(pin)), group);
+            QWidget* control = binder().create(prefix + std::to_string(pin), {}, group);
+            texts().accessibleName(
+                control, [caption = LanguageTexts::named(labelName), pin](const TRecordLng& lng) {
+                    return lng.lbl_dev_btn + " " + caption(lng) + " " + std::to_string(pin);
+                });
             grid->addWidget(control, row, pin);
         }
         ++row;

@@ -18,7 +18,9 @@ const QColor kCursor(0, 128, 0);
 
 } // namespace
 
-CurveChart::CurveChart(QWidget* parent) : QChartView(parent), m_chart(new QChart) {
+// The chart goes to the view's constructor: a view made without one makes a
+// chart of its own, which setChart() would leave to nobody.
+CurveChart::CurveChart(QWidget* parent) : QChartView(new QChart, parent), m_chart(chart()) {
     setObjectName("CurveVisual");
     setAccessibleName(tr("Response curve"));
     m_chart->legend()->hide();
@@ -39,7 +41,6 @@ CurveChart::CurveChart(QWidget* parent) : QChartView(parent), m_chart(new QChart
     m_cursor = addLine(kCursor, 1, Qt::DashLine);
     m_identity = addLine(kIdentity, 1);
     m_curve = addLine(kCurve, 2);
-    setChart(m_chart);
     setRenderHint(QPainter::Antialiasing, false);
     connect(m_chart, &QChart::plotAreaChanged, this, &CurveChart::plotAreaChanged);
     setRange(kDefaultCurveRange);

@@ -1,6 +1,7 @@
 #include "volmar/editor/FieldBinder.h"
 
 #include "volmar/core/Editing.h"
+#include "volmar/core/LanguageSwitch.h"
 #include "volmar/core/ValueLists.h"
 #include "volmar/editor/ColourBox.h"
 #include "volmar/editor/ConfigEditor.h"
@@ -19,11 +20,15 @@ namespace volmar::editor {
 
 namespace {
 
+void fillList(QComboBox& combo, const EntryList& entries) {
+    for (const auto& entry : entries) {
+        combo.addItem(QString::fromStdString(entry));
+    }
+}
+
 QWidget* makeList(const FieldDef& field, ConfigEditor& editor, QWidget* parent) {
     auto* combo = new QComboBox(parent);
-    for (const auto& entry : listEntries(field.list, editor.lng())) {
-        combo->addItem(QString::fromStdString(entry));
-    }
+    fillList(*combo, listEntries(field.list, editor.lng()));
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     QObject::connect(combo, &QComboBox::currentIndexChanged, &editor,
                      [&editor, &field](int index) { editor.edit(field.name, index); });
@@ -123,6 +128,24 @@ QWidget* FieldBinder::create(std::string_view control, const QString& caption, Q
 void FieldBinder::refresh(const ConfigState& state) const {
     for (const Bound& bound : m_bound) {
         show(*bound.field, bound.widget, state);
+    }
+}
+
+void FieldBinder::retranslate() const {
+    for (const Bound& bound : m_bound) {
+        if (bound.field->kind != FieldKind::List || !listFollowsLanguage(bound.field->list)) {
+            continue;
+        }
+        auto* combo = static_cast<QComboBox*>(bound.widget);
+        const QSignalBlocker quiet(combo);
+        const int entry = combo->currentIndex();
+        combo->clear();
+        fillList(*combo, listEntries(bound.field->list, m_editor.lng()));
+        combo->setCurrentIndex(entry);
+        // A combo box measures its minimum width once, from the first
+        // entries; layouts in a scroll area keep to that minimum, so it is
+        // set from the new entries.
+        combo->setMinimumWidth(combo->sizeHint().width());
     }
 }
 

@@ -1,10 +1,8 @@
 #include "volmar/editor/LedPage.h"
 
 #include "PageBuilding.h"
-#include "volmar/core/LanguageRecord.h"
 #include "volmar/editor/ConfigEditor.h"
 
-#include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,8 +13,6 @@
 
 namespace volmar::editor {
 
-using detail::toQ;
-
 namespace {
 
 constexpr int kStepperLimit = 4000;
@@ -25,21 +21,19 @@ constexpr int kStepperLimit = 4000;
 
 LedPage::LedPage(ConfigEditor& editor, QWidget* parent) : ConfigPage(editor, parent) {
     setObjectName("TabLED");
-    const TRecordLng& lng = editor.lng();
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    for (const auto& [field, caption] :
-         {std::pair{"led_ws2811", &lng.lbl_rgbled_port}, {"led_max7219", &lng.lbl_digled_port}}) {
-        auto* box = static_cast<QCheckBox*>(binder().create(field, toQ(*caption), this));
-        box->setText(toQ(*caption));
+    for (const char* field : {"led_ws2811", "led_max7219"}) {
+        QWidget* box = binder().create(field, {}, this);
+        texts().caption(box);
+        texts().accessibleName(box, LanguageTexts::named(field));
         form->addRow(box);
     }
-    QWidget* colour = binder().create("led_color_init", toQ(lng.lbl_led_defcolor), this);
-    form->addRow(detail::buddyLabel(toQ(lng.lbl_led_defcolor), colour, "lbl_led_defcolor"), colour);
-    QWidget* brightness = binder().create("led_digbri", toQ(lng.lbl_led_digbri), this);
-    form->addRow(detail::buddyLabel(toQ(lng.lbl_led_digbri), brightness, "lbl_led_digbri"),
-                 brightness);
+    QWidget* colour = binder().create("led_color_init", {}, this);
+    form->addRow(texts().label(colour, "lbl_led_defcolor"), colour);
+    QWidget* brightness = binder().create("led_digbri", {}, this);
+    form->addRow(texts().label(brightness, "lbl_led_digbri"), brightness);
     layout->addLayout(form);
     layout->addWidget(buildStepper(), 0, Qt::AlignLeft);
     layout->addStretch(1);

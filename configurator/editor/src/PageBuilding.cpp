@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <vector>
+
 namespace volmar::editor::detail {
 
 std::string controlName(std::string_view pattern, std::string_view number) {
@@ -37,9 +39,10 @@ QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* objectName) 
     return label;
 }
 
-QGroupBox* titledGroup(QWidget* parent, const char* objectName, const QString& title) {
-    auto* group = new QGroupBox(title, parent);
+QGroupBox* titledGroup(LanguageTexts& texts, QWidget* parent, const char* objectName) {
+    auto* group = new QGroupBox(parent);
     group->setObjectName(objectName);
+    texts.caption(group);
     return group;
 }
 
@@ -55,28 +58,34 @@ void narrowEdit(QWidget* edit, int digits) {
     }
 }
 
-QGroupBox* fieldTable(FieldBinder& binder, QWidget* parent, const char* objectName,
-                      const QString& title, std::initializer_list<TableColumn> columns, int rows,
+QGroupBox* fieldTable(FieldBinder& binder, LanguageTexts& texts, QWidget* parent,
+                      const char* objectName, std::initializer_list<TableColumn> columns, int rows,
                       bool twoDigitRows) {
-    QGroupBox* group = titledGroup(parent, objectName, title);
+    QGroupBox* group = titledGroup(texts, parent, objectName);
+    const LanguageTexts::Rule title = LanguageTexts::named(objectName);
     auto* grid = new QGridLayout(group);
     compactGroup(grid);
+    std::vector<LanguageTexts::Rule> captions;
     int col = 1;
     for (const TableColumn& column : columns) {
-        auto* heading = new QLabel(column.caption, group);
+        auto* heading = new QLabel(group);
         if (column.heading) {
             heading->setObjectName(column.heading);
         }
+        captions.push_back(column.heading ? LanguageTexts::named(column.heading) : column.caption);
+        texts.caption(heading, captions.back());
         grid->addWidget(heading, 0, col++);
     }
     for (int n = 1; n <= rows; ++n) {
-        const QString row = QStringLiteral("#%1").arg(n);
-        grid->addWidget(new QLabel(row, group), n, 0);
+        const std::string row = "#" + std::to_string(n);
+        grid->addWidget(new QLabel(toQ(row), group), n, 0);
         const std::string number = twoDigitRows ? twoDigits(n) : std::to_string(n);
         col = 1;
         for (const TableColumn& column : columns) {
-            const QString name = title + " " + column.caption + " " + row;
-            QWidget* control = binder.create(controlName(column.pattern, number), name, group);
+            QWidget* control = binder.create(controlName(column.pattern, number), {}, group);
+            texts.accessibleName(control, [title, caption = captions[col - 1], row](const auto& l) {
+                return title(l) + " " + caption(l) + " " + row;
+            });
             narrowEdit(control, 3);
             grid->addWidget(control, n, col++);
         }

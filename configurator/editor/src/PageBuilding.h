@@ -4,6 +4,8 @@
 // a pattern, labels that name their control, and the small tables of
 // numbered rows (zoom rows, encoders, timers ...) built from field names.
 
+#include "volmar/editor/LanguageTexts.h"
+
 #include <QString>
 
 #include <initializer_list>
@@ -34,8 +36,8 @@ std::string twoDigits(int n);
 // unless the buddy has one already.
 QLabel* buddyLabel(const QString& text, QWidget* buddy, const char* objectName = nullptr);
 
-// A group box named `objectName` with the title `title`.
-QGroupBox* titledGroup(QWidget* parent, const char* objectName, const QString& title);
+// A group box named `objectName` with the title the language gives that name.
+QGroupBox* titledGroup(LanguageTexts& texts, QWidget* parent, const char* objectName);
 
 // The grid of a group of many small controls: narrow margins and gaps.
 void compactGroup(QGridLayout* grid);
@@ -44,17 +46,19 @@ void compactGroup(QGridLayout* grid);
 void narrowEdit(QWidget* edit, int digits);
 
 struct TableColumn {
-    const char* heading; // object name of the column's heading label (nullptr: none)
-    QString caption;
+    // Object name of the column's heading, whose caption is the language's;
+    // nullptr: an unnamed heading showing `caption`.
+    const char* heading;
+    LanguageTexts::Rule caption;
     const char* pattern; // field name, '#' for the row number
 };
 
-// A group `objectName` titled `title`, rows "#1".."#rows" of field controls
-// under their column headings; row n's controls are the patterns with n,
-// written with two digits when `twoDigitRows`. Each control's accessible
-// name is "<title> <caption> #<n>".
-QGroupBox* fieldTable(FieldBinder& binder, QWidget* parent, const char* objectName,
-                      const QString& title, std::initializer_list<TableColumn> columns, int rows,
+// A group `objectName` with the title the language gives it, rows
+// "#1".."#rows" of field controls under their column headings; row n's
+// controls are the patterns with n, written with two digits when
+// `twoDigitRows`. Each control's accessible name is "<title> <caption> #<n>".
+QGroupBox* fieldTable(FieldBinder& binder, LanguageTexts& texts, QWidget* parent,
+                      const char* objectName, std::initializer_list<TableColumn> columns, int rows,
                       bool twoDigitRows);
 
 } // namespace detail

@@ -2,6 +2,7 @@
 
 #include "PageBuilding.h"
 #include "volmar/core/LanguageRecord.h"
+#include "volmar/core/LanguageSwitch.h"
 #include "volmar/core/ValueLists.h"
 #include "volmar/editor/ConfigEditor.h"
 #include "volmar/editor/CurveChart.h"
@@ -35,27 +36,23 @@ const char* const kCurveProperty = "volmarCurve";
 SpecialFunctionsPage::SpecialFunctionsPage(ConfigEditor& editor, QWidget* parent)
     : ConfigPage(editor, parent) {
     setObjectName("TabOSI_SF");
-    const TRecordLng& lng = editor.lng();
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildChart(), 1);
 
     auto* right = new QVBoxLayout;
     right->addWidget(buildCurves());
     auto* groups = new QHBoxLayout;
-    using detail::TableColumn;
-    groups->addWidget(
-        detail::fieldTable(binder(), this, "osi_zoom_1", toQ(lng.osi_zoom),
-                           {{"osi_zoom_knp", toQ(lng.lbl_sf_thr_btnn), "osi_#_zm_knp"},
-                            {"osi_devis_1", toQ(lng.osi_devis), "osi_#_zm_del"},
-                            {"osi_redct_1", toQ(lng.osi_redct), "osi_#_zm_spd"}},
-                           kCurveCount, false));
-    groups->addWidget(
-        detail::fieldTable(binder(), this, "lbl_axisbutton", toQ(lng.lbl_axisbutton),
-                           {{"lbl_axisbutton_b", toQ(lng.lbl_axisbutton_b), "ab_#_b"},
-                            {"lbl_axisbutton_a", toQ(lng.lbl_axisbutton_a), "ab_#_a"},
-                            {"lbl_axisbutton_l", toQ(lng.lbl_axisbutton_l), "ab_#_l"},
-                            {"lbl_axisbutton_h", toQ(lng.lbl_axisbutton_h), "ab_#_h"}},
-                           kAxisButtonRows, true));
+    groups->addWidget(detail::fieldTable(binder(), texts(), this, "osi_zoom_1",
+                                         {{"osi_zoom_knp", {}, "osi_#_zm_knp"},
+                                          {"osi_devis_1", {}, "osi_#_zm_del"},
+                                          {"osi_redct_1", {}, "osi_#_zm_spd"}},
+                                         kCurveCount, false));
+    groups->addWidget(detail::fieldTable(binder(), texts(), this, "lbl_axisbutton",
+                                         {{"lbl_axisbutton_b", {}, "ab_#_b"},
+                                          {"lbl_axisbutton_a", {}, "ab_#_a"},
+                                          {"lbl_axisbutton_l", {}, "ab_#_l"},
+                                          {"lbl_axisbutton_h", {}, "ab_#_h"}},
+                                         kAxisButtonRows, true));
     groups->addWidget(buildThrottle());
     right->addLayout(groups);
     right->addStretch(1);
@@ -64,7 +61,6 @@ SpecialFunctionsPage::SpecialFunctionsPage(ConfigEditor& editor, QWidget* parent
 }
 
 QWidget* SpecialFunctionsPage::buildChart() {
-    const TRecordLng& lng = editor().lng();
     auto* box = new QWidget(this);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -78,19 +74,19 @@ QWidget* SpecialFunctionsPage::buildChart() {
     for (const auto& entry : cursorAxisList()) {
         m_cursorAxis->addItem(toQ(entry));
     }
-    row->addWidget(
-        detail::buddyLabel(toQ(lng.lbl_CurveVisualAxis), m_cursorAxis, "lbl_CurveVisualAxis"));
+    row->addWidget(texts().label(m_cursorAxis, "lbl_CurveVisualAxis"));
     row->addWidget(m_cursorAxis);
-    const auto readOnly = [box](const char* name, const QString& accessible) {
+    const auto readOnly = [box](const char* name) {
         auto* line = new QLineEdit(box);
         line->setObjectName(name);
         line->setReadOnly(true);
-        line->setAccessibleName(accessible);
         detail::narrowEdit(line, 5);
         return line;
     };
-    m_cursorValue = readOnly("CurveVisualAxisValue", toQ(lng.lbl_value_axis));
-    m_cursorFixed = readOnly("CurveVisualAxisValueFixed", tr("Curve output"));
+    m_cursorValue = readOnly("CurveVisualAxisValue");
+    texts().accessibleName(m_cursorValue, LanguageTexts::field(&TRecordLng::lbl_value_axis));
+    m_cursorFixed = readOnly("CurveVisualAxisValueFixed");
+    m_cursorFixed->setAccessibleName(tr("Curve output"));
     row->addWidget(m_cursorValue);
     row->addWidget(m_cursorFixed);
     row->addStretch(1);
@@ -102,16 +98,16 @@ QWidget* SpecialFunctionsPage::buildChart() {
 }
 
 QWidget* SpecialFunctionsPage::buildCurves() {
-    const TRecordLng& lng = editor().lng();
-    QGroupBox* group = detail::titledGroup(this, "lbl_curves", toQ(lng.lbl_curves));
+    QGroupBox* group = detail::titledGroup(texts(), this, "lbl_curves");
     auto* grid = new QGridLayout(group);
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(2);
     for (int k = 0; k < kCurvePoints; ++k) {
         grid->addWidget(new QLabel(kPointColumns[k], group), 0, k + 1, Qt::AlignHCenter);
     }
-    auto* symmetrical = new QLabel(toQ(lng.lbl_osi_curve_s), group);
+    auto* symmetrical = new QLabel(group);
     symmetrical->setObjectName("lbl_osi_curve_s");
+    texts().caption(symmetrical);
     grid->addWidget(symmetrical, 0, kCurvePoints + 1);
     for (int n = 1; n <= kCurveCount; ++n) {
         const QString row = QStringLiteral("#%1").arg(n);
@@ -130,28 +126,34 @@ QWidget* SpecialFunctionsPage::buildCurves() {
             }
             grid->addWidget(spin, n, k + 1);
         }
-        grid->addWidget(binder().create(prefix + "s", row + " " + toQ(lng.lbl_osi_curve_s), group),
-                        n, kCurvePoints + 1, Qt::AlignHCenter);
+        QWidget* box = binder().create(prefix + "s", {}, group);
+        texts().accessibleName(box, [row = row.toStdString()](const TRecordLng& lng) {
+            return row + " " + *controlCaption("lbl_osi_curve_s", lng);
+        });
+        grid->addWidget(box, n, kCurvePoints + 1, Qt::AlignHCenter);
     }
     return group;
 }
 
 QWidget* SpecialFunctionsPage::buildThrottle() {
-    const TRecordLng& lng = editor().lng();
-    QGroupBox* group = detail::titledGroup(this, "lbl_sf_thr", toQ(lng.lbl_sf_thr));
+    QGroupBox* group = detail::titledGroup(texts(), this, "lbl_sf_thr");
     auto* form = new QFormLayout(group);
-    const std::pair<const char*, const std::string*> rows[] = {
-        {"sf_thr_bnom", &lng.lbl_sf_thr_btnn},
-        {"sf_thr_bmod", &lng.lbl_sf_thr_btnm},
-        {"sf_thr_asrc", &lng.lbl_sf_thr_asrc},
-        {"sf_thr_adsc", &lng.lbl_sf_thr_adst},
+    const std::pair<const char*, const char*> rows[] = {
+        {"sf_thr_bnom", "lbl_sf_thr_btnn"},
+        {"sf_thr_bmod", "lbl_sf_thr_btnm"},
+        {"sf_thr_asrc", "lbl_sf_thr_asrc"},
+        {"sf_thr_adsc", "lbl_sf_thr_adst"},
     };
-    const char* labels[] = {"lbl_sf_thr_btnn", "lbl_sf_thr_btnm", "lbl_sf_thr_asrc",
-                            "lbl_sf_thr_adst"};
-    int i = 0;
-    for (const auto& [field, caption] : rows) {
-        QWidget* control = binder().create(field, toQ(lng.lbl_sf_thr + " " + *caption), group);
-        form->addRow(detail::buddyLabel(toQ(*caption), control, labels[i++]), control);
+    for (const auto& [field, labelName] : rows) {
+        QWidget* control = binder().create(field, {}, group);
+        auto* label = new QLabel(group);
+        label->setObjectName(labelName);
+        label->setBuddy(control);
+        texts().caption(label);
+        texts().accessibleName(control, [caption = LanguageTexts::named(labelName)](const auto& l) {
+            return *controlCaption("lbl_sf_thr", l) + " " + caption(l);
+        });
+        form->addRow(label, control);
     }
     return group;
 }

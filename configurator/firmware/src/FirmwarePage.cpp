@@ -53,7 +53,7 @@ const QColor kPresent(0, 128, 0);
 } // namespace
 
 FirmwarePage::FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWidget* parent)
-    : QWidget(parent), m_services(std::move(services)) {
+    : QWidget(parent), m_services(std::move(services)), m_texts(lng) {
     setObjectName("TabFMW");
     // A column of readable width at the left; the rest of the page stays free.
     auto* outer = new QHBoxLayout(this);
@@ -64,13 +64,8 @@ FirmwarePage::FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWi
     int row = 0;
     // A label with its control; the control is named by the label for
     // assistive technology.
-    const auto labelled = [&](const char* labelName, const std::string& caption, QWidget* control,
-                              QWidget* extra = nullptr) {
-        auto* label = new QLabel(toQ(caption), this);
-        label->setObjectName(labelName);
-        label->setBuddy(control);
-        control->setAccessibleName(toQ(caption));
-        grid->addWidget(label, row, 0);
+    const auto labelled = [&](const char* labelName, QWidget* control, QWidget* extra = nullptr) {
+        grid->addWidget(m_texts.label(control, labelName), row, 0);
         grid->addWidget(control, row, 1);
         if (extra != nullptr) {
             grid->addWidget(extra, row, 2);
@@ -80,27 +75,30 @@ FirmwarePage::FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWi
 
     m_FileFirm = edit(this, "FileFirm", QStringLiteral("-"));
     auto* browse = button(this, "FileFirmBrowse", QStringLiteral("..."));
-    browse->setAccessibleName(tr("Browse: %1").arg(toQ(lng.lbl_firmware)));
-    labelled("lblFirmwareFile", lng.lbl_firmware, m_FileFirm, browse);
+    m_texts.accessibleName(browse, [](const TRecordLng& l) {
+        return tr("Browse: %1").arg(toQ(l.lbl_firmware)).toStdString();
+    });
+    labelled("lblFirmwareFile", m_FileFirm, browse);
     m_joy_hardware_mcu =
         choice(this, "joy_hardware_mcu", {"--", "at90usb646", "atmega32u4", "at90usb1286"});
-    labelled("lbl_dev_mcu", lng.lbl_dev_mcu, m_joy_hardware_mcu);
+    labelled("lbl_dev_mcu", m_joy_hardware_mcu);
     m_select_bootloader =
         choice(this, "select_bootloader", {"--", "Atmel FLIP", "Arduino", "Teensy2"});
-    labelled("lblBootloader", lng.lblBootloader, m_select_bootloader);
+    labelled("lblBootloader", m_select_bootloader);
     m_com_port = edit(this, "com_port", {});
-    auto* getPorts = button(this, "BtnGetCPorts", toQ(lng.btn_comportlist));
-    labelled("lblPort", lng.lblPort, m_com_port, getPorts);
-    m_chk_autofirmware = new QCheckBox(toQ(lng.btn_acomportlist), this);
+    auto* getPorts = languageButton("BtnGetCPorts");
+    labelled("lblPort", m_com_port, getPorts);
+    m_chk_autofirmware = new QCheckBox(this);
     m_chk_autofirmware->setObjectName("chk_autofirmware");
+    m_texts.caption(m_chk_autofirmware);
     grid->addWidget(m_chk_autofirmware, row++, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
     // The upload and the template it uses, side by side.
     auto* actions = new QHBoxLayout;
-    m_btnOpenBL = button(this, "btnOpenBL", toQ(lng.reset_bl));
-    m_btnStartFirmware = button(this, "btnStartFirmware", toQ(lng.btnStartFirmware));
+    m_btnOpenBL = languageButton("btnOpenBL");
+    m_btnStartFirmware = languageButton("btnStartFirmware");
     m_command_file = edit(this, "command_file", QStringLiteral("-"));
     m_command_file->setAccessibleName(tr("Loader template"));
     actions->addWidget(m_btnOpenBL);
@@ -108,7 +106,7 @@ FirmwarePage::FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWi
     actions->addWidget(m_command_file, 1);
     layout->addLayout(actions);
 
-    m_btnResetCnf = button(this, "btnResetCnf", toQ(lng.btnclearmem));
+    m_btnResetCnf = languageButton("btnResetCnf");
     auto* clear = new QHBoxLayout;
     clear->addWidget(m_btnResetCnf);
     clear->addStretch(1);
@@ -116,9 +114,19 @@ FirmwarePage::FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWi
     layout->addStretch(1);
 
     connect(browse, &QPushButton::clicked, this,
-            [this, title = toQ(lng.lbl_firmware)] { FileFirmBrowseClick(title); });
+            [this] { FileFirmBrowseClick(toQ(m_texts.lng().lbl_firmware)); });
     connect(getPorts, &QPushButton::clicked, this, &FirmwarePage::BtnGetCPortsClick);
     connect(m_btnStartFirmware, &QPushButton::clicked, this, &FirmwarePage::btnStartFirmwareClick);
+}
+
+QPushButton* FirmwarePage::languageButton(const char* name) {
+    auto* b = button(this, name, {});
+    m_texts.caption(b);
+    return b;
+}
+
+void FirmwarePage::retranslate() {
+    m_texts.apply();
 }
 
 QString FirmwarePage::portList() const {
@@ -179,15 +187,16 @@ void FirmwarePage::btnStartFirmwareClick() {
     values.file = m_FileFirm->text().toStdString();
     values.port = m_com_port->text().toStdString();
     values.path = folder.toStdString();
-    const PreparedScript script =
+    const auto script =
         writeLoaderScript(m_command_file->text(), folder, values, m_services.userFolder);
-    if (!script.error.isEmpty()) {
-        m_services.message(script.error);
+    if (!script) {
+        m_services.message(QString::fromStdString(script.error().text));
         return;
     }
-    auto* window = new LoaderWindow(m_services.launcher->startWatched(
-                                        QStringLiteral("/bin/sh"), {script.script}, script.folder),
-                                    script.script, script.folder, this);
+    auto* window =
+        new LoaderWindow(m_services.launcher->startWatched(QStringLiteral("/bin/sh"),
+                                                           {script->script}, script->folder),
+                         script->script, script->folder, this);
     window->show();
 }
 

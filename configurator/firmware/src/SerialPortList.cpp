@@ -1,8 +1,7 @@
 #include "volmar/firmware/SerialPortList.h"
 
+#include "volmar/sysio/Udev.h"
 #include "volmar/vhid/SerialPort.h"
-
-#include <libudev.h>
 
 #include <cstring>
 
@@ -32,52 +31,24 @@ bool isUsbSerial(udev_device* tty) {
 
 class UdevSerialPorts : public SerialPortList {
 public:
-    UdevSerialPorts() : m_udev(udev_new()) {}
-    ~UdevSerialPorts() override {
-        if (m_udev != nullptr) {
-            udev_unref(m_udev);
-        }
-    }
-    UdevSerialPorts(const UdevSerialPorts&) = delete;
-    UdevSerialPorts& operator=(const UdevSerialPorts&) = delete;
-
     std::vector<std::string> ports() override {
         std::vector<std::string> names;
-        if (m_udev == nullptr) {
-            return names;
-        }
-        udev_enumerate* walk = udev_enumerate_new(m_udev);
-        if (walk == nullptr) {
-            return names;
-        }
         // cdc_acm names its ports ttyACM*, the usb-serial drivers ttyUSB*.
-        // Matching the names first keeps the walk to the directory listing:
-        // the other ttys (dozens of consoles) are never opened, and this
-        // runs on every monitor tick of the firmware page.
-        if (udev_enumerate_add_match_subsystem(walk, "tty") >= 0 &&
-            udev_enumerate_add_match_sysname(walk, "ttyACM*") >= 0 &&
-            udev_enumerate_add_match_sysname(walk, "ttyUSB*") >= 0 &&
-            udev_enumerate_scan_devices(walk) >= 0) {
-            udev_list_entry* entry = nullptr;
-            udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(walk)) {
-                udev_device* tty =
-                    udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
-                if (tty == nullptr) {
-                    continue;
+        // Matching the names keeps the walk to the directory listing: the
+        // other ttys (dozens of consoles) are never opened, and this runs on
+        // every monitor tick of the firmware page. A system without udev has
+        // no ports to offer.
+        (void)sysio::forEachUdevNode(
+            m_udev.get(), "tty", {"ttyACM*", "ttyUSB*"}, [&](udev_device* tty) {
+                if (isUsbSerial(tty)) {
+                    names.push_back(sysio::udevText(udev_device_get_devnode(tty)));
                 }
-                const char* node = udev_device_get_devnode(tty);
-                if (node != nullptr && isUsbSerial(tty)) {
-                    names.emplace_back(node);
-                }
-                udev_device_unref(tty);
-            }
-        }
-        udev_enumerate_unref(walk);
+            });
         return names;
     }
 
 private:
-    udev* m_udev;
+    sysio::UdevPtr m_udev{udev_new()};
 };
 
 class VirtualSerialPorts : public SerialPortList {

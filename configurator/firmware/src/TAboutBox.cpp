@@ -53,9 +53,10 @@ QPlainTextEdit* credits(QWidget* parent, const char* name, const QString& access
 
 } // namespace
 
-TAboutBox::TAboutBox(Launcher& launcher, QWidget* parent) : QDialog(parent), m_launcher(launcher) {
+TAboutBox::TAboutBox(Launcher& launcher, const QString& title, QWidget* parent)
+    : QDialog(parent), m_launcher(launcher) {
     setObjectName("TAboutBox");
-    setWindowTitle(QStringLiteral("Volmar2"));
+    setWindowTitle(title);
     setFixedSize(760, 414);
 
     auto* layout = new QVBoxLayout(this);

@@ -13,32 +13,37 @@ namespace volmar::firmware {
 
 ToolsRow::ToolsRow(const TRecordLng& lng, Launcher& launcher, QString programFolder,
                    QWidget* parent)
-    : QWidget(parent), m_launcher(launcher), m_programFolder(std::move(programFolder)) {
+    : QWidget(parent), m_launcher(launcher), m_programFolder(std::move(programFolder)),
+      m_texts(lng) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     struct Tool {
         const char* name;
-        QString caption;
+        const char* caption; // nullptr: the language's
         void (ToolsRow::*click)();
     };
     const Tool tools[] = {
-        {"BtnDonate", QString::fromStdString(lng.btn_donate), &ToolsRow::BtnDonateClick},
-        {"Windows_Joysticks", QStringLiteral("Windows Joysticks"),
-         &ToolsRow::Windows_JoysticksClick},
-        {"Inspecta", QStringLiteral("Inspecta"), &ToolsRow::InspectaClick},
-        {"DAV_Joystick_Tester", QStringLiteral("DAV Joystick Tester"),
-         &ToolsRow::DAV_Joystick_TesterClick},
-        {"DAV_Button_Tester", QStringLiteral("DAV Button Tester"),
-         &ToolsRow::DAV_Button_TesterClick},
-        {"USBDeview", QStringLiteral("USBDeview"), &ToolsRow::USBDeviewClick},
-        {"btn_devmgmt", QString::fromStdString(lng.btn_devmngmt), &ToolsRow::btn_devmgmtClick},
+        {"BtnDonate", nullptr, &ToolsRow::BtnDonateClick},
+        {"Windows_Joysticks", "Windows Joysticks", &ToolsRow::Windows_JoysticksClick},
+        {"Inspecta", "Inspecta", &ToolsRow::InspectaClick},
+        {"DAV_Joystick_Tester", "DAV Joystick Tester", &ToolsRow::DAV_Joystick_TesterClick},
+        {"DAV_Button_Tester", "DAV Button Tester", &ToolsRow::DAV_Button_TesterClick},
+        {"USBDeview", "USBDeview", &ToolsRow::USBDeviewClick},
+        {"btn_devmgmt", nullptr, &ToolsRow::btn_devmgmtClick},
     };
     for (const Tool& tool : tools) {
-        auto* button = new QPushButton(tool.caption, this);
+        auto* button = new QPushButton(QString::fromLatin1(tool.caption), this);
         button->setObjectName(tool.name);
+        if (!tool.caption) {
+            m_texts.caption(button);
+        }
         connect(button, &QPushButton::clicked, this, tool.click);
         layout->addWidget(button);
     }
+}
+
+void ToolsRow::retranslate() {
+    m_texts.apply();
 }
 
 void ToolsRow::startTool(const char* name) {

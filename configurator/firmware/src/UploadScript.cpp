@@ -1,5 +1,7 @@
 #include "volmar/firmware/UploadScript.h"
 
+#include "volmar/core/ConfigFile.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -10,52 +12,40 @@ namespace {
 const QString kScriptName = QString::fromUtf8(loader::kScriptName.data(),
                                               static_cast<qsizetype>(loader::kScriptName.size()));
 
-// The error text, empty when the script was written whole.
-QString writeScript(const QString& path, const std::string& text) {
-    QFile out(path);
-    bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                   out.write(text.data(), static_cast<qint64>(text.size())) ==
-                       static_cast<qint64>(text.size());
-    out.close(); // a late write error (a full disk) shows here
-    written = written && out.error() == QFileDevice::NoError;
-    if (!written) {
-        return QStringLiteral("Error write file \"%1\" [%2]").arg(path, out.errorString());
-    }
-    return {};
-}
-
 } // namespace
 
-PreparedScript writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                 const loader::Values& values, const QString& userFolder) {
-    PreparedScript prepared;
+Result<PreparedScript> writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
+                                         const loader::Values& values, const QString& userFolder) {
     QFile in(templateFile);
     QByteArray templateText;
     if (in.open(QIODevice::ReadOnly)) {
         templateText = in.readAll();
     }
     if (!in.isOpen() || in.error() != QFileDevice::NoError) {
-        prepared.error =
-            QStringLiteral("Error read file \"%1\" [%2]").arg(templateFile, in.errorString());
-        return prepared;
+        return Error{0, QStringLiteral("Error read file \"%1\" [%2]")
+                            .arg(templateFile, in.errorString())
+                            .toStdString()};
     }
     const std::string text = loader::fillTemplate(
         std::string_view(templateText.constData(), static_cast<std::size_t>(templateText.size())),
         values);
 
+    PreparedScript prepared;
     prepared.folder =
         QDir(loaderFolder.isEmpty() ? QDir::currentPath() : loaderFolder).absolutePath();
     prepared.script = QDir(prepared.folder).filePath(kScriptName);
-    QString error = writeScript(prepared.script, text);
-    if (!error.isEmpty() && !userFolder.isEmpty() && QDir().mkpath(userFolder)) {
+    const Status written = writeTextFile(prepared.script.toStdString(), text);
+    if (written) {
+        return prepared;
+    }
+    if (!userFolder.isEmpty() && QDir().mkpath(userFolder)) {
         const QString fallback = QDir(userFolder).absoluteFilePath(kScriptName);
-        if (writeScript(fallback, text).isEmpty()) {
+        if (writeTextFile(fallback.toStdString(), text)) {
             prepared.script = fallback;
-            error.clear();
+            return prepared;
         }
     }
-    prepared.error = error;
-    return prepared;
+    return written.error();
 }
 
 } // namespace volmar::firmware

@@ -7,21 +7,17 @@
 namespace volmar::hid {
 
 std::vector<CollectionInfo> collectionsOf(const CollectionInfo& node, const std::string& nodeId,
-                                          std::span<const std::uint8_t> descriptor,
-                                          std::string& error) {
-    error.clear();
+                                          std::span<const std::uint8_t> descriptor) {
     std::vector<CollectionInfo> out;
-    std::optional<hidparse::ParsedDescriptor> parsed;
-    if (descriptor.empty()) {
-        error = "no report descriptor";
-    } else {
-        parsed = hidparse::parseDescriptor(descriptor, error);
-    }
+    auto parsed = descriptor.empty()
+                      ? Result<hidparse::ParsedDescriptor>(Error{0, "no report descriptor"})
+                      : hidparse::parseDescriptor(descriptor);
     if (parsed && parsed->collections.empty()) {
-        error = "report descriptor without a top-level collection";
+        parsed = Error{0, "report descriptor without a top-level collection"};
     }
-    if (!parsed || parsed->collections.empty()) {
+    if (!parsed) {
         CollectionInfo only = node;
+        only.descriptorProblem = parsed.error().text;
         only.deviceId = nodeId + "#0";
         only.collectionIndex = 0;
         only.caps = {};

@@ -57,18 +57,30 @@ HidController::~HidController() {
             node.reader = nullptr;
         }
     }
+    // A checked-out device belongs to its holder: it outlives the controller,
+    // unplugged and without a controller, its holder is told, and the holder
+    // deletes it. The others go with the list.
+    std::vector<QPointer<HidDevice>> orphaned;
     for (HidDevice* device : m_view) {
         device->detachNode();
+        device->m_controller = nullptr;
         if (device->m_checkedOut.load()) {
             device->m_pluggedIn.store(false);
+            device->setParent(nullptr);
+            orphaned.emplace_back(device);
+        } else {
+            delete device;
         }
-        device->m_controller = nullptr;
     }
-    d->nodes.clear();
-    // Before the backends go with `d`; devices already removed from the list
-    // (deleted later) are children and go with the QObject base.
-    qDeleteAll(m_view);
     m_view.clear();
+    d->nodes.clear();
+    for (const QPointer<HidDevice>& device : orphaned) {
+        if (device) {
+            emit device->unplugged(device);
+        }
+    }
+    // Devices already removed from the list (deleted later) are children and
+    // go with the QObject base.
 }
 
 std::vector<std::unique_ptr<HidBackend>> HidController::defaultBackends() {
@@ -119,12 +131,16 @@ void HidController::rebuild() {
     runRebuild(false);
 }
 
-void HidController::runRebuild(bool initial) {
-    if (d->inRebuild || d->destroying) {
-        return;
-    }
-    d->inRebuild = true;
+// What a rebuild changes: listed devices that have gone, and collections
+// present now that are not listed yet.
+struct HidController::ListDelta {
+    std::vector<HidDevice*> gone; // last to first as they are listed
+    std::vector<std::pair<HidBackend*, CollectionInfo>> arrived;
+    bool any() const { return !gone.empty() || !arrived.empty(); }
+};
 
+HidController::ListDelta HidController::workOutChanges() {
+    ListDelta delta;
     std::vector<std::pair<HidBackend*, CollectionInfo>> fresh;
     std::set<std::string> freshIds;
     for (const auto& backend : d->backends) {
@@ -133,50 +149,50 @@ void HidController::runRebuild(bool initial) {
             fresh.emplace_back(backend.get(), std::move(info));
         }
     }
-
-    bool changed = initial;
-
-    // Devices that have gone, last to first as they are listed. A checked-out
-    // one stays listed, unplugged, until the application gives it back.
-    std::vector<HidDevice*> gone;
+    std::set<std::string> listed;
     for (std::size_t i = m_view.size(); i-- > 0;) {
         HidDevice* device = m_view[i];
-        if (device->m_pluggedIn.load() && !freshIds.contains(device->deviceId())) {
-            gone.push_back(device);
+        if (!device->m_pluggedIn.load()) {
+            continue;
+        }
+        if (freshIds.contains(device->deviceId())) {
+            listed.insert(device->deviceId());
+        } else {
+            delta.gone.push_back(device);
         }
     }
-    for (HidDevice* device : gone) {
+    // One already listed keeps its object; a collection listed twice counts once.
+    for (auto& entry : fresh) {
+        if (listed.insert(entry.second.deviceId).second) {
+            delta.arrived.push_back(std::move(entry));
+        }
+    }
+    return delta;
+}
+
+std::vector<HidDevice*> HidController::applyChanges(ListDelta& delta) {
+    // A checked-out device that has gone stays listed, unplugged, until the
+    // application gives it back.
+    for (HidDevice* device : delta.gone) {
         device->m_pluggedIn.store(false);
         releaseNode(device);
         if (!device->m_checkedOut.load()) {
             std::erase(m_view, device);
             device->deleteLater();
         }
-        changed = true;
-    }
-
-    // New devices are appended; one already listed (plugged in) keeps its
-    // object, and a collection listed twice counts once.
-    std::set<std::string> present;
-    for (HidDevice* device : m_view) {
-        if (device->m_pluggedIn.load()) {
-            present.insert(device->deviceId());
-        }
     }
     std::vector<HidDevice*> arrived;
-    for (auto& [backend, info] : fresh) {
-        if (!present.insert(info.deviceId).second) {
-            continue;
-        }
+    for (auto& [backend, info] : delta.arrived) {
         auto* device = new HidDevice(this, backend, std::move(info), m_defaultSleepTime);
         m_view.push_back(device);
         arrived.push_back(device);
-        changed = true;
     }
     recount();
+    return arrived;
+}
 
-    // Signals only once the list is whole again; handlers may check devices
-    // in or out (a rebuild asked for meanwhile is ignored, as while running).
+void HidController::notifyChanges(const std::vector<HidDevice*>& gone,
+                                  const std::vector<HidDevice*>& arrived) {
     for (HidDevice* device : gone) {
         QPointer<HidDevice> guard(device);
         emit device->unplugged(device);
@@ -190,6 +206,19 @@ void HidController::runRebuild(bool initial) {
     for (HidDevice* device : arrived) {
         emit arrival(device);
     }
+}
+
+void HidController::runRebuild(bool initial) {
+    if (d->inRebuild || d->destroying) {
+        return;
+    }
+    d->inRebuild = true;
+    ListDelta delta = workOutChanges();
+    const bool changed = initial || delta.any();
+    const std::vector<HidDevice*> arrived = applyChanges(delta);
+    // Signals only once the list is whole again; handlers may check devices
+    // in or out (a rebuild asked for meanwhile is ignored, as while running).
+    notifyChanges(delta.gone, arrived);
     d->inRebuild = false;
     if (changed) {
         emit deviceChange();
@@ -233,24 +262,24 @@ int HidController::enumerate(const std::function<bool(HidDevice*, int)>& callbac
     return count;
 }
 
-bool HidController::checkOut(HidDevice* device) {
-    if (!device || device->m_controller != this || !device->m_pluggedIn.load() ||
-        device->m_checkedOut.load()) {
-        return false;
+Status HidController::checkOut(HidDevice* device) {
+    if (!device || device->m_controller != this || !device->m_pluggedIn.load()) {
+        return Error::fromErrno(ENODEV);
+    }
+    if (device->m_checkedOut.load()) {
+        return Error::fromErrno(EBUSY);
     }
     // A device the application cannot talk to is not handed out: the caller
     // learns why at once instead of at its first transfer.
-    const int err = openNode(device);
-    if (err != 0) {
+    if (Status opened = openNode(device); !opened) {
         std::lock_guard lock(device->m_mutex);
-        device->m_nodeError = err;
-        device->m_lastError = std::strerror(err);
-        return false;
+        device->m_nodeError = opened.error().code;
+        return opened;
     }
     device->m_checkedOut.store(true);
     recount();
     updateReader(nodeKey(device));
-    return true;
+    return {};
 }
 
 void HidController::checkIn(HidDevice* device) {
@@ -267,25 +296,24 @@ void HidController::checkIn(HidDevice* device) {
     recount();
 }
 
-int HidController::openNode(HidDevice* device) {
+Status HidController::openNode(HidDevice* device) {
     if (!device->m_pluggedIn.load()) {
-        return ENODEV;
+        return Error::fromErrno(ENODEV);
     }
     const std::string key = nodeKey(device);
     auto it = d->nodes.find(key);
     if (it == d->nodes.end()) {
-        int err = 0;
-        std::unique_ptr<HidNode> node = device->m_backend->open(device->m_info.path, err);
+        auto node = device->m_backend->open(device->m_info.path);
         if (!node) {
-            return err != 0 ? err : ENODEV;
+            return node.error();
         }
         it = d->nodes
-                 .emplace(key,
-                          Private::OpenNode{std::make_shared<NodeHandle>(std::move(node)), nullptr})
+                 .emplace(key, Private::OpenNode{std::make_shared<NodeHandle>(std::move(*node)),
+                                                 nullptr})
                  .first;
     }
     device->attachNode(it->second.handle);
-    return 0;
+    return {};
 }
 
 void HidController::releaseNode(HidDevice* device) {

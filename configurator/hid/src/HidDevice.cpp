@@ -39,16 +39,6 @@ void HidDevice::setThreadSleepTime(int ms) {
     }
 }
 
-std::string HidDevice::lastError() const {
-    std::lock_guard lock(m_mutex);
-    return m_lastError;
-}
-
-void HidDevice::setLastError(std::string text) {
-    std::lock_guard lock(m_mutex);
-    m_lastError = std::move(text);
-}
-
 void HidDevice::attachNode(std::shared_ptr<NodeHandle> node) {
     std::lock_guard lock(m_mutex);
     m_node = std::move(node);
@@ -66,14 +56,12 @@ void HidDevice::detachNode() {
 }
 
 template <typename Op>
-bool HidDevice::transfer(Op&& op) {
+Status HidDevice::transfer(Op&& op) {
     if (!m_pluggedIn.load()) {
-        setLastError(std::strerror(ENODEV));
-        return false;
+        return Error::fromErrno(ENODEV);
     }
     if (!m_checkedOut.load() && !m_enumerated.load()) {
-        setLastError(std::strerror(EBADF));
-        return false;
+        return Error::fromErrno(EBADF);
     }
     std::shared_ptr<NodeHandle> node;
     int nodeError = 0;
@@ -85,31 +73,36 @@ bool HidDevice::transfer(Op&& op) {
     if (!node) {
         // Opening touches the controller's list: only its own thread may.
         const bool ownThread = QThread::currentThread() == thread();
-        const int err = m_controller && ownThread ? m_controller->openNode(this)
-                                                  : (nodeError != 0 ? nodeError : ENODEV);
-        if (err != 0) {
-            setLastError(std::strerror(err));
-            return false;
+        if (!m_controller || !ownThread) {
+            return Error::fromErrno(nodeError != 0 ? nodeError : ENODEV);
+        }
+        if (Status opened = m_controller->openNode(this); !opened) {
+            return opened;
         }
         m_controller->updateReader(m_controller->nodeKey(this));
         std::lock_guard lock(m_mutex);
         node = m_node;
     }
-    int rc = 0;
-    {
-        std::lock_guard lock(node->featureMutex);
-        rc = op(*node->node);
-    }
-    setLastError(rc == 0 ? std::string() : std::string(std::strerror(rc)));
-    return rc == 0;
+    std::lock_guard lock(node->featureMutex);
+    return op(*node->node);
 }
 
-bool HidDevice::setFeature(std::span<const std::uint8_t> report) {
+Status HidDevice::setFeature(std::span<const std::uint8_t> report) {
     return transfer([report](HidNode& node) { return node.setFeature(report); });
 }
 
-bool HidDevice::getFeature(std::span<std::uint8_t> report) {
-    return transfer([report](HidNode& node) { return node.getFeature(report); });
+Status HidDevice::getFeature(std::span<std::uint8_t> report) {
+    return transfer([report](HidNode& node) -> Status {
+        const std::uint8_t asked = report.empty() ? 0 : report[0];
+        Status got = node.getFeature(report);
+        // Another report than the one asked for is not the answer, whatever
+        // its bytes say.
+        if (got && report[0] != asked) {
+            return Error{EPROTO, "the device answered report " + std::to_string(report[0]) +
+                                     " to a request for report " + std::to_string(asked)};
+        }
+        return got;
+    });
 }
 
 } // namespace volmar::hid

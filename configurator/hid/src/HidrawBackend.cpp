@@ -36,8 +36,8 @@ public:
         return out;
     }
 
-    std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) override {
-        return m_system->open(path, errorNumber);
+    Result<std::unique_ptr<HidNode>> open(const std::string& path) override {
+        return m_system->open(path);
     }
 
     void setChangeCallback(std::function<void()> callback) override {

@@ -131,8 +131,7 @@ std::vector<CollectionInfo> describeNode(const NodeFacts& facts, const NodeProbe
         "hidraw:" + (facts.hidSysname.empty() ? facts.devnode : facts.hidSysname);
     const std::vector<std::uint8_t>& descriptor =
         !facts.reportDescriptor.empty() ? facts.reportDescriptor : probe.descriptor;
-    std::string error;
-    return collectionsOf(node, nodeId, descriptor, error);
+    return collectionsOf(node, nodeId, descriptor);
 }
 
 } // namespace volmar::hid::hidraw

@@ -2,7 +2,10 @@
 // monitor, hidraw ioctls, usbfs for the string language table.
 #include "volmar/hid/HidrawBackend.h"
 
-#include <libudev.h>
+#include "volmar/sysio/DeviceLock.h"
+#include "volmar/sysio/Fd.h"
+#include "volmar/sysio/Hidraw.h"
+#include "volmar/sysio/Udev.h"
 
 #include <cerrno>
 #include <cstring>
@@ -19,26 +22,6 @@
 namespace volmar::hid::hidraw {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-std::string text(const char* s) {
-    return s ? std::string(s) : std::string();
-}
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,8 +40,8 @@ std::vector<std::uint16_t> readLanguageIds(const NodeFacts& facts) {
     char path[64];
     std::snprintf(path, sizeof path, "/dev/bus/usb/%03d/%03d", std::atoi(facts.usbBusnum.c_str()),
                   std::atoi(facts.usbDevnum.c_str()));
-    Fd fd(::open(path, O_RDWR | O_CLOEXEC));
-    if (fd.get() < 0) {
+    const auto fd = sysio::openFile(path, O_RDWR);
+    if (!fd) {
         return {};
     }
     unsigned char buffer[255] = {};
@@ -70,7 +53,7 @@ std::vector<std::uint16_t> readLanguageIds(const NodeFacts& facts) {
     transfer.wLength = sizeof buffer;
     transfer.timeout = 500;
     transfer.data = buffer;
-    const int n = ::ioctl(fd.get(), USBDEVFS_CONTROL, &transfer);
+    const int n = ::ioctl(fd->get(), USBDEVFS_CONTROL, &transfer);
     if (n < 4 || buffer[1] != 3) {
         return {};
     }
@@ -84,12 +67,12 @@ std::vector<std::uint16_t> readLanguageIds(const NodeFacts& facts) {
 
 NodeFacts factsOf(udev_device* dev) {
     NodeFacts facts;
-    facts.devnode = text(udev_device_get_devnode(dev));
+    facts.devnode = sysio::udevText(udev_device_get_devnode(dev));
     if (udev_device* hid = udev_device_get_parent_with_subsystem_devtype(dev, "hid", nullptr)) {
-        facts.hidSysname = text(udev_device_get_sysname(hid));
-        facts.hidId = text(udev_device_get_property_value(hid, "HID_ID"));
-        facts.hidName = text(udev_device_get_property_value(hid, "HID_NAME"));
-        facts.hidUniq = text(udev_device_get_property_value(hid, "HID_UNIQ"));
+        facts.hidSysname = sysio::udevText(udev_device_get_sysname(hid));
+        facts.hidId = sysio::udevText(udev_device_get_property_value(hid, "HID_ID"));
+        facts.hidName = sysio::udevText(udev_device_get_property_value(hid, "HID_NAME"));
+        facts.hidUniq = sysio::udevText(udev_device_get_property_value(hid, "HID_UNIQ"));
         const char* syspath = udev_device_get_syspath(hid);
         if (syspath) {
             facts.reportDescriptor = readFile(std::string(syspath) + "/report_descriptor");
@@ -98,14 +81,14 @@ NodeFacts factsOf(udev_device* dev) {
     if (udev_device* usb =
             udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device")) {
         facts.hasUsbDevice = true;
-        facts.usbIdVendor = text(udev_device_get_sysattr_value(usb, "idVendor"));
-        facts.usbIdProduct = text(udev_device_get_sysattr_value(usb, "idProduct"));
-        facts.usbBcdDevice = text(udev_device_get_sysattr_value(usb, "bcdDevice"));
-        facts.usbManufacturer = text(udev_device_get_sysattr_value(usb, "manufacturer"));
-        facts.usbProduct = text(udev_device_get_sysattr_value(usb, "product"));
-        facts.usbSerial = text(udev_device_get_sysattr_value(usb, "serial"));
-        facts.usbBusnum = text(udev_device_get_sysattr_value(usb, "busnum"));
-        facts.usbDevnum = text(udev_device_get_sysattr_value(usb, "devnum"));
+        facts.usbIdVendor = sysio::udevText(udev_device_get_sysattr_value(usb, "idVendor"));
+        facts.usbIdProduct = sysio::udevText(udev_device_get_sysattr_value(usb, "idProduct"));
+        facts.usbBcdDevice = sysio::udevText(udev_device_get_sysattr_value(usb, "bcdDevice"));
+        facts.usbManufacturer = sysio::udevText(udev_device_get_sysattr_value(usb, "manufacturer"));
+        facts.usbProduct = sysio::udevText(udev_device_get_sysattr_value(usb, "product"));
+        facts.usbSerial = sysio::udevText(udev_device_get_sysattr_value(usb, "serial"));
+        facts.usbBusnum = sysio::udevText(udev_device_get_sysattr_value(usb, "busnum"));
+        facts.usbDevnum = sysio::udevText(udev_device_get_sysattr_value(usb, "devnum"));
     }
     return facts;
 }
@@ -114,34 +97,46 @@ NodeFacts factsOf(udev_device* dev) {
 // reader polls on another: the kernel allows both on one descriptor.
 class HidrawNode final : public HidNode {
 public:
-    HidrawNode(int fd, int cancelFd) : m_fd(fd), m_cancel(cancelFd) {}
+    HidrawNode(sysio::UniqueFd fd, sysio::UniqueFd cancel, sysio::DeviceLock lock)
+        : m_fd(std::move(fd)), m_cancel(std::move(cancel)), m_lock(std::move(lock)) {}
 
-    int setFeature(std::span<const std::uint8_t> report) override {
+    Status setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         std::vector<std::uint8_t> buffer(report.begin(), report.end());
         const int n = ::ioctl(m_fd.get(), HIDIOCSFEATURE(buffer.size()), buffer.data());
         if (n < 0) {
-            return errno;
+            return Error::fromErrno(errno);
         }
-        return static_cast<std::size_t>(n) < buffer.size() ? EIO : 0;
+        return errnoStatus(static_cast<std::size_t>(n) < buffer.size() ? EIO : 0);
     }
 
-    int getFeature(std::span<std::uint8_t> report) override {
+    Status getFeature(std::span<std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         const int n = ::ioctl(m_fd.get(), HIDIOCGFEATURE(report.size()), report.data());
         if (n < 0) {
-            return errno;
+            return Error::fromErrno(errno);
         }
         // Part of a report is no report: the caller would take the rest of
         // its buffer for the device's answer.
-        return static_cast<std::size_t>(n) < report.size() ? EIO : 0;
+        return errnoStatus(static_cast<std::size_t>(n) < report.size() ? EIO : 0);
     }
 
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+        return errnoStatus(readInputNumber(report, timeoutMs));
+    }
+
+    void cancelRead() override {
+        const std::uint64_t one = 1;
+        // The counter only grows; a failed write means it is already readable.
+        [[maybe_unused]] const ssize_t n = ::write(m_cancel.get(), &one, sizeof one);
+    }
+
+private:
+    int readInputNumber(std::vector<std::uint8_t>& report, int timeoutMs) {
         pollfd fds[2] = {{m_fd.get(), POLLIN, 0}, {m_cancel.get(), POLLIN, 0}};
         const int n = ::poll(fds, 2, timeoutMs);
         if (n < 0) {
@@ -171,16 +166,10 @@ public:
         return 0;
     }
 
-    void cancelRead() override {
-        const std::uint64_t one = 1;
-        // The counter only grows; a failed write means it is already readable.
-        [[maybe_unused]] const ssize_t n = ::write(m_cancel.get(), &one, sizeof one);
-    }
-
-private:
     static constexpr std::size_t kMaxReport = 4096; // HID_MAX_BUFFER_SIZE
-    Fd m_fd;
-    Fd m_cancel;
+    sysio::UniqueFd m_fd;
+    sysio::UniqueFd m_cancel;
+    sysio::DeviceLock m_lock; // held while the node is open
 };
 
 class UdevSystem final : public System {
@@ -191,78 +180,45 @@ public:
         }
         // "udev", not "kernel": a node is announced once its rules (and
         // access rights) are in place.
-        m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
-        if (m_monitor &&
-            (udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "hidraw", nullptr) < 0 ||
-             udev_monitor_enable_receiving(m_monitor) < 0)) {
-            udev_monitor_unref(m_monitor);
-            m_monitor = nullptr;
-        }
-    }
-    ~UdevSystem() override {
-        if (m_monitor) {
-            udev_monitor_unref(m_monitor);
-        }
-        if (m_udev) {
-            udev_unref(m_udev);
+        m_monitor.reset(udev_monitor_new_from_netlink(m_udev.get(), "udev"));
+        if (m_monitor && (udev_monitor_filter_add_match_subsystem_devtype(m_monitor.get(), "hidraw",
+                                                                          nullptr) < 0 ||
+                          udev_monitor_enable_receiving(m_monitor.get()) < 0)) {
+            m_monitor.reset();
         }
     }
 
     std::vector<NodeFacts> listNodes() override {
         std::vector<NodeFacts> out;
-        if (!m_udev) {
-            return out;
-        }
-        udev_enumerate* en = udev_enumerate_new(m_udev);
-        if (!en) {
-            return out;
-        }
-        udev_enumerate_add_match_subsystem(en, "hidraw");
-        udev_enumerate_scan_devices(en);
-        udev_list_entry* entry = nullptr;
-        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(en)) {
-            udev_device* dev =
-                udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
-            if (!dev) {
-                continue;
-            }
-            NodeFacts facts = factsOf(dev);
-            udev_device_unref(dev);
-            if (!facts.devnode.empty()) {
-                out.push_back(std::move(facts));
-            }
-        }
-        udev_enumerate_unref(en);
+        // Without udev there is nothing to list; the virtual devices remain.
+        (void)sysio::forEachUdevNode(m_udev.get(), "hidraw",
+                                     [&](udev_device* dev) { out.push_back(factsOf(dev)); });
         return out;
     }
 
     NodeProbe probe(const NodeFacts& facts, bool wantDescriptor, bool wantLanguageIds) override {
         NodeProbe probe;
-        Fd fd(::open(facts.devnode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
-        if (fd.get() < 0) {
-            probe.openError = errno;
+        const auto opened = sysio::openFile(facts.devnode, O_RDWR | O_NONBLOCK);
+        if (!opened) {
+            probe.openError = opened.error().code;
             return probe;
         }
+        const int fd = opened->get();
         hidraw_devinfo info{};
-        if (::ioctl(fd.get(), HIDIOCGRAWINFO, &info) == 0) {
+        if (::ioctl(fd, HIDIOCGRAWINFO, &info) == 0) {
             probe.haveRawInfo = true;
             probe.busType = info.bustype;
             probe.vendorId = static_cast<std::uint16_t>(info.vendor);
             probe.productId = static_cast<std::uint16_t>(info.product);
         }
         char name[256] = {};
-        if (::ioctl(fd.get(), HIDIOCGRAWNAME(sizeof name - 1), name) >= 0) {
+        if (::ioctl(fd, HIDIOCGRAWNAME(sizeof name - 1), name) >= 0) {
             probe.rawName = name;
         }
         if (wantDescriptor) {
-            int size = 0;
-            if (::ioctl(fd.get(), HIDIOCGRDESCSIZE, &size) == 0 && size > 0 &&
-                size <= HID_MAX_DESCRIPTOR_SIZE) {
-                hidraw_report_descriptor desc{};
-                desc.size = static_cast<__u32>(size);
-                if (::ioctl(fd.get(), HIDIOCGRDESC, &desc) == 0) {
-                    probe.descriptor.assign(desc.value, desc.value + size);
-                }
+            // Unreadable leaves it empty: the node is still listed, without caps.
+            if (auto descriptor = sysio::readReportDescriptor(fd)) {
+                probe.descriptor = std::move(*descriptor);
             }
         }
         if (wantLanguageIds) {
@@ -271,48 +227,49 @@ public:
         return probe;
     }
 
-    std::unique_ptr<HidNode> open(const std::string& devnode, int& errorNumber) override {
-        const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            errorNumber = errno;
-            return nullptr;
+    Result<std::unique_ptr<HidNode>> open(const std::string& devnode) override {
+        auto fd = sysio::openFile(devnode, O_RDWR | O_NONBLOCK);
+        if (!fd) {
+            return fd.error();
         }
-        return makeNode(fd, errorNumber);
+        // One program per controller: refused before anything is sent.
+        auto lock = sysio::DeviceLock::acquire(devnode, sysio::DeviceLock::Kind::Node);
+        if (!lock) {
+            return lock.error();
+        }
+        return makeNode(std::move(*fd), std::move(*lock));
     }
 
-    int monitorFd() override { return m_monitor ? udev_monitor_get_fd(m_monitor) : -1; }
+    int monitorFd() override { return m_monitor ? udev_monitor_get_fd(m_monitor.get()) : -1; }
 
     bool drainMonitor() override {
         bool relevant = false;
         if (!m_monitor) {
             return false;
         }
-        while (udev_device* dev = udev_monitor_receive_device(m_monitor)) {
-            const std::string action = text(udev_device_get_action(dev));
-            if (action == "remove" || udev_device_get_is_initialized(dev) > 0) {
+        while (sysio::UdevDevicePtr dev{udev_monitor_receive_device(m_monitor.get())}) {
+            const std::string action = sysio::udevText(udev_device_get_action(dev.get()));
+            if (action == "remove" || udev_device_get_is_initialized(dev.get()) > 0) {
                 relevant = true;
             }
-            udev_device_unref(dev);
         }
         return relevant;
     }
 
 private:
-    udev* m_udev = nullptr;
-    udev_monitor* m_monitor = nullptr;
+    sysio::UdevPtr m_udev;
+    sysio::UdevMonitorPtr m_monitor;
 };
 
 } // namespace
 
-std::unique_ptr<HidNode> makeNode(int fd, int& errorNumber) {
-    const int cancel = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (cancel < 0) {
-        errorNumber = errno;
-        ::close(fd);
-        return nullptr;
+Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd, sysio::DeviceLock lock) {
+    sysio::UniqueFd cancel(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!cancel) {
+        return Error::fromErrno(errno);
     }
-    errorNumber = 0;
-    return std::make_unique<HidrawNode>(fd, cancel);
+    return std::unique_ptr<HidNode>(
+        std::make_unique<HidrawNode>(std::move(fd), std::move(cancel), std::move(lock)));
 }
 
 std::unique_ptr<System> makeSystem() {

@@ -44,7 +44,8 @@ void NodeReader::stop() {
 void NodeReader::run() {
     std::vector<std::uint8_t> report;
     while (!m_stop.load()) {
-        const int rc = m_node->node->readInput(report, m_sleepTime.load());
+        const Status read = m_node->node->readInput(report, m_sleepTime.load());
+        const int rc = read ? 0 : read.error().code;
         if (m_stop.load()) {
             break;
         }

@@ -1,6 +1,7 @@
 #include "volmar/hid/VirtualBackend.h"
 
 #include "volmar/hid/Collections.h"
+#include "volmar/sysio/DeviceLock.h"
 #include "volmar/vhid/Client.h"
 
 #include <QFileSystemWatcher>
@@ -23,40 +24,41 @@ namespace fs = std::filesystem;
 // neither waits behind the other.
 class VirtualNode final : public HidNode {
 public:
-    VirtualNode(std::unique_ptr<vhid::Client> feature, std::unique_ptr<vhid::Client> input)
-        : m_feature(std::move(feature)), m_input(std::move(input)) {}
+    VirtualNode(sysio::DeviceLock lock, std::unique_ptr<vhid::Client> feature,
+                std::unique_ptr<vhid::Client> input)
+        : m_lock(std::move(lock)), m_feature(std::move(feature)), m_input(std::move(input)) {}
 
-    int setFeature(std::span<const std::uint8_t> report) override {
+    Status setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         return m_feature->setFeature(report, kVirtualTransferTimeoutMs);
     }
 
-    int getFeature(std::span<std::uint8_t> report) override {
+    Status getFeature(std::span<std::uint8_t> report) override {
         if (report.empty()) {
-            return EINVAL;
+            return Error::fromErrno(EINVAL);
         }
         std::vector<std::uint8_t> answer;
-        const int rc =
-            m_feature->getFeature(report[0], report.size(), answer, kVirtualTransferTimeoutMs);
-        if (rc != 0) {
-            return rc;
+        if (Status got =
+                m_feature->getFeature(report[0], report.size(), answer, kVirtualTransferTimeoutMs);
+            !got) {
+            return got;
         }
         if (answer.size() < report.size()) {
-            return EIO; // a short report is a failed transfer
+            return Error::fromErrno(EIO); // a short report is a failed transfer
         }
         std::copy_n(answer.begin(), report.size(), report.begin());
-        return 0;
+        return {};
     }
 
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
         if (m_cancelled.load()) {
-            return ECANCELED;
+            return Error::fromErrno(ECANCELED);
         }
-        const int rc = m_input->readInput(report, timeoutMs);
+        Status read = m_input->readInput(report, timeoutMs);
         // cancelRead() shuts the connection down, which reads as a hang-up.
-        return m_cancelled.load() ? ECANCELED : rc;
+        return m_cancelled.load() ? Error::fromErrno(ECANCELED) : std::move(read);
     }
 
     void cancelRead() override {
@@ -65,6 +67,7 @@ public:
     }
 
 private:
+    sysio::DeviceLock m_lock; // held while the node is open
     std::unique_ptr<vhid::Client> m_feature;
     std::unique_ptr<vhid::Client> m_input;
     std::atomic<bool> m_cancelled{false};
@@ -101,12 +104,11 @@ public:
             if (::stat(socket.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
                 continue;
             }
-            std::string error;
-            const auto client = vhid::Client::connect(socket, error);
+            const auto client = vhid::Client::connect(socket);
             if (!client) {
                 continue; // a file nobody listens on any more: not plugged in
             }
-            const vhid::DeviceInfo& dev = client->info();
+            const vhid::DeviceInfo& dev = (*client)->info();
             CollectionInfo node;
             node.path = socket.string();
             node.attributes = HidAttributes{dev.vendorId, dev.productId, dev.version};
@@ -118,30 +120,35 @@ public:
             const std::string nodeId =
                 "virtual:" + socket.string() + "@" + std::to_string(st.st_ino) + "." +
                 std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
-            for (CollectionInfo& info : collectionsOf(node, nodeId, dev.reportDescriptor, error)) {
+            for (CollectionInfo& info : collectionsOf(node, nodeId, dev.reportDescriptor)) {
                 out.push_back(std::move(info));
             }
         }
         return out;
     }
 
-    std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) override {
-        std::string error;
-        auto feature = vhid::Client::connect(path, error);
-        auto input = feature ? vhid::Client::connect(path, error) : nullptr;
-        if (!feature || !input) {
-            // The client reports its failure as text only; a device that
-            // cannot be reached any more has gone.
-            errorNumber = ENODEV;
-            return nullptr;
+    Result<std::unique_ptr<HidNode>> open(const std::string& path) override {
+        // One program per device: the lock comes first, so that a refused
+        // program has not even connected.
+        auto lock =
+            sysio::DeviceLock::acquire(vhid::lockFileOf(path), sysio::DeviceLock::Kind::File);
+        if (!lock) {
+            return lock.error();
         }
-        const int rc = input->subscribe();
-        if (rc != 0) {
-            errorNumber = rc;
-            return nullptr;
+        // A device that cannot be reached any more has gone.
+        auto feature = vhid::Client::connect(path);
+        if (!feature) {
+            return Error::fromErrno(ENODEV);
         }
-        errorNumber = 0;
-        return std::make_unique<VirtualNode>(std::move(feature), std::move(input));
+        auto input = vhid::Client::connect(path);
+        if (!input) {
+            return Error::fromErrno(ENODEV);
+        }
+        if (Status subscribed = (*input)->subscribe(); !subscribed) {
+            return subscribed.error();
+        }
+        return std::unique_ptr<HidNode>(std::make_unique<VirtualNode>(
+            std::move(*lock), std::move(*feature), std::move(*input)));
     }
 
     void setChangeCallback(std::function<void()> callback) override {

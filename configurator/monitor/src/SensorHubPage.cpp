@@ -1,7 +1,6 @@
 #include "volmar/monitor/SensorHubPage.h"
 
 #include "volmar/core/Editing.h"
-#include "volmar/core/LanguageRecord.h"
 #include "volmar/core/NumberConversion.h"
 #include "volmar/device/DeviceLink.h"
 #include "volmar/editor/ConfigEditor.h"
@@ -19,10 +18,6 @@
 namespace volmar::monitor {
 
 namespace {
-
-QString toQ(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 std::uint8_t byteOf(const QLineEdit* edit) {
     return protocol::frameByte(edit->text().toStdString());
@@ -72,18 +67,16 @@ QLineEdit* SensorHubPage::numberEdit(QWidget* parent, const QString& name, const
 }
 
 QWidget* SensorHubPage::buildHub() {
-    const TRecordLng& lng = editor().lng();
     auto* group = new QGroupBox(QStringLiteral("TLE5011-HUB"), this);
     group->setObjectName("GrpSlaveHub");
     auto* grid = new QGridLayout(group);
-    QWidget* port = binder().create("slv_port", toQ(lng.lbl_slv_port), group);
-    auto* portLabel = labelFor(toQ(lng.lbl_slv_port), port);
-    portLabel->setObjectName("lbl_slv_port");
-    grid->addWidget(portLabel, 0, 0);
+    QWidget* port = binder().create("slv_port", {}, group);
+    grid->addWidget(texts().label(port, "lbl_slv_port"), 0, 0);
     grid->addWidget(port, 0, 1);
     auto* check = button(group, "slv_check", QStringLiteral("slv_check"));
     grid->addWidget(check, 0, 2);
-    auto* load = button(group, "slv_cnfg_load", toQ(lng.lbl_slv_cnfget));
+    auto* load = button(group, "slv_cnfg_load", {});
+    texts().caption(load);
     grid->addWidget(load, 1, 2);
     for (int n = 1; n <= kHubTypes; ++n) {
         const QString caption = QStringLiteral("TLE5011 #%1").arg(n);
@@ -91,13 +84,12 @@ QWidget* SensorHubPage::buildHub() {
         grid->addWidget(labelFor(caption, type), n, 0);
         grid->addWidget(type, n, 1);
     }
-    QWidget* count = binder().create("slv_cnfg", toQ(lng.lbl_slv_cnfg), group);
+    QWidget* count = binder().create("slv_cnfg", {}, group);
     count->setEnabled(false);
-    auto* countLabel = labelFor(toQ(lng.lbl_slv_cnfg), count);
-    countLabel->setObjectName("lbl_slv_cnfg");
-    grid->addWidget(countLabel, kHubTypes + 1, 0);
+    grid->addWidget(texts().label(count, "lbl_slv_cnfg"), kHubTypes + 1, 0);
     grid->addWidget(count, kHubTypes + 1, 1);
-    auto* save = button(group, "slv_cnfg_save", toQ(lng.lbl_slv_cnfset));
+    auto* save = button(group, "slv_cnfg_save", {});
+    texts().caption(save);
     grid->addWidget(save, kHubTypes + 1, 2);
 
     connect(check, &QPushButton::clicked, this, [this] { m_link.hubCheck(); });

@@ -11,10 +11,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::string error;
-    const auto record = volmar::parseLanguageTable(text, error);
+    const auto record = volmar::parseLanguageTable(text);
     if (!record) {
-        if (error.empty())
+        if (record.error().text.empty())
             std::abort(); // a refusal must say why
         return 0;
     }
@@ -24,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "accepted table does not write back the same\n");
         std::abort();
     }
-    const auto again = volmar::parseLanguageTable(written, error);
+    const auto again = volmar::parseLanguageTable(written);
     if (!again || *again != *record)
         std::abort();
     return 0;

@@ -18,10 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> descriptor(data + 2, split);
     const std::span<const std::uint8_t> reportData(data + 2 + split, size - 2 - split);
 
-    std::string error;
-    const auto parsed = parseDescriptor(descriptor, error);
+    const auto parsed = parseDescriptor(descriptor);
     if (!parsed) {
-        if (error.empty())
+        if (parsed.error().text.empty())
             std::abort(); // a failure must always say why
         return 0;
     }

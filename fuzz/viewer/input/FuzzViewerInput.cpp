@@ -24,8 +24,7 @@ void fuzzHid(std::span<const std::uint8_t> data) {
         return;
     }
     const std::size_t length = std::min<std::size_t>(data[0] | (data[1] << 8), data.size() - 2);
-    std::string error;
-    auto parsed = volmar::hidparse::parseDescriptor(data.subspan(2, length), error);
+    auto parsed = volmar::hidparse::parseDescriptor(data.subspan(2, length));
     if (!parsed) {
         return;
     }

@@ -108,7 +108,7 @@ class Parser {
 public:
     explicit Parser(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
-    std::optional<ParsedDescriptor> run(std::string& error);
+    Result<ParsedDescriptor> run();
 
 private:
     bool fail(std::size_t offset, std::string text) {
@@ -163,11 +163,10 @@ bool Parser::readItem(std::size_t pos, Item& item) {
     return true;
 }
 
-std::optional<ParsedDescriptor> Parser::run(std::string& error) {
+Result<ParsedDescriptor> Parser::run() {
     if (m_bytes.size() > kMaxDescriptorBytes) {
-        error = "descriptor of " + std::to_string(m_bytes.size()) + " bytes exceeds the limit of " +
-                std::to_string(kMaxDescriptorBytes);
-        return std::nullopt;
+        return Error{0, "descriptor of " + std::to_string(m_bytes.size()) +
+                            " bytes exceeds the limit of " + std::to_string(kMaxDescriptorBytes)};
     }
     std::size_t pos = 0;
     bool ok = true;
@@ -194,11 +193,8 @@ std::optional<ParsedDescriptor> Parser::run(std::string& error) {
     }
     if (ok)
         ok = finish();
-    if (!ok) {
-        error = m_error;
-        return std::nullopt;
-    }
-    error.clear();
+    if (!ok)
+        return Error{0, m_error};
     return std::move(m_result);
 }
 
@@ -471,9 +467,8 @@ bool Parser::finish() {
 
 } // namespace
 
-std::optional<ParsedDescriptor> parseDescriptor(std::span<const std::uint8_t> descriptor,
-                                                std::string& error) {
-    return Parser(descriptor).run(error);
+Result<ParsedDescriptor> parseDescriptor(std::span<const std::uint8_t> descriptor) {
+    return Parser(descriptor).run();
 }
 
 } // namespace volmar::hidparse

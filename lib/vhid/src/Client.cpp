@@ -59,13 +59,12 @@ int checkedStatus(std::span<const std::uint8_t> payload) {
 
 } // namespace
 
-std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std::string& error) {
+Result<std::unique_ptr<Client>> Client::connect(const std::filesystem::path& socket) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     const std::string path = socket.string();
     if (path.empty() || path.size() >= sizeof(addr.sun_path)) {
-        error = std::strerror(ENAMETOOLONG);
-        return nullptr;
+        return Error::fromErrno(ENAMETOOLONG);
     }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
 
@@ -73,40 +72,32 @@ std::unique_ptr<Client> Client::connect(const std::filesystem::path& socket, std
     // accepting, and once its backlog is full a blocking connect() would
     // wait for ever. Here it fails at once (EAGAIN); every later wait of
     // the client has a deadline anyway.
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return nullptr;
+    sysio::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) {
+        return Error::fromErrno(errno);
     }
-    std::unique_ptr<Client> client(new Client(fd));
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
-        error = std::strerror(errno);
-        return nullptr;
+    std::unique_ptr<Client> client(new Client(std::move(fd)));
+    if (::connect(client->fd(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) != 0) {
+        return Error::fromErrno(errno);
     }
     // The device speaks first; a peer that sends anything else is not one.
     Message info;
     const int rc = client->receiveMessage(info, 2000);
     if (rc != 0) {
-        error = std::strerror(rc);
-        return nullptr;
+        return Error::fromErrno(rc);
     }
     std::optional<DeviceInfo> decoded;
     if (info.type == MsgType::Info) {
         decoded = decodeInfo(info.payload);
     }
     if (!decoded) {
-        error = std::strerror(EPROTO);
-        return nullptr;
+        return Error::fromErrno(EPROTO);
     }
     client->m_info = std::move(*decoded);
     return client;
 }
 
-Client::~Client() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
+Client::~Client() = default;
 
 int Client::sendMessage(const Message& msg, int timeoutMs) {
     if (m_gone) {
@@ -118,7 +109,8 @@ int Client::sendMessage(const Message& msg, int timeoutMs) {
     }
     const auto deadline = deadlineAfter(timeoutMs);
     for (;;) {
-        const ssize_t n = ::send(m_fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(m_fd.get(), packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n == static_cast<ssize_t>(packet.size())) {
             return 0;
         }
@@ -129,7 +121,7 @@ int Client::sendMessage(const Message& msg, int timeoutMs) {
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const int rc = waitFor(m_fd, POLLOUT, deadline);
+            const int rc = waitFor(m_fd.get(), POLLOUT, deadline);
             if (rc != 0) {
                 return rc;
             }
@@ -150,7 +142,7 @@ int Client::receiveMessage(Message& msg, int timeoutMs) {
     const auto deadline = deadlineAfter(timeoutMs);
     std::vector<std::uint8_t> buffer(kMaxMessage + 1);
     for (;;) {
-        const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        const ssize_t n = ::recv(m_fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (n == 0) {
             m_gone = true;
             return ENODEV;
@@ -174,7 +166,7 @@ int Client::receiveMessage(Message& msg, int timeoutMs) {
             }
             return errno;
         }
-        const int rc = waitFor(m_fd, POLLIN, deadline);
+        const int rc = waitFor(m_fd.get(), POLLIN, deadline);
         if (rc != 0) {
             return rc;
         }
@@ -218,9 +210,9 @@ int Client::exchange(const Message& request, Message& reply, int timeoutMs) {
     }
 }
 
-int Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
+Status Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
     if (report.empty()) {
-        return EINVAL;
+        return Error::fromErrno(EINVAL);
     }
     Message request;
     request.type = MsgType::SetFeature;
@@ -231,17 +223,14 @@ int Client::setFeature(std::span<const std::uint8_t> report, int timeoutMs) {
     request.payload.assign(report.begin(), report.end());
     Message reply;
     const int rc = exchange(request, reply, timeoutMs);
-    if (rc != 0) {
-        return rc;
-    }
-    return checkedStatus(reply.payload);
+    return errnoStatus(rc != 0 ? rc : checkedStatus(reply.payload));
 }
 
-int Client::getFeature(std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& report,
-                       int timeoutMs) {
+Status Client::getFeature(std::uint8_t reportId, std::size_t length,
+                          std::vector<std::uint8_t>& report, int timeoutMs) {
     report.clear();
     if (length == 0 || length > 0xFFFF) {
-        return EINVAL;
+        return Error::fromErrno(EINVAL);
     }
     Message request;
     request.type = MsgType::GetFeature;
@@ -254,44 +243,43 @@ int Client::getFeature(std::uint8_t reportId, std::size_t length, std::vector<st
     Message reply;
     const int rc = exchange(request, reply, timeoutMs);
     if (rc != 0) {
-        return rc;
+        return Error::fromErrno(rc);
     }
-    const int status = checkedStatus(reply.payload);
-    if (status != 0) {
-        return status;
+    if (const int status = checkedStatus(reply.payload); status != 0) {
+        return Error::fromErrno(status);
     }
     // Like a HID node, never hand back more than the caller asked for.
     const std::size_t n = std::min(reply.payload.size() - 4, length);
     report.assign(reply.payload.begin() + 4, reply.payload.begin() + 4 + static_cast<long>(n));
-    return 0;
+    return {};
 }
 
-int Client::subscribe() {
+Status Client::subscribe() {
     Message request;
     request.type = MsgType::Subscribe;
     const int rc = sendMessage(request, 1000);
     if (rc == 0) {
         m_subscribed = true;
     }
-    return rc;
+    return errnoStatus(rc);
 }
 
-int Client::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+Status Client::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
     if (!m_input.empty()) {
         report = std::move(m_input.front());
         m_input.pop_front();
-        return 0;
+        return {};
     }
     const auto deadline = deadlineAfter(timeoutMs);
     for (;;) {
         Message msg;
         const int rc = receiveMessage(msg, remainingMs(deadline));
         if (rc != 0) {
-            return rc;
+            return Error::fromErrno(rc);
         }
         if (msg.type == MsgType::Input) {
             report = std::move(msg.payload);
-            return 0;
+            return {};
         }
         // Replies without a waiting request (after a timeout) are dropped.
     }

@@ -1,11 +1,10 @@
 #include "volmar/vhid/SerialPort.h"
 
+#include "volmar/sysio/FileOutput.h"
 #include "volmar/vhid/Wire.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <signal.h>
 #include <unistd.h>
@@ -45,26 +44,15 @@ std::vector<std::filesystem::path> serialPorts(std::filesystem::path folder) {
     return ports;
 }
 
-std::unique_ptr<SerialPort> SerialPort::publish(const std::filesystem::path& path,
-                                                std::string& error) {
-    const std::filesystem::path temp =
-        path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()));
-    std::FILE* file = std::fopen(temp.c_str(), "w");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return nullptr;
-    }
-    const bool written = std::fprintf(file, "%ld\n", static_cast<long>(::getpid())) > 0;
-    const int savedErrno = errno;
-    if (std::fclose(file) != 0 || !written) {
-        error = std::strerror(written ? errno : savedErrno);
-        ::unlink(temp.c_str());
-        return nullptr;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return nullptr;
+Result<std::unique_ptr<SerialPort>> SerialPort::publish(const std::filesystem::path& path) {
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    const sysio::OutputFile file{
+        path, std::span(reinterpret_cast<const std::uint8_t*>(pid.data()), pid.size())};
+    const Status written = sysio::writeFiles(
+        std::span(&file, 1),
+        [](const std::filesystem::path&, std::string_view reason) { return std::string(reason); });
+    if (!written) {
+        return written.error();
     }
     return std::unique_ptr<SerialPort>(new SerialPort(path));
 }

@@ -77,13 +77,13 @@ int clearStale(const std::filesystem::path& path) {
     // Non-blocking, so that a device that is alive but stuck (its backlog
     // full) cannot hold up the start of another one; EAGAIN then means that
     // somebody still listens.
-    const int probe = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (probe < 0) {
+    const sysio::UniqueFd probe(
+        ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!probe) {
         return errno;
     }
-    const int rc = ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
+    const int rc = ::connect(probe.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
     const int err = errno;
-    ::close(probe);
     if (rc == 0 || err == EAGAIN) {
         return EADDRINUSE;
     }
@@ -98,8 +98,8 @@ int clearStale(const std::filesystem::path& path) {
 
 } // namespace
 
-std::unique_ptr<Server> Server::listen(const std::filesystem::path& socketPath, DeviceInfo info,
-                                       std::string& error) {
+Result<std::unique_ptr<Server>> Server::listen(const std::filesystem::path& socketPath,
+                                               DeviceInfo info) {
     const std::filesystem::path folder = socketPath.parent_path();
     std::string tempName = ".";
     tempName += socketPath.filename().string();
@@ -109,54 +109,49 @@ std::unique_ptr<Server> Server::listen(const std::filesystem::path& socketPath, 
     sockaddr_un finalAddr{};
     sockaddr_un tempAddr{};
     if (!fillAddress(socketPath, finalAddr) || !fillAddress(temp, tempAddr)) {
-        error = std::strerror(ENAMETOOLONG);
-        return nullptr;
+        return Error::fromErrno(ENAMETOOLONG);
     }
     // Every client would drop an Info packet it cannot take.
     if (kHeaderSize + encodeInfo(info).size() > kMaxMessage) {
-        error = std::strerror(EMSGSIZE);
-        return nullptr;
+        return Error::fromErrno(EMSGSIZE);
     }
     int rc = folder.empty() ? 0 : ensureFolder(folder);
     if (rc == 0) {
         rc = clearStale(socketPath);
     }
     if (rc != 0) {
-        error = std::strerror(rc);
-        return nullptr;
+        return Error::fromErrno(rc);
     }
-    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return nullptr;
+    sysio::UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) {
+        return Error::fromErrno(errno);
     }
     ::unlink(temp.c_str()); // our own leftover from an earlier run with this pid
     // Bound and listening under a hidden name first, then renamed into place:
     // a watcher of the folder never finds a socket that refuses connections.
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&tempAddr), sizeof(tempAddr)) != 0 ||
-        ::listen(fd, 16) != 0 || ::rename(temp.c_str(), socketPath.c_str()) != 0) {
-        error = std::strerror(errno);
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&tempAddr), sizeof(tempAddr)) != 0 ||
+        ::listen(fd.get(), 16) != 0 || ::rename(temp.c_str(), socketPath.c_str()) != 0) {
+        const int err = errno;
         ::unlink(temp.c_str());
-        ::close(fd);
-        return nullptr;
+        return Error::fromErrno(err);
     }
-    return std::unique_ptr<Server>(new Server(fd, socketPath, std::move(info)));
+    return std::unique_ptr<Server>(new Server(std::move(fd), socketPath, std::move(info)));
 }
 
-Server::Server(int listenFd, std::filesystem::path path, DeviceInfo info)
-    : m_listenFd(listenFd), m_path(std::move(path)), m_info(std::move(info)) {}
+Server::Server(sysio::UniqueFd listenFd, std::filesystem::path path, DeviceInfo info)
+    : m_listenFd(std::move(listenFd)), m_path(std::move(path)), m_info(std::move(info)) {}
 
 Server::~Server() {
     unplug();
 }
 
 void Server::addPollFds(std::vector<pollfd>& fds) const {
-    if (m_listenFd >= 0) {
-        fds.push_back(pollfd{m_listenFd, POLLIN, 0});
+    if (m_listenFd) {
+        fds.push_back(pollfd{m_listenFd.get(), POLLIN, 0});
     }
     for (const auto& [id, conn] : m_connections) {
         const short events = conn.out.empty() ? POLLIN : static_cast<short>(POLLIN | POLLOUT);
-        fds.push_back(pollfd{conn.fd, events, 0});
+        fds.push_back(pollfd{conn.fd.get(), events, 0});
     }
 }
 
@@ -173,7 +168,6 @@ void Server::process(std::vector<Request>& requests) {
     for (auto it = m_connections.begin(); it != m_connections.end();) {
         Connection& conn = it->second;
         if (!readPending(it->first, conn, requests) || !flush(conn)) {
-            ::close(conn.fd);
             it = m_connections.erase(it);
         } else {
             ++it;
@@ -182,23 +176,23 @@ void Server::process(std::vector<Request>& requests) {
 }
 
 void Server::acceptPending() {
-    if (m_listenFd < 0) {
+    if (!m_listenFd) {
         return;
     }
     for (;;) {
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
+        sysio::UniqueFd fd(
+            ::accept4(m_listenFd.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd) {
             // EAGAIN: nothing more waiting. Other errors (a client that gave
             // up before we accepted it, fd exhaustion) affect only that
             // client; the device stays plugged in.
             return;
         }
         if (m_connections.size() >= kMaxConnections) {
-            ::close(fd);
-            continue;
+            continue; // closed as it goes
         }
         Connection conn;
-        conn.fd = fd;
+        conn.fd = std::move(fd);
         Message info;
         info.type = MsgType::Info;
         info.payload = encodeInfo(m_info);
@@ -206,7 +200,6 @@ void Server::acceptPending() {
         const ConnectionId id = m_nextId++;
         auto [it, inserted] = m_connections.emplace(id, std::move(conn));
         if (!flush(it->second)) {
-            ::close(it->second.fd);
             m_connections.erase(it);
         }
     }
@@ -217,7 +210,7 @@ bool Server::readPending(ConnectionId id, Connection& conn, std::vector<Request>
     // A bounded number per call: one client sending without pause must not
     // keep the others (and the input reports) waiting.
     for (std::size_t packets = 0; packets < kMaxReadPerCall; ++packets) {
-        const ssize_t n = ::recv(conn.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        const ssize_t n = ::recv(conn.fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (n == 0) {
             return false; // closed by the client
         }
@@ -251,7 +244,7 @@ bool Server::flush(Connection& conn) {
     while (!conn.out.empty()) {
         const std::vector<std::uint8_t> packet = encodeMessage(conn.out.front());
         const ssize_t n =
-            ::send(conn.fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::send(conn.fd.get(), packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -287,7 +280,6 @@ void Server::send(ConnectionId connection, const Message& msg) {
         return;
     }
     if (!enqueue(it->second, msg) || !flush(it->second)) {
-        ::close(it->second.fd);
         m_connections.erase(it);
     }
 }
@@ -300,7 +292,6 @@ void Server::broadcastInput(std::span<const std::uint8_t> report) {
         Connection& conn = it->second;
         if (conn.subscribed) {
             if (!enqueue(conn, msg) || !flush(conn)) {
-                ::close(conn.fd);
                 it = m_connections.erase(it);
                 continue;
             }
@@ -310,16 +301,14 @@ void Server::broadcastInput(std::span<const std::uint8_t> report) {
 }
 
 void Server::unplug() {
-    if (m_listenFd >= 0) {
+    if (m_listenFd) {
         // The file goes first: a client that has just seen its connection
         // close must not find the device still listed.
         ::unlink(m_path.c_str());
-        ::close(m_listenFd);
-        m_listenFd = -1;
+        m_listenFd.reset();
     }
     for (auto& [id, conn] : m_connections) {
         flush(conn);
-        ::close(conn.fd);
     }
     m_connections.clear();
 }

@@ -106,6 +106,12 @@ std::filesystem::path deviceFolder() {
     return std::filesystem::path("/tmp") / ("volmar-" + std::to_string(::getuid())) / "virtual";
 }
 
+std::filesystem::path lockFileOf(const std::filesystem::path& socket) {
+    std::filesystem::path lock = socket;
+    lock.replace_extension(".lock");
+    return lock;
+}
+
 std::vector<std::uint8_t> encodeMessage(const Message& msg) {
     std::vector<std::uint8_t> out;
     out.reserve(kHeaderSize + msg.payload.size());

@@ -2,20 +2,13 @@
 // buttons over edits, rule repairs and a file load; the wiring warnings'
 // count beside the report line and their list.
 
-#include "volmar/app/Dialogs.h"
-#include "volmar/app/TMForm.h"
+#include "WindowTestFixture.h"
+
 #include "volmar/app/WiringWindow.h"
 #include "volmar/core/Backups.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/editor/ButtonGrid.h"
-#include "volmar/firmware/Launcher.h"
-#include "volmar/firmware/SerialPortList.h"
-#include "volmar/hid/VirtualBackend.h"
-
-#include "GuiTest.h"
-#include "QtWait.h"
-#include "TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,35 +27,14 @@
 namespace volmar::app {
 namespace {
 
-using test::control;
-
-class SafetyWindowTest : public ::testing::Test {
+class SafetyWindowTest : public WindowTest {
 protected:
-    SafetyWindowTest() {
-        test::guiApp();
-        WindowOptions options;
-        options.settingsFile = QString::fromStdString((folder / "VolmarSetup.ini").string());
-        // Virtual devices only, in this binary's private runtime folder: none.
-        options.backends = [] {
-            std::vector<std::unique_ptr<hid::HidBackend>> list;
-            list.push_back(hid::makeVirtualBackend());
-            return list;
-        };
-        options.serialPorts = [] { return firmware::makeVirtualSerialPorts(); };
-        options.launcher = &launcher;
-        options.backupFolder = QString::fromStdString((folder / "backups").string());
-        window = std::make_unique<TMForm>(dialogs, options);
-        window->show();
+    // Shortcuts reach only the active window.
+    void openActive() {
+        open();
         window->activateWindow();
-        EXPECT_TRUE(test::waitUntil([&] { return state().dev_poll == 1; }, 5000));
         EXPECT_TRUE(
             test::waitUntil([&] { return QApplication::activeWindow() == window.get(); }, 5000));
-    }
-
-    ConfigState& state() { return window->editor().state(); }
-    template <typename T>
-    T& c(const char* name) {
-        return control<T>(*window, name);
     }
     ConfigImage image() {
         ConfigState copy = state();
@@ -75,14 +47,10 @@ protected:
         target.setFocus();
         QTest::keyClick(&target, k, modifiers);
     }
-
-    ScriptedDialogs dialogs;
-    firmware::RecordingLauncher launcher;
-    test::TempDir folder;
-    std::unique_ptr<TMForm> window;
 };
 
 TEST_F(SafetyWindowTest, TenEditsUndoneAndRedoneByKeysGiveTheSameImageAtEveryStep) {
+    openActive();
     // The start, the first device change's poll interval included, is no step.
     EXPECT_FALSE(c<QToolButton>("btnUndo").isEnabled());
     EXPECT_FALSE(c<QToolButton>("btnRedo").isEnabled());
@@ -96,7 +64,7 @@ TEST_F(SafetyWindowTest, TenEditsUndoneAndRedoneByKeysGiveTheSameImageAtEverySte
         ConfigImage img{};
         DescriptorLog log;
         ASSERT_TRUE(ConfigToReport(other, img, log).ok());
-        ASSERT_EQ(writeConfigFiles(otherFile, img, log), "");
+        ASSERT_TRUE(writeConfigFiles(otherFile, img, log).ok());
     }
 
     const std::vector<std::function<void()>> edits = {
@@ -145,6 +113,7 @@ TEST_F(SafetyWindowTest, TenEditsUndoneAndRedoneByKeysGiveTheSameImageAtEverySte
 }
 
 TEST_F(SafetyWindowTest, WarningsSitBesideTheReportLineAndLeadToTheirControl) {
+    openActive();
     auto& wiring = c<QToolButton>("btnWiring");
     EXPECT_EQ(wiring.text(), "No wiring warnings");
     const QString report = c<QLineEdit>("chk_report_info").text();
@@ -186,18 +155,22 @@ TEST_F(SafetyWindowTest, WarningsSitBesideTheReportLineAndLeadToTheirControl) {
 // "Restore previous configuration…" lists the kept configurations newest
 // first and loads the chosen one as one undoable step.
 TEST_F(SafetyWindowTest, RestoreListsTheBackupsAndLoadsTheChosenOne) {
+    // The user's backup folder: this binary's private data folder.
+    const std::filesystem::path backups = backupFolder();
+    std::filesystem::remove_all(backups);
+    openActive();
     c<QToolButton>("btnRestoreBackup").click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains("backups")) << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.choices.isEmpty());
 
-    std::filesystem::create_directories(folder / "backups");
+    std::filesystem::create_directories(backups);
     const auto keep = [&](const BackupName& name, const ConfigState& s) {
         ConfigState copy = s;
         ConfigImage img{};
         DescriptorLog log;
         ASSERT_TRUE(ConfigToReport(copy, img, log).ok());
-        ASSERT_EQ(writeConfigFiles(folder / "backups" / backupFileName(name), img, log), "");
+        ASSERT_TRUE(writeConfigFiles(backups / backupFileName(name), img, log).ok());
     };
     ConfigState pedals = state();
     pedals.dev_name = "Pedals";
@@ -214,8 +187,10 @@ TEST_F(SafetyWindowTest, RestoreListsTheBackupsAndLoadsTheChosenOne) {
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].time, "2025-03-02 09:00:00");
     EXPECT_EQ(rows[1].controller, "1209:5AB1 Pedals");
-    EXPECT_EQ(rows[1].summary, "Ok. Used axis  1, buttons 0.");
     EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Pedals");
+    // The report line the restored configuration shows, in the window's language.
+    EXPECT_EQ(rows[1].summary, c<QLineEdit>("chk_report_info").text());
+    EXPECT_NE(rows[0].summary, rows[1].summary);
     EXPECT_EQ(state().axes[2].name, 3);
 
     c<QToolButton>("btnUndo").click();
@@ -224,6 +199,7 @@ TEST_F(SafetyWindowTest, RestoreListsTheBackupsAndLoadsTheChosenOne) {
     c<QToolButton>("btnRestoreBackup").click();
     EXPECT_EQ(image(), before);
     EXPECT_EQ(dialogs.messages.size(), 1);
+    std::filesystem::remove_all(backups);
 }
 
 } // namespace

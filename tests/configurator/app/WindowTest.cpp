@@ -3,19 +3,14 @@
 // accessibility, files, the progress popup, device list problems, and the
 // single-instance guard.
 
-#include "volmar/app/Dialogs.h"
+#include "WindowTestFixture.h"
+
+#include "volmar/app/DemoRun.h"
 #include "volmar/app/ProgramStart.h"
 #include "volmar/app/ProgressPopup.h"
-#include "volmar/app/TMForm.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ProgramSettings.h"
-#include "volmar/firmware/Launcher.h"
-#include "volmar/firmware/SerialPortList.h"
 #include "volmar/monitor/TACalBox.h"
-
-#include "GuiTest.h"
-#include "QtWait.h"
-#include "TempDir.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -32,90 +27,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
-
 namespace volmar::app {
 namespace {
-
-using test::control;
-
-// Lists the given collections; none of them can be opened.
-class ListedBackend : public hid::HidBackend {
-public:
-    explicit ListedBackend(std::vector<hid::CollectionInfo> listed) : m_listed(std::move(listed)) {}
-    std::string name() const override { return "listed"; }
-    std::vector<hid::CollectionInfo> enumerate() override { return m_listed; }
-    std::unique_ptr<hid::HidNode> open(const std::string&, int& errorNumber) override {
-        errorNumber = EACCES;
-        return nullptr;
-    }
-    void setChangeCallback(std::function<void()>) override {}
-
-private:
-    std::vector<hid::CollectionInfo> m_listed;
-};
-
-// No ports; says how often it was asked and whether the monitor tick's
-// timer was running meanwhile.
-struct PortLooks {
-    int count = 0;
-    int whileTimerRan = 0;
-    QTimer* timer = nullptr;
-};
-class WatchedPorts : public firmware::SerialPortList {
-public:
-    explicit WatchedPorts(std::shared_ptr<PortLooks> looks) : m_looks(std::move(looks)) {}
-    std::vector<std::string> ports() override {
-        ++m_looks->count;
-        if (m_looks->timer && m_looks->timer->isActive()) {
-            ++m_looks->whileTimerRan;
-        }
-        return {};
-    }
-
-private:
-    std::shared_ptr<PortLooks> m_looks;
-};
-
-class WindowTest : public ::testing::Test {
-protected:
-    WindowTest() { test::guiApp(); }
-
-    TMForm& open() {
-        window.reset();
-        WindowOptions options;
-        options.settingsFile = settingsFile();
-        options.backends = [this] {
-            std::vector<std::unique_ptr<hid::HidBackend>> list;
-            list.push_back(std::make_unique<ListedBackend>(listed));
-            return list;
-        };
-        options.serialPorts = [this] { return std::make_unique<WatchedPorts>(portLooks); };
-        options.launcher = &launcher;
-        window = std::make_unique<TMForm>(dialogs, options);
-        window->show();
-        // The first device change (after start) puts dev_poll on "1".
-        EXPECT_TRUE(test::waitUntil([&] { return state().dev_poll == 1; }, 5000));
-        return *window;
-    }
-    QString settingsFile() const {
-        return QString::fromStdString((folder / "VolmarSetup.ini").string());
-    }
-    ConfigState& state() { return window->editor().state(); }
-    template <typename T>
-    T& c(const char* name) {
-        return control<T>(*window, name);
-    }
-
-    ScriptedDialogs dialogs;
-    firmware::RecordingLauncher launcher;
-    std::shared_ptr<PortLooks> portLooks = std::make_shared<PortLooks>();
-    test::TempDir folder;
-    std::vector<hid::CollectionInfo> listed;
-    std::unique_ptr<TMForm> window;
-};
 
 TEST_F(WindowTest, StartsNotConnectedWithTheDefaults) {
     open();
@@ -146,8 +59,6 @@ TEST_F(WindowTest, StartsNotConnectedWithTheDefaults) {
     EXPECT_EQ(c<QLineEdit>("dev_vid").text(), "8888");
     EXPECT_EQ(c<QLineEdit>("dev_name").text(), "Volmar2");
     EXPECT_EQ(c<QComboBox>("dev_poll").currentText(), "1");
-    EXPECT_EQ(c<QComboBox>("Translate").currentText(),
-              QString::fromUtf8(ProgramSettings{}.Translate.c_str()));
     EXPECT_EQ(c<QComboBox>("joy_hardware_mcu").currentText(), "atmega32u4");
     EXPECT_EQ(c<QComboBox>("select_bootloader").currentIndex(), 2);
 }
@@ -192,6 +103,34 @@ TEST_F(WindowTest, ClosingWritesEveryKey) {
     EXPECT_EQ(saved.PositionX, 40);
     EXPECT_EQ(saved.PositionY, 50);
     EXPECT_EQ(saved.MCU, "atmega32u4");
+}
+
+// The settings are saved as a configuration is: a settings file kept
+// elsewhere through a link stays linked, and a target that is no file is
+// refused with a message instead of being replaced.
+TEST_F(WindowTest, ClosingSavesTheSettingsThroughALinkAndRefusesAFolder) {
+    const std::filesystem::path kept = folder / "dotfiles" / "VolmarSetup.ini";
+    std::filesystem::create_directories(kept.parent_path());
+    test::writeFileText(kept, "; mine\n[Main]\nDebug=0\n");
+    std::filesystem::create_symlink(kept, folder / "VolmarSetup.ini");
+    open();
+    c<QCheckBox>("DebugView").setChecked(true);
+    window->close();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "VolmarSetup.ini"));
+    const std::string text = test::readFileText(kept);
+    EXPECT_TRUE(text.starts_with("; mine\n")) << text;
+    EXPECT_TRUE(parseProgramSettings(text).Debug);
+
+    std::filesystem::remove(folder / "VolmarSetup.ini");
+    std::filesystem::create_directory(folder / "VolmarSetup.ini");
+    open();
+    window->close();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0],
+              QStringLiteral(R"(Error write file "%1" [not a regular file (a folder)])")
+                  .arg(settingsFile()));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "VolmarSetup.ini"));
 }
 
 TEST_F(WindowTest, KeyFiltersDropKeysAndValidateAfterEach) {
@@ -560,6 +499,23 @@ TEST_F(WindowTest, TheToolsRowIsLiveAndUsesTheWindowsLauncher) {
     c<QPushButton>("btn_devmgmt").click();
     ASSERT_EQ(launcher.detached.size(), 1u);
     EXPECT_EQ(launcher.detached[0].program, "/usr/bin/usbview");
+}
+
+// The hidden demo options come out of the arguments with their values; the
+// rest stays for Qt, in order, and an option missing its value is not one.
+TEST(ProgramStart, DemoOptionsLeaveTheOtherArgumentsInPlace) {
+    QStringList arguments{"VolmarSetup",      "-style",      "fusion",       "--demo-read",
+                          "--demo-languages", "shots",       "--demo-quiet", "--demo-settings",
+                          "demo.ini",         "--demo-pages"};
+    const DemoOptions options = takeDemoOptions(arguments);
+    EXPECT_TRUE(options.read);
+    EXPECT_FALSE(options.quit);
+    EXPECT_EQ(options.languages, "shots");
+    EXPECT_EQ(options.settings, "demo.ini");
+    EXPECT_TRUE(options.pages.isEmpty());
+    EXPECT_TRUE(options.active());
+    EXPECT_EQ(arguments,
+              QStringList({"VolmarSetup", "-style", "fusion", "--demo-quiet", "--demo-pages"}));
 }
 
 TEST(ProgramStart, ASecondCopyIsRefusedBeforeItsWindowShows) {

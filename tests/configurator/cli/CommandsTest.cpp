@@ -12,6 +12,8 @@
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -51,9 +53,9 @@ Captured importOf(const std::filesystem::path& jsonFile, const std::filesystem::
 }
 
 ConfigImage imageOf(const std::filesystem::path& file) {
-    const ImageRead read = readConfigImage(file.string());
-    EXPECT_TRUE(read.ok()) << read.error;
-    return read.image;
+    const auto read = readConfigImage(file.string());
+    EXPECT_TRUE(test::isOk(read));
+    return read ? *read : ConfigImage{};
 }
 
 // JSON -> import -> export gives E1; E1 -> import -> export must give E1
@@ -108,8 +110,7 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
         if (edits["dev_poll"] == 0)
             edits["dev_poll"] = 4;
         ConfigState state = clearedState();
-        std::string error;
-        ASSERT_TRUE(applyConfigJson(edits, state, error)) << error;
+        ASSERT_TRUE(test::isOk(applyConfigJson(edits, state)));
         osi_Change(state, englishLanguage(), false);
         const std::string file = dir / "saved.volmar";
         const SaveOutcome saved = saveConfigFile(file, state, englishLanguage(), false);
@@ -119,7 +120,7 @@ TEST(ImportExport, ExportOfASavedFileEqualsTheStateSaved) {
         ASSERT_EQ(exported.exitCode, kExitOk) << exported.err;
         const json loaded = json::parse(exported.out);
         ConfigState fromExport = clearedState();
-        ASSERT_TRUE(applyConfigJson(loaded, fromExport, error)) << error;
+        ASSERT_TRUE(test::isOk(applyConfigJson(loaded, fromExport)));
         EXPECT_EQ(diffConfigs(state, fromExport), std::vector<std::string>{});
         EXPECT_EQ(loaded["report"], state.chk_report_info);
         EXPECT_EQ(loaded["errors"], state.ConfigHasErrors);

@@ -99,10 +99,10 @@ TEST(BackupList, NewestFirstWithTheReportLineOfEach) {
     const std::string older = backupFileName(at(2, 9, 0, "Stick"));
     const std::string newer = backupFileName(at(2, 10, 0, "Pad"));
     const std::string broken = backupFileName(at(1, 8, 0, "Pad"));
-    ASSERT_EQ(writeConfigFiles(dir / older, cleared, log), "");
-    ASSERT_EQ(writeConfigFiles(dir / newer, twoAxes, log), "");
+    ASSERT_TRUE(writeConfigFiles(dir / older, cleared, log).ok());
+    ASSERT_TRUE(writeConfigFiles(dir / newer, twoAxes, log).ok());
     std::ofstream(dir / broken) << "short";
-    ASSERT_EQ(writeConfigFiles(dir / "mine.volmar", twoAxes, log), "");
+    ASSERT_TRUE(writeConfigFiles(dir / "mine.volmar", twoAxes, log).ok());
 
     const std::vector<BackupEntry> list = listBackups(dir.path(), englishLanguage());
     ASSERT_EQ(list.size(), 3u);

@@ -199,11 +199,17 @@ TEST_F(ConfigFile, SavingIntoAMissingFolderNamesTheFile) {
     EXPECT_NE(save.error.find(std::strerror(ENOENT)), std::string::npos) << save.error;
 }
 
-TEST_F(ConfigFile, ListingThatCannotBeWrittenIsReported) {
+// The listing that cannot be written stops the save before the image is
+// replaced: the old image stays.
+TEST_F(ConfigFile, ListingThatCannotBeWrittenKeepsTheOldImage) {
+    test::writeFileText(file, "previous good file");
     fs::create_directory(descriptorTextPath(file)); // a folder in the listing's place
-    const std::string error = writeConfigFiles(file, ConfigImage{}, DescriptorLog{});
-    EXPECT_NE(error.find(descriptorTextPath(file).string()), std::string::npos) << error;
-    EXPECT_NE(error.find(std::strerror(EISDIR)), std::string::npos) << error;
+    const Status written = writeConfigFiles(file, ConfigImage{}, DescriptorLog{});
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().text, "Error write file \"" + descriptorTextPath(file).string() +
+                                        "\" [not a regular file (a folder)]");
+    EXPECT_EQ(test::readFileText(file), "previous good file");
+    EXPECT_EQ(entriesIn(dir.path()), 2u) << "no temporary left behind";
 }
 
 } // namespace

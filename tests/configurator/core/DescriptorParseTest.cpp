@@ -29,12 +29,11 @@ struct Layout {
 using test::useAxis;
 
 // The descriptor the encoder stored for `state`, read back by the parser.
-std::optional<hp::ParsedDescriptor> storedDescriptor(const ConfigImage& image) {
+Result<hp::ParsedDescriptor> storedDescriptor(const ConfigImage& image) {
     const std::vector<std::uint8_t> descriptor(image.begin() + 491,
                                                image.begin() + 491 + image[490]);
-    std::string error;
-    auto parsed = hp::parseDescriptor(descriptor, error);
-    EXPECT_TRUE(parsed.has_value()) << error;
+    auto parsed = hp::parseDescriptor(descriptor);
+    EXPECT_TRUE(parsed.ok()) << parsed.error().text;
     return parsed;
 }
 
@@ -73,8 +72,8 @@ TEST(DescriptorAsParsed, ParserAgreesWithTheStoredReportLength) {
         ConfigState state = startupState(englishLanguage());
         layout.configure(state);
         const ConfigImage image = test::encodeOk(state);
-        const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(image);
-        ASSERT_TRUE(parsed.has_value());
+        const auto parsed = storedDescriptor(image);
+        ASSERT_TRUE(parsed.ok());
         ASSERT_EQ(parsed->collections.size(), 1u);
         const hp::Collection& joystick = parsed->collections[0];
         EXPECT_EQ(joystick.usagePage, 0x01);
@@ -106,8 +105,8 @@ TEST(DescriptorAsParsed, AxesAppearUnderTheirUsagesAndSizes) {
     useAxis(state, 0, 4, 2); // Y, 14 bits
     useAxis(state, 3, 0, 8); // Dial, 10 bits
     useAxis(state, 5, 2, 1); // X, 12 bits
-    const std::optional<hp::ParsedDescriptor> parsed = storedDescriptor(test::encodeOk(state));
-    ASSERT_TRUE(parsed.has_value());
+    const auto parsed = storedDescriptor(test::encodeOk(state));
+    ASSERT_TRUE(parsed.ok());
     const hp::Collection& joystick = parsed->collections.at(0);
 
     struct Expected {

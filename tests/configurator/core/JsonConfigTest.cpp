@@ -6,6 +6,8 @@
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/ImageCodec.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,12 +55,11 @@ TEST_P(EveryField, SurvivesJsonBothWays) {
     ConfigState source;
     json patch = json::object();
     patch[f->name] = otherValue(*f, source);
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, source, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, source)));
     ASSERT_NE(source, ConfigState{}) << "the value did not change the field";
 
     ConfigState target;
-    ASSERT_TRUE(applyConfigJson(configToJson(source), target, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(configToJson(source), target)));
     EXPECT_EQ(target, source);
 }
 
@@ -109,8 +110,7 @@ TEST(JsonShape, FormatAndVersionLeadAndAreOptionalOnInput) {
           json{{"format", "volmar-config"}, {"version", 1}, {"dev_name", "Pad"}},
           json{{"version", 1}, {"dev_name", "Pad"}}}) {
         ConfigState s;
-        std::string error;
-        EXPECT_TRUE(applyConfigJson(input, s, error)) << input.dump() << ": " << error;
+        EXPECT_TRUE(test::isOk(applyConfigJson(input, s))) << input.dump();
         EXPECT_EQ(s.dev_name, "Pad");
     }
 }
@@ -136,8 +136,7 @@ TEST(JsonShape, ColourIsRedPlus256GreenPlus65536Blue) {
     EXPECT_EQ(configToJson(s)["led_color_init"], 255);
     // red 3, green 2, blue 1
     json patch = {{"led_color_init", 3 + 256 * 2 + 65536 * 1}};
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, s, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, s)));
     EXPECT_EQ(s.led_color_init, 0x010203u) << "blue, green, red from the high byte down";
 }
 
@@ -150,8 +149,7 @@ TEST(JsonApply, MissingFieldsKeepTheirValueAndResultsAreNotRead) {
                         {"report", "anything"},
                         {"errors", true},
                         {"buttons", json::array({json::object(), {{"hw", 4}}})}};
-    std::string error;
-    ASSERT_TRUE(applyConfigJson(patch, s, error)) << error;
+    ASSERT_TRUE(test::isOk(applyConfigJson(patch, s)));
     EXPECT_EQ(s.axes[1].src, 1);
     EXPECT_EQ(s.dev_name, "Keep");
     EXPECT_EQ(s.buttons.hw[1], 0);
@@ -173,9 +171,10 @@ TEST_P(JsonRefuses, NamesTheFieldAndChangesNothing) {
     ConfigState s;
     s.dev_name = "Untouched";
     const ConfigState before = s;
-    std::string error;
-    EXPECT_FALSE(applyConfigJson(GetParam().input, s, error));
-    EXPECT_NE(error.find(GetParam().mustName), std::string::npos) << error;
+    const Status applied = applyConfigJson(GetParam().input, s);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_NE(applied.error().text.find(GetParam().mustName), std::string::npos)
+        << applied.error().text;
     EXPECT_EQ(s, before);
 }
 
@@ -273,8 +272,7 @@ TEST(JsonAccepts, ValuesAtTheEdges) {
         Accepted{"Row132Hw", {{"buttons", rows(132, {{"hw", 128}, {"mode", 0}})}}}};
     for (const Accepted& c : accepted) {
         ConfigState s;
-        std::string error;
-        EXPECT_TRUE(applyConfigJson(c.input, s, error)) << c.name << ": " << error;
+        EXPECT_TRUE(test::isOk(applyConfigJson(c.input, s))) << c.name;
     }
 }
 
@@ -285,8 +283,7 @@ TEST(JsonDefersToEncoder, EncodingStopsWithTheConversionMessage) {
     for (const auto& [field, text] : {Edit{"osi_1_ms_step", ""}, Edit{"osi_4_zm_del", "two"},
                                       Edit{"dev_vid", "12"}, Edit{"dev_pid", "12G4"}}) {
         ConfigState s;
-        std::string error;
-        ASSERT_TRUE(applyConfigJson(json{{field, text}}, s, error)) << error;
+        ASSERT_TRUE(test::isOk(applyConfigJson(json{{field, text}}, s)));
         ConfigImage image{};
         DescriptorLog log;
         EXPECT_EQ(ConfigToReport(s, image, log).conversionError,
@@ -303,15 +300,30 @@ TEST(ConfigDiff, OneLinePerFieldAndPerButtonRowInTableOrder) {
     a.axes[0].invert = true;
     b.dev_name = "Pad 2";
     b.led_color_init = 255;
+    a.buttons.hw[1] = 7;
     a.buttons.hw[5] = 12;
     a.buttons.mode[5] = 1;
     b.buttons.timer[132] = 3;
     const std::vector<std::string> expected = {
-        "osi_1_invert: true -> false",       "osi_3_src: 2 -> 0",
-        "led_color_init: 0 -> 255",          "dev_name: \"Volmar\" -> \"Pad 2\"",
-        "button 5: hw 12 -> 0, mode 1 -> 0", "button 132: timer 0 -> 3",
+        "osi_1_invert: true -> false", "osi_3_src: 2 -> 0",
+        "led_color_init: 0 -> 255",    "dev_name: \"Volmar\" -> \"Pad 2\"",
+        "Hat Up: hw 7 -> 0",           "Button 1: hw 12 -> 0, mode 1 -> 0",
+        "Button 128: timer 0 -> 3",
     };
     EXPECT_EQ(diffConfigs(a, b), expected);
+}
+
+// The grid's own names: the four hat directions, then joystick buttons from 1.
+TEST(ConfigDiff, RowsAreNamedAsTheGridNamesThem) {
+    const std::pair<int, const char*> rows[] = {{1, "Hat Up"},   {2, "Hat Right"},
+                                                {3, "Hat Down"}, {4, "Hat Left"},
+                                                {5, "Button 1"}, {132, "Button 128"}};
+    for (const auto& [row, name] : rows) {
+        ConfigState a;
+        ConfigState b;
+        b.buttons.hw[static_cast<std::size_t>(row)] = 1;
+        EXPECT_EQ(diffConfigs(a, b), std::vector<std::string>{std::string(name) + ": hw 0 -> 1"});
+    }
 }
 
 TEST(ConfigDiff, NoLinesForEqualFieldsAndTrailingSpacesInTextsShow) {

@@ -78,9 +78,8 @@ TEST(LanguageRecordLayout, LinesSkipExactlyTheFiveNeverFilledFields) {
 
 // Record position (1-based) -> table line, at the edges of the three runs.
 TEST(LanguageLineMap, TableLineFillsRecordPosition) {
-    std::string error;
-    const auto record = parseLanguageTable(numberedTable(178), error);
-    ASSERT_TRUE(record) << error;
+    const auto record = parseLanguageTable(numberedTable(178));
+    ASSERT_TRUE(record) << record.error().text;
     for (const auto& [position, line] : {std::pair{1, 1},
                                          {69, 69},
                                          {70, 0},
@@ -144,9 +143,8 @@ TEST(EnglishLanguage, NeverFilledFieldsAreEmptyAndAllOthersAreNot) {
 TEST(EnglishLanguage, DataFileParsesToTheBuiltInRecord) {
     const std::string text = englishTableFile();
     ASSERT_FALSE(text.empty());
-    std::string error;
-    const auto record = parseLanguageTable(text, error);
-    ASSERT_TRUE(record) << error;
+    const auto record = parseLanguageTable(text);
+    ASSERT_TRUE(record) << record.error().text;
     EXPECT_EQ(*record, englishLanguage());
     // Plain ASCII, no byte-order mark.
     for (unsigned char c : text)
@@ -163,9 +161,8 @@ TEST(LanguageTableParser, KeepsLeadingAndTrailingSpacesAndEmptyLines) {
     std::string text;
     for (int i = 1; i <= 178; ++i)
         text += i == 47 ? "  padded  \r\n" : i == 2 ? "\r\n" : "x\r\n";
-    std::string error;
-    const auto record = parseLanguageTable(text, error);
-    ASSERT_TRUE(record) << error;
+    const auto record = parseLanguageTable(text);
+    ASSERT_TRUE(record) << record.error().text;
     EXPECT_EQ(record->cfg_error_1, "  padded  ");
     EXPECT_EQ(record->grp_main, "");
     EXPECT_EQ(record->form_header, "x");
@@ -174,9 +171,8 @@ TEST(LanguageTableParser, KeepsLeadingAndTrailingSpacesAndEmptyLines) {
 TEST(LanguageTableParser, AcceptsAMissingFinalTerminator) {
     std::string text = numberedTable(178);
     text.resize(text.size() - 2);
-    std::string error;
-    const auto record = parseLanguageTable(text, error);
-    ASSERT_TRUE(record) << error;
+    const auto record = parseLanguageTable(text);
+    ASSERT_TRUE(record) << record.error().text;
     EXPECT_EQ(record->lbl_encsetuperror, "L178");
 }
 
@@ -190,18 +186,10 @@ TEST(LanguageTableParser, RejectsMalformedTablesWithAClearError) {
              {numberedTable(178) + "\r\n", "179 lines"}, // an empty 179th line is one too many
              {lfOnly, "line 1 is not ended by CR LF"},
              {"\xEF\xBB\xBF" + numberedTable(178), "byte-order mark"}}) {
-        std::string error;
-        EXPECT_FALSE(parseLanguageTable(text, error)) << errorPart;
-        EXPECT_NE(error.find(errorPart), std::string::npos) << error;
+        const auto record = parseLanguageTable(text);
+        ASSERT_FALSE(record) << errorPart;
+        EXPECT_NE(record.error().text.find(errorPart), std::string::npos) << record.error().text;
     }
-}
-
-TEST(LanguageTableParser, FailureLeavesErrorAndSuccessClearsIt) {
-    std::string error = "stale";
-    ASSERT_TRUE(parseLanguageTable(numberedTable(178), error));
-    EXPECT_TRUE(error.empty());
-    EXPECT_FALSE(parseLanguageTable(numberedTable(3), error));
-    EXPECT_FALSE(error.empty());
 }
 
 } // namespace

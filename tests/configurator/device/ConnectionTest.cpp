@@ -2,6 +2,8 @@
 // the connection display and the input report counter.
 #include "LinkFixture.h"
 
+#include <QPointer>
+
 namespace volmar::test {
 namespace {
 
@@ -82,6 +84,23 @@ TEST_F(LinkTest, DeviceChangeTakesTheControllerAgainButShowsNotConnected) {
     EXPECT_EQ(observer.lines.size(), 2u);
 }
 
+// The controller is held (with its lock) as long as it is the chosen one.
+TEST_F(LinkTest, AControllerNoLongerChosenIsGivenBack) {
+    backend->others = {otherDevice("pad", 0x79, 0x6, "Pad", "A1")};
+    connectController();
+    QPointer<hid::HidDevice> config = link->ConfigDevice();
+    QPointer<hid::HidDevice> joystick = link->JoystickDevice();
+    ASSERT_TRUE(config && joystick);
+    link->selectDevice(0x79, 0x6);
+    EXPECT_FALSE(config->isCheckedOut());
+    EXPECT_FALSE(joystick->isCheckedOut());
+    link->selectDevice(backend->vid, backend->pid);
+    ASSERT_EQ(link->ConfigDevice(), config.data());
+    EXPECT_TRUE(config->isCheckedOut());
+    link->btn_clr_dev_listClick();
+    EXPECT_FALSE(config->isCheckedOut());
+}
+
 TEST_F(LinkTest, UpdateUsbListForgetsTheChoice) {
     // a device reporting ids 0:0 with feature reports must not pass for the choice "none"
     auto zero = otherDevice("zero", 0, 0, "Zero", "");
@@ -94,6 +113,27 @@ TEST_F(LinkTest, UpdateUsbListForgetsTheChoice) {
     EXPECT_EQ(observer.lines.size(), 2u);
     EXPECT_EQ(observer.selected, -1);
     EXPECT_FALSE(observer.display.connected);
+}
+
+// The link holds the collections it took: it gives them back when it goes,
+// and deletes them when their controller went first.
+TEST_F(LinkTest, TakenCollectionsAreGivenBackOrDeletedByTheLink) {
+    connectController();
+    QPointer<hid::HidDevice> config = link->ConfigDevice();
+    QPointer<hid::HidDevice> joystick = link->JoystickDevice();
+    ASSERT_TRUE(config && joystick);
+    link.reset();
+    EXPECT_FALSE(config->isCheckedOut());
+    EXPECT_FALSE(joystick->isCheckedOut());
+
+    link = std::make_unique<device::DeviceLink>(*hid, clock, doc, englishLanguage(), observer);
+    link->selectDevice(backend->vid, backend->pid);
+    ASSERT_EQ(link->ConfigDevice(), config.data());
+    hid.reset();
+    EXPECT_EQ(link->ConfigDevice(), nullptr) << "a device without a controller is of no use";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(config.isNull());
+    EXPECT_TRUE(joystick.isNull());
 }
 
 TEST_F(LinkTest, UnopenableControllerSaysHowToGetAccess) {

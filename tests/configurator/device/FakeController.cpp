@@ -107,11 +107,19 @@ namespace {
 class FakeNode : public hid::HidNode {
 public:
     explicit FakeNode(std::shared_ptr<FakeFirmware> firmware) : m_firmware(std::move(firmware)) {}
-    int setFeature(std::span<const std::uint8_t> report) override {
-        return m_firmware->set(report);
+    Status setFeature(std::span<const std::uint8_t> report) override {
+        return errnoStatus(m_firmware->set(report));
     }
-    int getFeature(std::span<std::uint8_t> report) override { return m_firmware->get(report); }
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+    Status getFeature(std::span<std::uint8_t> report) override {
+        return errnoStatus(m_firmware->get(report));
+    }
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override {
+        return errnoStatus(read(report, timeoutMs));
+    }
+    void cancelRead() override { m_cancelled = true; }
+
+private:
+    int read(std::vector<std::uint8_t>& report, int timeoutMs) {
         {
             std::lock_guard lock(m_firmware->inputMutex);
             if (!m_firmware->input.empty()) {
@@ -127,9 +135,7 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min(timeoutMs, 5)));
         return m_cancelled ? ECANCELED : ETIMEDOUT;
     }
-    void cancelRead() override { m_cancelled = true; }
 
-private:
     std::shared_ptr<FakeFirmware> m_firmware;
     std::atomic<bool> m_cancelled{false};
 };
@@ -175,13 +181,11 @@ std::vector<hid::CollectionInfo> FakeBackend::enumerate() {
     return list;
 }
 
-std::unique_ptr<hid::HidNode> FakeBackend::open(const std::string& path, int& errorNumber) {
+Result<std::unique_ptr<hid::HidNode>> FakeBackend::open(const std::string& path) {
     if (!openable && path == "/fake/controller") {
-        errorNumber = EACCES;
-        return nullptr;
+        return Error::fromErrno(EACCES);
     }
-    errorNumber = 0;
-    return std::make_unique<FakeNode>(m_firmware);
+    return std::unique_ptr<hid::HidNode>(std::make_unique<FakeNode>(m_firmware));
 }
 
 RunOutcome FakeDocument::loadImage(const ConfigImage& image, bool) {

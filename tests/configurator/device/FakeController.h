@@ -61,7 +61,7 @@ public:
 
     std::string name() const override { return "fake"; }
     std::vector<hid::CollectionInfo> enumerate() override;
-    std::unique_ptr<hid::HidNode> open(const std::string& path, int& errorNumber) override;
+    Result<std::unique_ptr<hid::HidNode>> open(const std::string& path) override;
     void setChangeCallback(std::function<void()> callback) override { m_changed = callback; }
 
     // The controller's identity as listed.

@@ -65,8 +65,9 @@ TEST(ToolsRow, StartsOnlyWhatIsThereAndIgnoresTheRest) {
 TEST(TAboutBox, FixedSizeNoticeCreditsAddressAndOk) {
     test::guiApp();
     RecordingLauncher launcher;
-    TAboutBox box(launcher);
-    EXPECT_EQ(box.windowTitle(), "Volmar2");
+    const QString title = QString::fromStdString(englishLanguage().btn_about);
+    TAboutBox box(launcher, title);
+    EXPECT_EQ(box.windowTitle(), title);
     EXPECT_EQ(box.size(), QSize(760, 414));
     EXPECT_EQ(box.minimumSize(), box.maximumSize());
 

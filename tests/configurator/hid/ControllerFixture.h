@@ -21,7 +21,7 @@ class ControllerFixture : public ::testing::Test {
 protected:
     void SetUp() override { ensureApp(); }
     void TearDown() override {
-        controller.reset();
+        destroyController(controller);
         settle();
     }
 

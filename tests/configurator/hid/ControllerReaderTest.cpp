@@ -182,7 +182,7 @@ TEST_F(ControllerReader, DestroyingTheControllerStopsReadersThatWaitLong) {
     ASSERT_TRUE(controller->checkOut(joystick));
     const auto shared = backend->sharedNode("pn");
     ASSERT_TRUE(test::waitFor([&] { return shared->reads.load() > 0; }));
-    controller.reset(); // joins a reader blocked in a 10 s wait
+    test::destroyController(controller); // joins a reader blocked in a 10 s wait
     EXPECT_EQ(shared->closed, 1);
 }
 

@@ -3,6 +3,8 @@
 // check-in with their nodes, enumeration, sleep-time range, transfers.
 #include "ControllerFixture.h"
 
+#include "ResultAssert.h"
+
 #include <cerrno>
 
 namespace volmar::hid {
@@ -83,8 +85,7 @@ TEST_F(Controller, UnpluggedCheckedOutDeviceStaysListedUntilCheckedIn) {
     EXPECT_EQ(changes, 2);
 
     std::uint8_t report[38] = {1};
-    EXPECT_FALSE(a->setFeature(report));
-    EXPECT_EQ(a->lastError(), "No such device");
+    EXPECT_EQ(volmar::test::errorText(a->setFeature(report)), "No such device");
     // Not offered any more, and cannot be taken again.
     EXPECT_EQ(controller->enumerate([](HidDevice*, int) { return true; }), 1);
     EXPECT_FALSE(controller->checkOut(a));
@@ -151,7 +152,29 @@ TEST_F(Controller, ReattachedDeviceWhileCheckedOutIsANewObjectWithAFreshNode) {
     controller->checkIn(old);
     EXPECT_EQ(backend->node("pa").closed, 1);
     std::uint8_t report[4] = {1, 2, 3, 4};
-    EXPECT_TRUE(fresh->setFeature(report)) << fresh->lastError();
+    EXPECT_TRUE(volmar::test::isOk(fresh->setFeature(report)));
+}
+
+// A checked-out device is its holder's: the controller going marks it
+// unplugged and tells it, but the holder deletes it.
+TEST_F(Controller, CheckedOutDeviceHearsItsUnplugWhenTheControllerGoes) {
+    plugNodes({"a", "b"});
+    start();
+    HidDevice* held = find("a#0");
+    QPointer<HidDevice> other(find("b#0"));
+    ASSERT_TRUE(controller->checkOut(held));
+    QPointer<HidDevice> guard(held);
+    int told = 0;
+    QObject::connect(held, &HidDevice::unplugged,
+                     [&](HidDevice* d) { told += d == held && !d->isPluggedIn() ? 1 : 0; });
+    controller.reset();
+    EXPECT_EQ(told, 1);
+    ASSERT_FALSE(guard.isNull()) << "the controller deleted a device it had handed out";
+    EXPECT_TRUE(other.isNull()) << "a device nobody holds goes with the controller";
+    EXPECT_EQ(held->controller(), nullptr);
+    std::uint8_t report[38] = {1};
+    EXPECT_EQ(volmar::test::errorText(held->setFeature(report)), "No such device");
+    delete held;
 }
 
 TEST_F(Controller, CollectionsOfOneNodeShareItUntilTheLastIsCheckedIn) {
@@ -199,15 +222,14 @@ TEST_F(Controller, TransfersNeedACheckedOutOrOfferedDevice) {
     std::vector<std::uint8_t> report(38, 0);
     report[0] = 1;
     report[1] = 0x42;
-    EXPECT_FALSE(a->setFeature(report));
-    EXPECT_EQ(a->lastError(), "Bad file descriptor");
+    EXPECT_EQ(volmar::test::errorText(a->setFeature(report)), "Bad file descriptor");
     EXPECT_EQ(backend->node("pa").opened, 0);
 
     // While offered to an enumeration the device may be asked; a device the
     // callback did not take holds no node afterwards.
     bool inside = false;
     controller->enumerate([&](HidDevice* d, int) {
-        inside = d->setFeature(report);
+        inside = d->setFeature(report).ok();
         return true;
     });
     EXPECT_TRUE(inside);
@@ -217,16 +239,13 @@ TEST_F(Controller, TransfersNeedACheckedOutOrOfferedDevice) {
     ASSERT_TRUE(controller->checkOut(a));
     std::vector<std::uint8_t> answer(38, 0);
     answer[0] = 1;
-    ASSERT_TRUE(a->getFeature(answer)) << a->lastError();
+    ASSERT_TRUE(volmar::test::isOk(a->getFeature(answer)));
     EXPECT_EQ(answer, report);
-    EXPECT_EQ(a->lastError(), "");
 
     backend->node("pa").featureError = EPIPE;
-    EXPECT_FALSE(a->getFeature(answer));
-    EXPECT_EQ(a->lastError(), "Broken pipe");
+    EXPECT_EQ(volmar::test::errorText(a->getFeature(answer)), "Broken pipe");
     backend->node("pa").featureError = ETIMEDOUT;
-    EXPECT_FALSE(a->setFeature(report));
-    EXPECT_EQ(a->lastError(), "Connection timed out");
+    EXPECT_EQ(volmar::test::errorText(a->setFeature(report)), "Connection timed out");
 }
 
 TEST_F(Controller, NodeThatCannotBeOpenedIsNotHandedOut) {
@@ -239,8 +258,7 @@ TEST_F(Controller, NodeThatCannotBeOpenedIsNotHandedOut) {
     HidDevice* a = find("a#0");
     EXPECT_FALSE(a->isOpenable());
     EXPECT_EQ(a->openError(), "Permission denied");
-    EXPECT_FALSE(controller->checkOut(a));
-    EXPECT_EQ(a->lastError(), "Permission denied");
+    EXPECT_EQ(volmar::test::errorText(controller->checkOut(a)), "Permission denied");
     EXPECT_FALSE(a->isCheckedOut());
     EXPECT_EQ(controller->numCheckedOutDevices(), 0);
     std::uint8_t report[38] = {1};
@@ -249,7 +267,7 @@ TEST_F(Controller, NodeThatCannotBeOpenedIsNotHandedOut) {
     // Rights granted meanwhile (udev rule installed): it can be taken now.
     backend->openError.clear();
     ASSERT_TRUE(controller->checkOut(a));
-    EXPECT_TRUE(a->setFeature(report)) << a->lastError();
+    EXPECT_TRUE(volmar::test::isOk(a->setFeature(report)));
     EXPECT_EQ(backend->node("pa").opened, 1);
 }
 

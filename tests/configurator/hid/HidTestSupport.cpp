@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
@@ -34,6 +35,22 @@ void settle() {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void destroyController(std::unique_ptr<HidController>& controller) {
+    if (!controller) {
+        return;
+    }
+    std::vector<QPointer<HidDevice>> held;
+    for (HidDevice* device : controller->devices()) {
+        if (device->isCheckedOut()) {
+            held.emplace_back(device);
+        }
+    }
+    controller.reset();
+    for (const QPointer<HidDevice>& device : held) {
+        delete device.data();
     }
 }
 
@@ -89,29 +106,33 @@ FakeNode::~FakeNode() {
     ++m_shared->closed;
 }
 
-int FakeNode::setFeature(std::span<const std::uint8_t> report) {
+Status FakeNode::setFeature(std::span<const std::uint8_t> report) {
     std::lock_guard lock(m_shared->mutex);
     if (m_shared->featureError != 0) {
-        return m_shared->featureError;
+        return Error::fromErrno(m_shared->featureError);
     }
     m_shared->features[report[0]].assign(report.begin(), report.end());
-    return 0;
+    return {};
 }
 
-int FakeNode::getFeature(std::span<std::uint8_t> report) {
+Status FakeNode::getFeature(std::span<std::uint8_t> report) {
     std::lock_guard lock(m_shared->mutex);
     if (m_shared->featureError != 0) {
-        return m_shared->featureError;
+        return Error::fromErrno(m_shared->featureError);
     }
     const auto& stored = m_shared->features[report[0]];
     if (stored.size() < report.size()) {
-        return EIO;
+        return Error::fromErrno(EIO);
     }
     std::copy_n(stored.begin(), report.size(), report.begin());
-    return 0;
+    return {};
 }
 
-int FakeNode::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+Status FakeNode::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
+    return errnoStatus(read(report, timeoutMs));
+}
+
+int FakeNode::read(std::vector<std::uint8_t>& report, int timeoutMs) {
     ++m_shared->reads;
     std::unique_lock lock(m_shared->mutex);
     m_shared->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
@@ -153,13 +174,11 @@ std::vector<CollectionInfo> FakeBackend::enumerate() {
     return m_present;
 }
 
-std::unique_ptr<HidNode> FakeBackend::open(const std::string& path, int& errorNumber) {
+Result<std::unique_ptr<HidNode>> FakeBackend::open(const std::string& path) {
     if (auto it = openError.find(path); it != openError.end()) {
-        errorNumber = it->second;
-        return nullptr;
+        return Error::fromErrno(it->second);
     }
-    errorNumber = 0;
-    return std::make_unique<FakeNode>(sharedNode(path));
+    return std::unique_ptr<HidNode>(std::make_unique<FakeNode>(sharedNode(path)));
 }
 
 void FakeBackend::setChangeCallback(std::function<void()> callback) {
@@ -203,10 +222,12 @@ vhid::DeviceInfo controllerInfo(std::uint16_t vid, std::uint16_t pid, std::strin
 }
 
 FakeSim::FakeSim(const std::filesystem::path& socket, vhid::DeviceInfo info) {
-    m_server = vhid::Server::listen(socket, std::move(info), m_error);
-    if (!m_server) {
+    auto server = vhid::Server::listen(socket, std::move(info));
+    if (!server) {
+        m_error = server.error().text;
         return;
     }
+    m_server = std::move(*server);
     m_thread = std::thread([this] { loop(); });
 }
 
@@ -220,10 +241,11 @@ FakeSim::~FakeSim() {
     }
 }
 
-void FakeSim::setFaults(int status, std::size_t shortBy) {
+void FakeSim::setFaults(int status, std::size_t shortBy, std::uint8_t answerId) {
     std::lock_guard lock(m_mutex);
     m_status = status;
     m_shortBy = shortBy;
+    m_answerId = answerId;
 }
 
 void FakeSim::broadcast(std::vector<std::uint8_t> report) {
@@ -308,7 +330,7 @@ void FakeSim::loop() {
                     std::vector<std::uint8_t> report = m_features[id];
                     report.resize(length > m_shortBy ? length - m_shortBy : 0);
                     if (!report.empty()) {
-                        report[0] = id;
+                        report[0] = m_answerId != 0 ? m_answerId : id;
                     }
                     reply.payload.insert(reply.payload.end(), report.begin(), report.end());
                 }

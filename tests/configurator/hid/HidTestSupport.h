@@ -5,6 +5,7 @@
 // and a bounded wait that runs the event loop.
 
 #include "volmar/hid/HidBackend.h"
+#include "volmar/hid/HidController.h"
 #include "volmar/vhid/Server.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,10 @@ void ensureApp();
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 // Runs the event loop for queued work already posted (and what it posts).
 void settle();
+
+// Destroys the controller as the application would: the devices still
+// checked out outlive it, and their holder (the test) deletes them.
+void destroyController(std::unique_ptr<HidController>& controller);
 
 // A node of the controller's vendor-and-joystick layout: a vendor
 // collection with feature reports 1 (38 bytes) and 2 (194 bytes) and input
@@ -61,9 +66,9 @@ public:
     };
     explicit FakeNode(std::shared_ptr<Shared> shared);
     ~FakeNode() override;
-    int setFeature(std::span<const std::uint8_t> report) override;
-    int getFeature(std::span<std::uint8_t> report) override;
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs) override;
+    Status setFeature(std::span<const std::uint8_t> report) override;
+    Status getFeature(std::span<std::uint8_t> report) override;
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) override;
     void cancelRead() override;
 
     // Thread-safe feeders for tests.
@@ -71,6 +76,8 @@ public:
     static void setReadError(Shared& shared, int error);
 
 private:
+    int read(std::vector<std::uint8_t>& report, int timeoutMs);
+
     std::shared_ptr<Shared> m_shared;
     bool m_cancelled = false; // guarded by m_shared->mutex
 };
@@ -81,7 +88,7 @@ class FakeBackend : public HidBackend {
 public:
     std::string name() const override { return "fake"; }
     std::vector<CollectionInfo> enumerate() override;
-    std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) override;
+    Result<std::unique_ptr<HidNode>> open(const std::string& path) override;
     void setChangeCallback(std::function<void()> callback) override;
 
     void plug(CollectionInfo info);
@@ -109,8 +116,9 @@ public:
     bool ok() const { return m_server != nullptr; }
     const std::string& error() const { return m_error; }
 
-    // errno for every transfer (0 = ok), and gets answered this many bytes short.
-    void setFaults(int status, std::size_t shortBy);
+    // errno for every transfer (0 = ok), gets answered this many bytes short
+    // and, unless 0, with this report id instead of the one asked for.
+    void setFaults(int status, std::size_t shortBy, std::uint8_t answerId = 0);
     void broadcast(std::vector<std::uint8_t> report);
     std::vector<std::uint8_t> feature(std::uint8_t id);
     std::size_t subscribers();
@@ -127,6 +135,7 @@ private:
     bool m_unplug = false;
     int m_status = 0;
     std::size_t m_shortBy = 0;
+    std::uint8_t m_answerId = 0;
     std::deque<std::vector<std::uint8_t>> m_outgoing;
     std::map<std::uint8_t, std::vector<std::uint8_t>> m_features;
     std::size_t m_subscribers = 0;

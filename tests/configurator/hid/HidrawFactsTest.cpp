@@ -179,9 +179,8 @@ public:
         }
         return probe;
     }
-    std::unique_ptr<HidNode> open(const std::string&, int& errorNumber) override {
-        errorNumber = ENOENT;
-        return nullptr;
+    Result<std::unique_ptr<HidNode>> open(const std::string&) override {
+        return Error::fromErrno(ENOENT);
     }
     int monitorFd() override { return m_event; }
     bool drainMonitor() override {

@@ -4,6 +4,8 @@
 // node fail with the system's text instead of pretending.
 #include "volmar/hid/HidrawBackend.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -21,10 +23,9 @@ protected:
         int fds[2];
         ASSERT_EQ(::pipe2(fds, O_CLOEXEC | O_NONBLOCK), 0);
         writer = fds[1];
-        int err = -1;
-        node = hidraw::makeNode(fds[0], err);
-        ASSERT_NE(node, nullptr);
-        ASSERT_EQ(err, 0);
+        auto made = hidraw::makeNode(sysio::UniqueFd(fds[0]));
+        ASSERT_TRUE(volmar::test::isOk(made));
+        node = std::move(*made);
     }
     void TearDown() override {
         if (writer >= 0) {
@@ -42,37 +43,34 @@ protected:
 
 TEST_F(HidrawNode, ReadsWhatTheNodeGivesTimesOutQuietlyAndTakesAHangUpForRemoval) {
     std::vector<std::uint8_t> report;
-    EXPECT_EQ(node->readInput(report, 10), ETIMEDOUT);
+    EXPECT_EQ(volmar::test::errorCode(node->readInput(report, 10)), ETIMEDOUT);
     send({3, 0x10, 0x20});
-    ASSERT_EQ(node->readInput(report, 1000), 0);
+    ASSERT_TRUE(volmar::test::isOk(node->readInput(report, 1000)));
     EXPECT_EQ(report, (std::vector<std::uint8_t>{3, 0x10, 0x20}));
     ::close(writer);
     writer = -1;
-    EXPECT_EQ(node->readInput(report, 1000), ENODEV);
+    EXPECT_EQ(volmar::test::errorCode(node->readInput(report, 1000)), ENODEV);
 }
 
 TEST_F(HidrawNode, CancelWakesAReadWaitingOnAnotherThread) {
     auto reading = std::async(std::launch::async, [&] {
         std::vector<std::uint8_t> report;
-        return node->readInput(report, 60000);
+        return volmar::test::errorCode(node->readInput(report, 60000));
     });
     node->cancelRead();
     EXPECT_EQ(reading.get(), ECANCELED);
     // And every read after it, even with data waiting.
     send({1});
     std::vector<std::uint8_t> report;
-    EXPECT_EQ(node->readInput(report, 1000), ECANCELED);
+    EXPECT_EQ(volmar::test::errorCode(node->readInput(report, 1000)), ECANCELED);
 }
 
 TEST_F(HidrawNode, FeatureCallsOnANonHidNodeFailWithTheSystemText) {
     std::vector<std::uint8_t> frame(38, 0);
     frame[0] = 1;
-    const int set = node->setFeature(frame);
-    const int get = node->getFeature(frame);
-    EXPECT_NE(set, 0);
-    EXPECT_NE(get, 0);
-    EXPECT_STREQ(std::strerror(get), "Inappropriate ioctl for device");
-    EXPECT_EQ(node->setFeature({}), EINVAL);
+    EXPECT_NE(volmar::test::errorCode(node->setFeature(frame)), 0);
+    EXPECT_EQ(volmar::test::errorText(node->getFeature(frame)), "Inappropriate ioctl for device");
+    EXPECT_EQ(volmar::test::errorCode(node->setFeature({})), EINVAL);
 }
 
 } // namespace

@@ -33,12 +33,13 @@ protected:
         test::ensureApp();
         handle = std::make_shared<NodeHandle>(std::make_unique<FakeNode>(shared));
     }
-    // Waits (off the event loop) until the reader has taken every report.
+    // Waits (off the event loop) until the reader has taken every report and
+    // queued the last one: it is back for the next read.
     bool drainedByReader() {
         for (int i = 0; i < 5000; ++i) {
             {
                 std::lock_guard lock(shared->mutex);
-                if (shared->input.empty()) {
+                if (shared->input.empty() && shared->reads.load() > readsBefore + fed) {
                     return true;
                 }
             }
@@ -47,17 +48,28 @@ protected:
         return false;
     }
 
+    // Reports fed before the reader starts, and the reads made before them,
+    // for drainedByReader().
+    void feed(std::vector<std::uint8_t> report) {
+        if (fed == 0) {
+            readsBefore = shared->reads.load();
+        }
+        ++fed;
+        FakeNode::pushInput(*shared, std::move(report));
+    }
+
     std::shared_ptr<FakeNode::Shared> shared = std::make_shared<FakeNode::Shared>();
     std::shared_ptr<NodeHandle> handle;
     Recorder rec;
+    int fed = 0;
+    int readsBefore = 0;
 };
 
 TEST_F(Reader, GuiThatFallsBehindLosesTheOldestReportsCounted) {
     NodeReader reader(handle, 10, rec.callbacks());
     const std::size_t total = NodeReader::kMaxQueued + 100;
     for (std::size_t i = 0; i < total; ++i) {
-        FakeNode::pushInput(
-            *shared, {static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i & 0xFF)});
+        feed({static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i & 0xFF)});
     }
     reader.start(); // the event loop does not run meanwhile
     ASSERT_TRUE(drainedByReader());

@@ -8,6 +8,8 @@
 
 #include <QPointer>
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -36,7 +38,7 @@ protected:
         fs::remove_all(folder);
     }
     void TearDown() override {
-        controller.reset();
+        test::destroyController(controller);
         sims.clear();
         test::settle();
     }
@@ -137,16 +139,16 @@ TEST_F(Virtual, FeatureReportsTravelWholeBothWays) {
         frame[i] = static_cast<std::uint8_t>(i * 7);
     }
     frame[0] = 1;
-    ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
+    ASSERT_TRUE(volmar::test::isOk(vendor->setFeature(frame)));
     EXPECT_EQ(sim.feature(1), frame);
 
     std::vector<std::uint8_t> answer = report1();
-    ASSERT_TRUE(vendor->getFeature(answer)) << vendor->lastError();
+    ASSERT_TRUE(volmar::test::isOk(vendor->getFeature(answer)));
     EXPECT_EQ(answer, frame);
 
     std::vector<std::uint8_t> live(194, 0xEE);
     live[0] = 2;
-    ASSERT_TRUE(vendor->getFeature(live)) << vendor->lastError();
+    ASSERT_TRUE(volmar::test::isOk(vendor->getFeature(live)));
     EXPECT_EQ(live[0], 2);
     EXPECT_EQ(live[193], 0); // the device answered all 194 bytes
 }
@@ -155,8 +157,9 @@ struct FailCase {
     const char* name;
     int status;          // what the device answers
     std::size_t shortBy; // bytes missing from a get
-    const char* setText; // lastError after a set ("" = it succeeds)
+    const char* setText; // error after a set ("" = it succeeds)
     const char* getText;
+    std::uint8_t answerId = 0; // a get answered with another report
 };
 
 class VirtualFailure : public Virtual, public ::testing::WithParamInterface<FailCase> {};
@@ -166,14 +169,14 @@ TEST_P(VirtualFailure, DeviceFailuresKeepTheSystemText) {
     startController();
     HidDevice* vendor = checkedOut(1);
     ASSERT_NE(vendor, nullptr);
-    sim.setFaults(GetParam().status, GetParam().shortBy);
+    sim.setFaults(GetParam().status, GetParam().shortBy, GetParam().answerId);
 
     std::vector<std::uint8_t> frame = report1();
-    EXPECT_EQ(vendor->setFeature(frame), std::string(GetParam().setText).empty());
-    EXPECT_EQ(vendor->lastError(), GetParam().setText);
+    EXPECT_EQ(volmar::test::errorText(vendor->setFeature(frame)), GetParam().setText);
     std::vector<std::uint8_t> answer = report1(0xAB);
-    EXPECT_FALSE(vendor->getFeature(answer));
-    EXPECT_EQ(vendor->lastError(), GetParam().getText);
+    const Status got = vendor->getFeature(answer);
+    ASSERT_FALSE(got.ok());
+    EXPECT_EQ(got.error().text, GetParam().getText);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -181,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailCase{"stall", EPIPE, 0, "Broken pipe", "Broken pipe"},
                       FailCase{"io", EIO, 0, "Input/output error", "Input/output error"},
                       // A short answer is no answer: the rest of the buffer is not the device's.
-                      FailCase{"short_get", 0, 1, "", "Input/output error"}),
+                      FailCase{"short_get", 0, 1, "", "Input/output error"},
+                      // Another report is not the answer: its bytes are not what was asked.
+                      FailCase{"other_report", 0, 0, "",
+                               "the device answered report 2 to a request for report 1", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Virtual, InputReportsReachTheCollectionDeclaringThem) {
@@ -225,8 +231,7 @@ TEST_F(Virtual, UnplugInTheMiddleOfReadingLeavesTheDeviceUnplugged) {
     EXPECT_FALSE(vendor->isPluggedIn());
     EXPECT_EQ(controller->devices().size(), 2u); // both checked out: both stay
     std::vector<std::uint8_t> frame = report1();
-    EXPECT_FALSE(vendor->getFeature(frame));
-    EXPECT_EQ(vendor->lastError(), "No such device");
+    EXPECT_EQ(volmar::test::errorText(vendor->getFeature(frame)), "No such device");
     controller->checkIn(joystick);
     controller->checkIn(vendor);
     EXPECT_TRUE(controller->devices().empty());
@@ -247,7 +252,7 @@ TEST_F(Virtual, SecondSimAppearsThroughTheFolderWatchAndTheFirstIsUntouched) {
     EXPECT_NE(byUsage(4, 0x1111), nullptr);
 
     std::vector<std::uint8_t> frame = report1(0x5A);
-    ASSERT_TRUE(vendor->setFeature(frame)) << vendor->lastError();
+    ASSERT_TRUE(volmar::test::isOk(vendor->setFeature(frame)));
     EXPECT_EQ(first.feature(1), frame);
 }
 

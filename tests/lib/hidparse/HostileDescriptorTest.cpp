@@ -3,6 +3,8 @@
 
 #include "HexDescriptor.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 namespace volmar::hidparse::test {
@@ -37,10 +39,10 @@ class BrokenDescriptor : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenDescriptor, FailsWithMessage) {
     const BrokenCase& c = GetParam();
-    std::string error;
-    const auto parsed = parseDescriptor(c.bytes, error);
-    EXPECT_FALSE(parsed.has_value());
-    EXPECT_NE(error.find(c.message), std::string::npos) << "error was: " << error;
+    const auto parsed = parseDescriptor(c.bytes);
+    ASSERT_FALSE(parsed.ok());
+    EXPECT_NE(parsed.error().text.find(c.message), std::string::npos)
+        << "error was: " << parsed.error().text;
 }
 
 const std::string kOpen = "05 01 09 04 A1 01 ";
@@ -97,13 +99,14 @@ INSTANTIATE_TEST_SUITE_P(Table, BrokenDescriptor, ::testing::ValuesIn(brokenCase
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BrokenDescriptorDetail, ErrorNamesTheOffendingItem) {
-    std::string error;
     // The stray End Collection is the item at byte 7.
-    EXPECT_FALSE(parseDescriptor(hexBytes("05 01 09 04 A1 01 C0 C0"), error));
-    EXPECT_EQ(error.rfind("byte 7: ", 0), 0u) << error;
+    const std::string stray =
+        volmar::test::errorText(parseDescriptor(hexBytes("05 01 09 04 A1 01 C0 C0")));
+    EXPECT_EQ(stray.rfind("byte 7: ", 0), 0u) << stray;
     // A truncated item at byte 6 names that byte, not the end.
-    EXPECT_FALSE(parseDescriptor(hexBytes("05 01 09 04 A1 01 26 01"), error));
-    EXPECT_EQ(error.rfind("byte 6: ", 0), 0u) << error;
+    const std::string cut =
+        volmar::test::errorText(parseDescriptor(hexBytes("05 01 09 04 A1 01 26 01")));
+    EXPECT_EQ(cut.rfind("byte 6: ", 0), 0u) << cut;
 }
 
 // Every prefix of a valid descriptor either parses or fails cleanly; cutting
@@ -119,11 +122,10 @@ TEST(BrokenDescriptorDetail, EveryTruncationOfAGoldenDescriptorFails) {
         // Exact copy so a sanitizer sees any read past the cut.
         const std::vector<std::uint8_t> prefix(full.begin(),
                                                full.begin() + static_cast<std::ptrdiff_t>(len));
-        std::string error;
-        const auto parsed = parseDescriptor(prefix, error);
+        const auto parsed = parseDescriptor(prefix);
         if (!parsed) {
             ++failures;
-            EXPECT_FALSE(error.empty());
+            EXPECT_FALSE(parsed.error().text.empty());
             continue;
         }
         ASSERT_LT(parsed->collections.size(), 3u) << len;
@@ -142,20 +144,19 @@ TEST(BrokenDescriptorDetail, EveryTruncationOfAGoldenDescriptorFails) {
 
 // The limits themselves are accepted: they exist to stop abuse, not real devices.
 TEST(BrokenDescriptorDetail, LimitsThemselvesAreAccepted) {
-    std::string error;
     const auto atLimits = concat({hexBytes("05 01 09 04 A1 01 85 01 75 08"), hexBytes("96 00 08"),
                                   hexBytes("81 01 96 00 30 75 08 81 01"), hexBytes("C0")});
     // The largest Report Count; 2048 + 12288 bytes = 14336 bytes of report 1.
-    const auto parsed = parseDescriptor(atLimits, error);
-    ASSERT_TRUE(parsed) << error;
+    const auto parsed = parseDescriptor(atLimits);
+    ASSERT_TRUE(volmar::test::isOk(parsed));
     EXPECT_EQ(parsed->collections.at(0).inputReportByteLength, 14336 + 1);
 
     const auto deep =
         concat({repeat("A1 00", kMaxCollectionDepth), repeat("C0", kMaxCollectionDepth)});
-    EXPECT_TRUE(parseDescriptor(deep, error)) << error;
+    EXPECT_TRUE(volmar::test::isOk(parseDescriptor(deep)));
     const auto pushed =
         concat({repeat("A4", kMaxGlobalStackDepth), repeat("B4", kMaxGlobalStackDepth)});
-    EXPECT_TRUE(parseDescriptor(pushed, error)) << error;
+    EXPECT_TRUE(volmar::test::isOk(parseDescriptor(pushed)));
 }
 
 } // namespace

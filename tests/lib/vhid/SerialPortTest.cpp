@@ -27,11 +27,10 @@ pid_t deadPid() {
 
 TEST(SerialPort, ListsLivePortsOnlyAndRemovesItsFileWhenItGoes) {
     TempDir folder;
-    std::string error;
-    auto b = SerialPort::publish(folder / "b.tty", error);
-    ASSERT_NE(b, nullptr) << error;
-    auto a = SerialPort::publish(folder / "a.tty", error);
-    ASSERT_NE(a, nullptr) << error;
+    auto b = SerialPort::publish(folder / "b.tty");
+    ASSERT_TRUE(b) << b.error().text;
+    auto a = SerialPort::publish(folder / "a.tty");
+    ASSERT_TRUE(a) << a.error().text;
     // Not ports: a socket's neighbours, a half-made one, one whose sim was killed.
     writeFileText(folder / "c.sock", "");
     writeFileText(folder / ".d.tty.123", std::to_string(::getpid()));
@@ -40,7 +39,7 @@ TEST(SerialPort, ListsLivePortsOnlyAndRemovesItsFileWhenItGoes) {
     std::filesystem::create_directory(folder / "g.tty");
 
     EXPECT_EQ(serialPorts(folder.path()), (std::vector{folder / "a.tty", folder / "b.tty"}));
-    a.reset();
+    a->reset();
     EXPECT_EQ(serialPorts(folder.path()), std::vector{folder / "b.tty"});
     EXPECT_FALSE(std::filesystem::exists(folder / "a.tty"));
     EXPECT_TRUE(serialPorts(folder / "missing").empty());
@@ -48,9 +47,9 @@ TEST(SerialPort, ListsLivePortsOnlyAndRemovesItsFileWhenItGoes) {
 
 TEST(SerialPort, PublishingIntoAMissingFolderFailsWithTheSystemText) {
     TempDir folder;
-    std::string error;
-    EXPECT_EQ(SerialPort::publish(folder / "missing" / "a.tty", error), nullptr);
-    EXPECT_EQ(error, "No such file or directory");
+    const auto port = SerialPort::publish(folder / "missing" / "a.tty");
+    ASSERT_FALSE(port);
+    EXPECT_EQ(port.error().text, "No such file or directory");
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include "TempDir.h"
 
+#include "ResultAssert.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,6 +23,8 @@
 
 namespace volmar::vhid {
 namespace {
+
+using volmar::test::errorCode;
 
 using Bytes = std::vector<std::uint8_t>;
 using Request = Server::Request;
@@ -67,12 +71,12 @@ public:
         info.product = "Volmar2";
         info.serial = "Volmar2-20161101";
         info.reportDescriptor = {0x05, 0x01, 0x09, 0x04, 0xA1, 0x01, 0xC0};
-        std::string error;
-        m_server = Server::listen(path, info, error);
-        if (!m_server) {
-            ADD_FAILURE() << "listen: " << error;
+        auto server = Server::listen(path, info);
+        if (!server) {
+            ADD_FAILURE() << "listen: " << server.error().text;
             return;
         }
+        m_server = std::move(*server);
         m_thread = std::thread([this] { run(); });
     }
     ~Device() {
@@ -122,10 +126,9 @@ class VhidTransport : public ::testing::Test {
 protected:
     std::filesystem::path socketPath() const { return m_dir / "dev.sock"; }
     std::unique_ptr<Client> connectOrFail() {
-        std::string error;
-        auto client = Client::connect(socketPath(), error);
-        EXPECT_NE(client, nullptr) << error;
-        return client;
+        auto client = Client::connect(socketPath());
+        EXPECT_TRUE(volmar::test::isOk(client));
+        return client ? std::move(*client) : nullptr;
     }
     test::TempDir m_dir;
 };
@@ -158,9 +161,9 @@ TEST_F(VhidTransport, ConnectReadsTheDeviceInfoAndSetThenGetCarriesTheReportByte
     frame[1] = 1;
     frame[4] = 32;
     frame[37] = 0x77;
-    ASSERT_EQ(client->setFeature(frame), 0);
+    ASSERT_EQ(errorCode(client->setFeature(frame)), 0);
     Bytes got;
-    ASSERT_EQ(client->getFeature(1, 38, got), 0);
+    ASSERT_EQ(errorCode(client->getFeature(1, 38, got)), 0);
     EXPECT_EQ(got, frame);
 }
 
@@ -171,7 +174,7 @@ TEST_F(VhidTransport, LongerReplyIsCutToTheRequestedLength) {
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
     Bytes got;
-    ASSERT_EQ(client->getFeature(2, 38, got), 0);
+    ASSERT_EQ(errorCode(client->getFeature(2, 38, got)), 0);
     EXPECT_EQ(got.size(), 38u);
 }
 
@@ -190,9 +193,9 @@ TEST_P(VhidTransportStatus, DeviceStatusReachesTheCaller) {
     });
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
-    EXPECT_EQ(client->setFeature(Bytes(38, 1)), GetParam().expected);
+    EXPECT_EQ(errorCode(client->setFeature(Bytes(38, 1))), GetParam().expected);
     Bytes got{1, 2, 3};
-    EXPECT_EQ(client->getFeature(1, 38, got), GetParam().expected);
+    EXPECT_EQ(errorCode(client->getFeature(1, 38, got)), GetParam().expected);
     if (GetParam().expected != 0) {
         EXPECT_TRUE(got.empty()) << "a failed get must not hand back stale bytes";
     }
@@ -218,8 +221,8 @@ TEST_F(VhidTransport, SilentDeviceTimesOutAndItsLateReplyIsNotTakenForTheNextReq
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
     Bytes got;
-    EXPECT_EQ(client->getFeature(1, 38, got, 50), ETIMEDOUT);
-    ASSERT_EQ(client->getFeature(1, 38, got), 0);
+    EXPECT_EQ(errorCode(client->getFeature(1, 38, got, 50)), ETIMEDOUT);
+    ASSERT_EQ(errorCode(client->getFeature(1, 38, got)), 0);
     EXPECT_EQ(got, Bytes(38, 0xBB));
 }
 
@@ -227,10 +230,10 @@ TEST_F(VhidTransport, UnplugDuringATransferGivesEnodevFromThenOn) {
     Device dev(socketPath(), [](Server& s, const Request&) { s.unplug(); });
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
-    EXPECT_EQ(client->setFeature(Bytes(38, 1)), ENODEV);
+    EXPECT_EQ(errorCode(client->setFeature(Bytes(38, 1))), ENODEV);
     Bytes got;
-    EXPECT_EQ(client->getFeature(1, 38, got), ENODEV);
-    EXPECT_EQ(client->readInput(got, 10), ENODEV);
+    EXPECT_EQ(errorCode(client->getFeature(1, 38, got)), ENODEV);
+    EXPECT_EQ(errorCode(client->readInput(got, 10)), ENODEV);
     EXPECT_FALSE(std::filesystem::exists(socketPath()));
 }
 
@@ -239,14 +242,14 @@ TEST_F(VhidTransport, InputReportsReachSubscribersOnly) {
     auto reader = connectOrFail();
     auto other = connectOrFail();
     ASSERT_TRUE(reader && other);
-    ASSERT_EQ(reader->subscribe(), 0);
+    ASSERT_EQ(errorCode(reader->subscribe()), 0);
     // Subscribe has no reply: a round trip makes sure the device handled it.
-    ASSERT_EQ(reader->setFeature(Bytes(38, 1)), 0);
+    ASSERT_EQ(errorCode(reader->setFeature(Bytes(38, 1))), 0);
     dev.post([](Server& s) { s.broadcastInput(Bytes{1, 0x10, 0x20}); });
     Bytes got;
-    ASSERT_EQ(reader->readInput(got, 2000), 0);
+    ASSERT_EQ(errorCode(reader->readInput(got, 2000)), 0);
     EXPECT_EQ(got, (Bytes{1, 0x10, 0x20}));
-    EXPECT_EQ(other->readInput(got, 50), ETIMEDOUT);
+    EXPECT_EQ(errorCode(other->readInput(got, 50)), ETIMEDOUT);
 }
 
 TEST_F(VhidTransport, InputArrivingDuringAnExchangeIsKeptForTheReader) {
@@ -256,10 +259,10 @@ TEST_F(VhidTransport, InputArrivingDuringAnExchangeIsKeptForTheReader) {
     });
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
-    ASSERT_EQ(client->subscribe(), 0);
-    ASSERT_EQ(client->setFeature(Bytes(38, 1)), 0);
+    ASSERT_EQ(errorCode(client->subscribe()), 0);
+    ASSERT_EQ(errorCode(client->setFeature(Bytes(38, 1))), 0);
     Bytes got;
-    ASSERT_EQ(client->readInput(got, 0), 0);
+    ASSERT_EQ(errorCode(client->readInput(got, 0)), 0);
     EXPECT_EQ(got, (Bytes{1, 0x42}));
 }
 
@@ -268,18 +271,16 @@ TEST_F(VhidTransport, ArgumentsOutsideTheWireAreRefusedLocally) {
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
     Bytes got;
-    EXPECT_EQ(client->setFeature(Bytes{}), EINVAL);
-    EXPECT_EQ(client->getFeature(1, 0, got), EINVAL);
-    EXPECT_EQ(client->getFeature(1, 0x10000, got), EINVAL);
-    EXPECT_EQ(client->setFeature(Bytes(kMaxMessage, 1)), EMSGSIZE);
+    EXPECT_EQ(errorCode(client->setFeature(Bytes{})), EINVAL);
+    EXPECT_EQ(errorCode(client->getFeature(1, 0, got)), EINVAL);
+    EXPECT_EQ(errorCode(client->getFeature(1, 0x10000, got)), EINVAL);
+    EXPECT_EQ(errorCode(client->setFeature(Bytes(kMaxMessage, 1))), EMSGSIZE);
     // the connection is still usable afterwards
-    EXPECT_EQ(client->setFeature(Bytes(38, 1)), 0);
+    EXPECT_EQ(errorCode(client->setFeature(Bytes(38, 1))), 0);
 }
 
 TEST_F(VhidTransport, ConnectToNothingGivesTheSystemText) {
-    std::string error;
-    EXPECT_EQ(Client::connect(socketPath(), error), nullptr);
-    EXPECT_EQ(error, std::strerror(ENOENT));
+    EXPECT_EQ(errorCode(Client::connect(socketPath())), ENOENT);
 }
 
 TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
@@ -294,9 +295,7 @@ TEST_F(VhidTransport, ConnectToSomethingThatIsNoDeviceIsAProtocolError) {
         ::recv(c, buf, sizeof(buf), 0); // until the client hangs up
         ::close(c);
     });
-    std::string error;
-    EXPECT_EQ(Client::connect(socketPath(), error), nullptr);
-    EXPECT_EQ(error, std::strerror(EPROTO));
+    EXPECT_EQ(errorCode(Client::connect(socketPath())), EPROTO);
     peer.join();
     ::close(fd);
 }
@@ -331,11 +330,12 @@ TEST_F(VhidTransport, StuckDeviceWithAFullBacklogFailsFastInsteadOfHanging) {
     // On a thread of its own: if a call blocks, the test fails instead of
     // hanging the run (the thread is left behind, blocked).
     std::thread([out, path = socketPath()] {
-        std::string error;
-        out->connected = Client::connect(path, error) != nullptr;
-        out->connectError = error;
-        out->listened = Server::listen(path, DeviceInfo{}, error) != nullptr;
-        out->listenError = error;
+        const auto connected = Client::connect(path);
+        out->connected = connected.ok();
+        out->connectError = volmar::test::errorText(connected);
+        const auto listened = Server::listen(path, DeviceInfo{});
+        out->listened = listened.ok();
+        out->listenError = volmar::test::errorText(listened);
         out->done = true;
     }).detach();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -362,42 +362,36 @@ TEST_F(VhidTransport, ConnectionsBeyondTheLimitAreTurnedAwayUntilOneCloses) {
         clients.push_back(connectOrFail());
         ASSERT_NE(clients.back(), nullptr) << "connection " << i;
     }
-    std::string error;
-    EXPECT_EQ(Client::connect(socketPath(), error), nullptr);
-    EXPECT_EQ(error, std::strerror(ENODEV));
+    EXPECT_EQ(errorCode(Client::connect(socketPath())), ENODEV);
     // those within the limit keep working
-    EXPECT_EQ(clients.front()->setFeature(Bytes(38, 2)), 0);
+    EXPECT_EQ(errorCode(clients.front()->setFeature(Bytes(38, 2))), 0);
     clients.pop_back();
-    std::unique_ptr<Client> again;
+    auto again = Client::connect(socketPath());
     for (int attempt = 0; attempt < 100 && !again; ++attempt) {
-        again = Client::connect(socketPath(), error); // once the close has been seen
+        again = Client::connect(socketPath()); // once the close has been seen
     }
-    EXPECT_NE(again, nullptr) << error;
+    EXPECT_TRUE(volmar::test::isOk(again));
 }
 
 TEST_F(VhidTransport, ListenReplacesAStaleSocketButNotALiveOneNorAPlainFile) {
     ::close(boundSocket(socketPath())); // unlinked by nobody: what a crashed device leaves
-    std::string error;
-    auto first = Server::listen(socketPath(), DeviceInfo{}, error);
-    ASSERT_NE(first, nullptr) << error;
-    EXPECT_EQ(Server::listen(socketPath(), DeviceInfo{}, error), nullptr);
-    EXPECT_EQ(error, std::strerror(EADDRINUSE));
+    auto first = Server::listen(socketPath(), DeviceInfo{});
+    ASSERT_TRUE(volmar::test::isOk(first));
+    EXPECT_EQ(errorCode(Server::listen(socketPath(), DeviceInfo{})), EADDRINUSE);
     EXPECT_TRUE(std::filesystem::exists(socketPath())) << "the live device must keep its file";
-    first.reset();
+    first->reset();
     EXPECT_FALSE(std::filesystem::exists(socketPath()));
 
     const auto plain = m_dir / "plain.sock";
     { std::ofstream(plain) << "user data"; }
-    EXPECT_EQ(Server::listen(plain, DeviceInfo{}, error), nullptr);
-    EXPECT_EQ(error, std::strerror(EEXIST));
+    EXPECT_EQ(errorCode(Server::listen(plain, DeviceInfo{})), EEXIST);
     EXPECT_TRUE(std::filesystem::is_regular_file(plain));
 }
 
 TEST_F(VhidTransport, ListenCreatesTheFolderAndLeavesNoHiddenFiles) {
     const auto path = m_dir / "a" / "b" / "dev.sock";
-    std::string error;
-    auto server = Server::listen(path, DeviceInfo{}, error);
-    ASSERT_NE(server, nullptr) << error;
+    auto server = Server::listen(path, DeviceInfo{});
+    ASSERT_TRUE(volmar::test::isOk(server));
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path.parent_path())) {
         names.push_back(e.path().filename().string());
@@ -409,13 +403,10 @@ TEST_F(VhidTransport, ListenRefusesASharedFolderAndAnInfoNoClientCouldReceive) {
     const auto shared = m_dir / "shared";
     std::filesystem::create_directory(shared);
     std::filesystem::permissions(shared, std::filesystem::perms::all);
-    std::string error;
-    EXPECT_EQ(Server::listen(shared / "dev.sock", DeviceInfo{}, error), nullptr);
-    EXPECT_EQ(error, std::strerror(EACCES));
+    EXPECT_EQ(errorCode(Server::listen(shared / "dev.sock", DeviceInfo{})), EACCES);
     DeviceInfo info;
     info.reportDescriptor.assign(kMaxMessage, 0);
-    EXPECT_EQ(Server::listen(socketPath(), info, error), nullptr);
-    EXPECT_EQ(error, std::strerror(EMSGSIZE));
+    EXPECT_EQ(errorCode(Server::listen(socketPath(), info)), EMSGSIZE);
     EXPECT_FALSE(std::filesystem::exists(socketPath()));
 }
 
@@ -428,9 +419,9 @@ TEST_F(VhidTransport, SlowReaderLosesOldInputButNeverAReply) {
     });
     auto client = connectOrFail();
     ASSERT_NE(client, nullptr);
-    ASSERT_EQ(client->subscribe(), 0);
+    ASSERT_EQ(errorCode(client->subscribe()), 0);
     Bytes got;
-    ASSERT_EQ(client->getFeature(1, 38, got, 5000), 0);
+    ASSERT_EQ(errorCode(client->getFeature(1, 38, got, 5000)), 0);
     EXPECT_EQ(got, Bytes(38, 0x5C));
 }
 

@@ -23,9 +23,8 @@ const std::vector<std::uint8_t> kArrayPadDescriptor = {
     0x15, 0x01, 0x25, 0x08, 0x75, 0x08, 0x95, 0x02, 0x81, 0x00, 0xC0};
 
 std::unique_ptr<HidJoystick> load(const std::vector<std::uint8_t>& bytes) {
-    std::string error;
-    auto parsed = hidparse::parseDescriptor(bytes, error);
-    EXPECT_TRUE(parsed) << error;
+    auto parsed = hidparse::parseDescriptor(bytes);
+    EXPECT_TRUE(parsed.ok()) << parsed.error().text;
     if (!parsed) {
         return nullptr;
     }
@@ -180,10 +179,9 @@ struct Frames : FrameSink {
 TEST(HidReportSourceTest, ReadsEveryWaitingReportAndReportsTheNodeGoing) {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
-    std::string error;
-    auto parsed = hidparse::parseDescriptor(kStickDescriptor, error);
-    ASSERT_TRUE(parsed) << error;
-    auto source = makeHidReportSource(fds[0], std::move(*parsed), 1);
+    auto parsed = hidparse::parseDescriptor(kStickDescriptor);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().text;
+    auto source = makeHidReportSource(sysio::UniqueFd(fds[0]), std::move(*parsed), 1);
     Frames sink;
     EXPECT_EQ(source->pump(sink), PumpStatus::Ok); // nothing waiting
     const auto r1 = stickReport(10, 20, 0, {2});

@@ -2,6 +2,8 @@
 
 // Scripted devices and small helpers shared by the input service tests.
 
+#include "ScriptedEvdev.h"
+
 #include "volmar/input/Evdev.h"
 #include "volmar/input/InputApi.h"
 

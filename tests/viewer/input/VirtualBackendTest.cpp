@@ -32,9 +32,9 @@ public:
         info.product = "Virtual Stick";
         info.serial = "Volmar2-20161101";
         info.reportDescriptor = m_descriptor;
-        std::string error;
-        m_server = vhid::Server::listen(m_socket, info, error);
-        ASSERT_TRUE(m_server) << error;
+        auto server = vhid::Server::listen(m_socket, info);
+        ASSERT_TRUE(server.ok()) << server.error().text;
+        m_server = std::move(*server);
         m_stop = false;
         m_thread = std::thread([this] { loop(); });
     }

@@ -110,14 +110,13 @@ std::vector<DeviceInstance> FakeBackend::enumerate(DeviceClass deviceClass) {
     return out;
 }
 
-std::unique_ptr<Source> FakeBackend::open(const DeviceInstance& instance, std::string& error) {
+Result<std::unique_ptr<Source>> FakeBackend::open(const DeviceInstance& instance) {
     for (const auto& d : m_devices) {
         if (d->instance().instanceId == instance.instanceId) {
             return d->open();
         }
     }
-    error = "not found";
-    return nullptr;
+    return Error{ENODEV, "not found"};
 }
 
 std::shared_ptr<FakeDevice> FakeBackend::add(std::shared_ptr<FakeDevice> device) {

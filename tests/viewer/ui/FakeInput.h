@@ -44,8 +44,7 @@ class FakeBackend : public input::Backend {
 public:
     const char* name() const override { return "fake"; }
     std::vector<input::DeviceInstance> enumerate(input::DeviceClass deviceClass) override;
-    std::unique_ptr<input::Source> open(const input::DeviceInstance& instance,
-                                        std::string& error) override;
+    Result<std::unique_ptr<input::Source>> open(const input::DeviceInstance& instance) override;
 
     std::shared_ptr<FakeDevice> add(std::shared_ptr<FakeDevice> device);
     // A game controller: "X Axis", "Y Axis" (0..1023), "Hat Switch" and

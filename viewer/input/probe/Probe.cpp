@@ -36,11 +36,10 @@ const char* className(DeviceClass deviceClass) {
     return "?";
 }
 
-std::string describeDevice(const DeviceRecord& d) {
+std::string describeDevice(const DeviceRecord& d, bool acquired) {
     return format("%s \"%s\"  %s  %04x:%04x  %zu objects  %s", className(d.deviceClass),
                   d.instance.productName.c_str(), d.instance.path.c_str(), d.instance.vendorId,
-                  d.instance.productId, d.objects.size(),
-                  d.acquiredFlag() != 0 ? "acquired" : "NOT acquired");
+                  d.instance.productId, d.objects.size(), acquired ? "acquired" : "NOT acquired");
 }
 
 std::string describeObject(const ObjectRecord& o) {
@@ -55,6 +54,12 @@ std::string describeObject(const ObjectRecord& o) {
         line += format("  range %d..%d", o.range.min, o.range.max);
     }
     return line;
+}
+
+std::string describePresence(const DeviceRecord& d, bool reading) {
+    return format("%s \"%s\"  %s  %s", className(d.deviceClass), d.instance.productName.c_str(),
+                  d.instance.path.c_str(),
+                  reading ? "is back" : "went away (unplugged or its input was lost)");
 }
 
 std::string describeEvent(const DeviceRecord& d, const DeviceObjectData& item) {

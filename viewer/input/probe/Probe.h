@@ -9,8 +9,11 @@
 namespace volmar::input::probe {
 
 const char* className(DeviceClass deviceClass);
-std::string describeDevice(const DeviceRecord& device);
+// `acquired`: whether it was readable when looked at.
+std::string describeDevice(const DeviceRecord& device, bool acquired);
 std::string describeObject(const ObjectRecord& object);
+// The device went away (its input was lost) or is readable again.
+std::string describePresence(const DeviceRecord& device, bool reading);
 // One event: device, object name (or the offset when unknown), value,
 // time stamp and sequence number.
 std::string describeEvent(const DeviceRecord& device, const DeviceObjectData& item);

@@ -4,7 +4,15 @@
 
 #include "Probe.h"
 
+#include "volmar/sysio/CommandLine.h"
+#include "volmar/sysio/Text.h"
+
 #include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <vector>
 
 #include <chrono>
 #include <csignal>
@@ -32,11 +40,10 @@ void reportUnopened(InputApi& api, bool game, bool pointer, bool keyboard) {
             continue;
         }
         api.enumDevices(c, [&](const DeviceInstance& instance) {
-            std::unique_ptr<InputDevice> device;
-            std::string error;
-            if (failed(api.createDevice(instance.instanceId, device, &error))) {
+            if (const auto device = api.openDevice(instance.instanceId); !device) {
                 std::printf("%s \"%s\"  %s  cannot be opened: %s\n", probe::className(c),
-                            instance.productName.c_str(), instance.path.c_str(), error.c_str());
+                            instance.productName.c_str(), instance.path.c_str(),
+                            device.error().text.c_str());
             }
             return DIENUM_CONTINUE;
         });
@@ -53,13 +60,29 @@ int main(int argc, char** argv) {
     bool keyboard = false;
     bool all = false;
     double seconds = 0;
-    long maxEvents = -1;
+    long maxEvents = -1; // no limit
     app.add_flag("--pointer", pointer, "also list pointer devices");
     app.add_flag("--keyboard", keyboard, "also list keyboards");
     app.add_flag("--all", all, "list every class");
-    app.add_option("--events", seconds, "print events for this many seconds (0: list only)");
-    app.add_option("--count", maxEvents, "stop after this many events");
-    CLI11_PARSE(app, argc, argv);
+    app.add_option("--events", seconds, "print events for this many seconds (0: list only)")
+        ->check([](const std::string& text) {
+            // Whole or fractional seconds, at most a day; not -1, nan or inf.
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str(), &end);
+            const bool ok =
+                end != text.c_str() && *end == '\0' && std::isfinite(v) && v >= 0 && v <= 86400;
+            return ok ? std::string()
+                      : "expected seconds from 0 to 86400, got " + volmar::sysio::shortened(text);
+        });
+    app.add_option("--count", maxEvents, "stop after this many events")
+        ->check(CLI::Range(1L, std::numeric_limits<long>::max()));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return volmar::sysio::exitForParseError(
+            app, e, "inspecta-probe",
+            "inspecta-probe [--pointer] [--keyboard] [--all] [--events SECONDS] [--count N]");
+    }
     if (all) {
         pointer = keyboard = true;
     }
@@ -74,8 +97,13 @@ int main(int argc, char** argv) {
     manager.setPointerClass(pointer ? 1 : 0);
     manager.setKeyboardClass(keyboard ? 1 : 0);
     manager.Enumerate();
+    // Whether each device was readable at the last look, to say when one
+    // goes away (and comes back). The first look is the one listed: a device
+    // lost between the listing and the first event is said to go away too.
+    std::vector<std::uint32_t> reading;
     for (const auto& device : manager.devices()) {
-        std::printf("%s\n", probe::describeDevice(*device).c_str());
+        reading.push_back(device->acquiredFlag());
+        std::printf("%s\n", probe::describeDevice(*device, reading.back() != 0).c_str());
         for (const ObjectRecord& object : device->objects) {
             std::printf("%s\n", probe::describeObject(object).c_str());
         }
@@ -98,11 +126,17 @@ int main(int argc, char** argv) {
     long printed = 0;
     // A console program may sleep: it polls the queues like a window's timer.
     while (g_stop == 0 && Clock::now() < end && (maxEvents < 0 || printed < maxEvents)) {
-        for (const auto& device : manager.devices()) {
+        for (std::size_t i = 0; i < manager.devices().size(); ++i) {
+            DeviceRecord& device = *manager.devices()[i];
             DeviceObjectData item;
-            while (device->popFront(item) && (maxEvents < 0 || printed < maxEvents)) {
-                std::printf("%s\n", probe::describeEvent(*device, item).c_str());
+            while (device.popFront(item) && (maxEvents < 0 || printed < maxEvents)) {
+                std::printf("%s\n", probe::describeEvent(device, item).c_str());
                 ++printed;
+            }
+            const std::uint32_t now = device.acquiredFlag();
+            if (now != reading[i]) {
+                std::printf("%s\n", probe::describePresence(device, now != 0).c_str());
+                reading[i] = now;
             }
         }
         std::fflush(stdout);

@@ -37,14 +37,13 @@ HResult DeviceHub::activate(InputDevice* device) {
         if (m_thread.joinable()) {
             m_thread.join();
         }
-        std::string error;
-        auto source = m_backend->open(m_instance, error);
+        auto source = m_backend->open(m_instance);
         // A device that comes back different is not this device any more.
-        if (!source || source->objects() != m_objects) {
+        if (!source || (*source)->objects() != m_objects) {
             return DIERR_UNPLUGGED;
         }
         std::lock_guard lock(m_mutex);
-        m_source = std::move(source);
+        m_source = std::move(*source);
         m_gone = false;
         m_running = false;
         if (!m_source->snapshot(m_values)) {

@@ -106,9 +106,9 @@ void DeviceRecord::readBatch(InputDevice& device,
             continue;
         }
         std::size_t width = 0;
-        if ((info.type & 0x0C) != 0) {
+        if ((info.type & DIDFT_BUTTON) != 0) {
             width = 1;
-        } else if ((info.type & 0x13) != 0) {
+        } else if ((info.type & (DIDFT_AXIS | DIDFT_POV)) != 0) {
             width = 4;
         } else {
             continue;
@@ -231,16 +231,16 @@ bool CDeviceManager::objectCallback(DeviceRecord& record, const ObjectInstance& 
     o.device = &record;
     o.object = object;
     o.watched = record.watched.load();
-    if ((object.type & 0x03) != 0) {
-        const PropHeader rangeHeader{24, 16, object.type, How::ById};
-        const PropHeader dwordHeader{20, 16, object.type, How::ById};
+    if ((object.type & DIDFT_AXIS) != 0) {
+        const PropHeader rangeHeader{kPropRangeSize, kPropHeaderSize, object.type, How::ById};
+        const PropHeader dwordHeader{kPropDwordSize, kPropHeaderSize, object.type, How::ById};
         o.range.header = rangeHeader;
         o.logicalRange.header = rangeHeader;
         o.physicalRange.header = rangeHeader;
         o.deadZone.header = dwordHeader;
         o.saturation.header = dwordHeader;
         o.calibrationMode.header = dwordHeader;
-        o.calibration.header = {28, 16, object.type, How::ById};
+        o.calibration.header = {kPropCalibrationSize, kPropHeaderSize, object.type, How::ById};
         InputDevice& dev = *record.calibrated;
         if (failed(dev.getProperty(PropId::Range, o.range))) {
             o.range.min = 0;
@@ -266,11 +266,12 @@ bool CDeviceManager::objectCallback(DeviceRecord& record, const ObjectInstance& 
         if (failed(dev.getProperty(PropId::Calibration, o.calibration))) {
             o.calibration.min = o.calibration.center = o.calibration.max = 0;
         }
-        PropDword rawMode{{20, 16, 0, How::Device}, DIPROPCALIBRATIONMODE_RAW};
+        PropDword rawMode{{kPropDwordSize, kPropHeaderSize, 0, How::Device},
+                          DIPROPCALIBRATIONMODE_RAW};
         record.raw->setProperty(PropId::CalibrationMode, rawMode);
-        o.hidLogicalMin = 0;
-        o.hidLogicalMax = 655;
-    } else if ((object.type & 0x10) != 0) {
+        o.hidLogicalMin = kDefaultHidLogicalMin;
+        o.hidLogicalMax = kDefaultHidLogicalMax;
+    } else if ((object.type & DIDFT_POV) != 0) {
         o.range.min = o.logicalRange.min = o.physicalRange.min = 0;
         o.range.max = o.logicalRange.max = o.physicalRange.max = 36000;
     }
@@ -327,7 +328,7 @@ void CDeviceManager::setUpDevice(DeviceRecord& record) {
     cal.setDataFormat(*record.format);
     raw.setDataFormat(*record.format);
     if (m_bufferedMode != 0) {
-        const PropDword size{{20, 16, 0, How::Device}, kBatchSize};
+        const PropDword size{{kPropDwordSize, kPropHeaderSize, 0, How::Device}, kBatchSize};
         if (failed(cal.setProperty(PropId::BufferSize, size)) ||
             failed(raw.setProperty(PropId::BufferSize, size))) {
             return;

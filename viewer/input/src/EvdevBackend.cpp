@@ -2,12 +2,14 @@
 #include "UdevUtil.h"
 #include "volmar/input/InputApi.h"
 #include "volmar/input/LinuxBackends.h"
+#include "volmar/sysio/Fd.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <time.h>
 #include <unistd.h>
@@ -17,12 +19,11 @@ namespace volmar::input {
 namespace {
 
 // Kernel state of the node's keys and absolute axes, read with ioctls.
-bool readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out, std::string& error) {
+Status readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out) {
     unsigned long bits[(KEY_CNT + 8 * sizeof(unsigned long) - 1) / (8 * sizeof(unsigned long))] =
         {};
     if (::ioctl(fd, EVIOCGKEY(sizeof bits), bits) < 0) {
-        error = std::strerror(errno);
-        return false;
+        return Error::fromErrno(errno);
     }
     const std::size_t perWord = 8 * sizeof(unsigned long);
     for (std::uint16_t code = 0; code < KEY_CNT; ++code) {
@@ -36,13 +37,17 @@ bool readNodeState(int fd, const EvdevLayout& layout, EvdevCaps& out, std::strin
         }
         input_absinfo info{};
         if (::ioctl(fd, EVIOCGABS(code), &info) < 0) {
-            error = std::strerror(errno);
-            return false;
+            return Error::fromErrno(errno);
         }
         out.abs.push_back({code, info.minimum, info.maximum, info.value});
     }
-    return true;
+    return {};
 }
+
+// libevdev only reads the descriptor here; the stream owns it afterwards.
+struct LibevdevDeleter {
+    void operator()(libevdev* dev) const { libevdev_free(dev); }
+};
 
 bool is(const std::map<std::string, std::string>& properties, const char* key) {
     const auto it = properties.find(key);
@@ -76,37 +81,33 @@ public:
                                                                  : 0x06;
             // The class is part of the key: a combined keyboard and touchpad
             // node may be listed in two classes.
-            d.parentKey =
-                node.hidParent.empty()
-                    ? std::string{}
-                    : node.hidParent + "#" + std::to_string(static_cast<int>(deviceClass));
+            d.parentKey = parentKeyOf(node, deviceClass);
             out.push_back(std::move(d));
         }
         return out;
     }
 
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
-        const int fd = ::open(instance.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            error = instance.path + ": " + std::strerror(errno);
-            return nullptr;
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
+        auto opened = openForReading(instance.path);
+        if (!opened) {
+            return opened.error();
         }
-        libevdev* dev = nullptr;
-        const int rc = libevdev_new_from_fd(fd, &dev);
+        const int fd = opened->get();
+        libevdev* raw = nullptr;
+        const int rc = libevdev_new_from_fd(fd, &raw);
         if (rc < 0) {
-            error = instance.path + ": " + std::strerror(-rc);
-            ::close(fd);
-            return nullptr;
+            return Error::fromErrno(-rc, instance.path);
         }
+        const std::unique_ptr<libevdev, LibevdevDeleter> dev(raw);
         EvdevCaps caps;
         for (unsigned code = 0; code < KEY_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_KEY, code) != 0) {
+            if (libevdev_has_event_code(dev.get(), EV_KEY, code) != 0) {
                 caps.keys.push_back(static_cast<std::uint16_t>(code));
             }
         }
         for (unsigned code = 0; code < ABS_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_ABS, code) != 0) {
-                const input_absinfo* info = libevdev_get_abs_info(dev, code);
+            if (libevdev_has_event_code(dev.get(), EV_ABS, code) != 0) {
+                const input_absinfo* info = libevdev_get_abs_info(dev.get(), code);
                 if (info != nullptr) {
                     caps.abs.push_back({static_cast<std::uint16_t>(code), info->minimum,
                                         info->maximum, info->value});
@@ -114,24 +115,20 @@ public:
             }
         }
         for (unsigned code = 0; code < REL_CNT; ++code) {
-            if (libevdev_has_event_code(dev, EV_REL, code) != 0) {
+            if (libevdev_has_event_code(dev.get(), EV_REL, code) != 0) {
                 caps.rels.push_back(static_cast<std::uint16_t>(code));
             }
         }
-        libevdev_free(dev);
         // Time stamps on the monotonic clock, like every other item.
         int clock = CLOCK_MONOTONIC;
         if (::ioctl(fd, EVIOCSCLOCKID, &clock) < 0) {
-            error = instance.path + ": " + std::strerror(errno);
-            ::close(fd);
-            return nullptr;
+            return Error::fromErrno(errno, instance.path);
         }
         auto layout = buildEvdevLayout(caps, instance.deviceClass);
         // The stream owns fd and outlives the snapshot function it holds.
-        auto snapshot = [fd, layout](EvdevCaps& out, std::string& err) {
-            return readNodeState(fd, layout, out, err);
-        };
-        return std::make_unique<EvdevStream>(fd, std::move(layout), std::move(snapshot));
+        auto snapshot = [fd, layout](EvdevCaps& out) { return readNodeState(fd, layout, out); };
+        return std::unique_ptr<Source>(std::make_unique<EvdevStream>(
+            std::move(*opened), std::move(layout), std::move(snapshot)));
     }
 };
 

@@ -223,17 +223,6 @@ std::vector<std::int32_t> evdevValues(const EvdevLayout& layout, const EvdevCaps
     return values;
 }
 
-input_event evdevEvent(std::uint16_t type, std::uint16_t code, std::int32_t value,
-                       std::uint32_t timeMs) {
-    input_event e{};
-    e.input_event_sec = timeMs / 1000;
-    e.input_event_usec = (timeMs % 1000) * 1000;
-    e.type = type;
-    e.code = code;
-    e.value = value;
-    return e;
-}
-
 EvdevDecoder::EvdevDecoder(const EvdevLayout& layout)
     : m_layout(layout), m_hatX(4, 0), m_hatY(4, 0) {
     m_frame.changes.reserve(64);

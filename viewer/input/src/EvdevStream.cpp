@@ -7,14 +7,9 @@
 
 namespace volmar::input {
 
-EvdevStream::EvdevStream(int fd, EvdevLayout layout, SnapshotFn snapshot)
-    : m_fd(fd), m_layout(std::move(layout)), m_decoder(m_layout), m_snapshot(std::move(snapshot)) {}
-
-EvdevStream::~EvdevStream() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
+EvdevStream::EvdevStream(sysio::UniqueFd fd, EvdevLayout layout, SnapshotFn snapshot)
+    : m_fd(std::move(fd)), m_layout(std::move(layout)), m_decoder(m_layout),
+      m_snapshot(std::move(snapshot)) {}
 
 PumpStatus EvdevStream::pump(FrameSink& sink) {
     std::array<input_event, 64> buffer{};
@@ -24,7 +19,8 @@ PumpStatus EvdevStream::pump(FrameSink& sink) {
         // A kernel node hands out whole records; a pipe may split one, so a
         // partial record waits for the rest.
         std::memcpy(bytes, m_partial.data(), m_partialBytes);
-        const ssize_t n = ::read(m_fd, bytes + m_partialBytes, sizeof buffer - m_partialBytes);
+        const ssize_t n =
+            ::read(m_fd.get(), bytes + m_partialBytes, sizeof buffer - m_partialBytes);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -51,7 +47,11 @@ PumpStatus EvdevStream::pump(FrameSink& sink) {
 
 bool EvdevStream::snapshot(std::vector<std::int32_t>& values) {
     EvdevCaps caps;
-    if (!m_snapshot || !m_snapshot(caps, m_error)) {
+    if (!m_snapshot) {
+        return false;
+    }
+    if (const Status taken = m_snapshot(caps); !taken) {
+        m_error = taken.error().text;
         return false;
     }
     m_decoder.syncHats(caps);

@@ -4,6 +4,7 @@
 // node or a scripted pipe) through the shared decoder.
 
 #include "volmar/input/Evdev.h"
+#include "volmar/sysio/Fd.h"
 
 #include <array>
 #include <functional>
@@ -13,20 +14,19 @@ namespace volmar::input {
 
 class EvdevStream : public Source {
 public:
-    using SnapshotFn = std::function<bool(EvdevCaps&, std::string&)>;
+    using SnapshotFn = std::function<Status(EvdevCaps&)>;
 
-    // Takes ownership of fd (non-blocking).
-    EvdevStream(int fd, EvdevLayout layout, SnapshotFn snapshot);
-    ~EvdevStream() override;
+    // fd is non-blocking.
+    EvdevStream(sysio::UniqueFd fd, EvdevLayout layout, SnapshotFn snapshot);
 
     const std::vector<ObjectDesc>& objects() const override { return m_layout.objects; }
-    int fd() const override { return m_fd; }
+    int fd() const override { return m_fd.get(); }
     PumpStatus pump(FrameSink& sink) override;
     bool snapshot(std::vector<std::int32_t>& values) override;
     std::string error() const override { return m_error; }
 
 private:
-    int m_fd;
+    sysio::UniqueFd m_fd;
     EvdevLayout m_layout;
     EvdevDecoder m_decoder;
     SnapshotFn m_snapshot;

@@ -11,28 +11,22 @@
 namespace volmar::input {
 
 Event::Event() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    if (m_fd < 0) {
+    if (!m_fd) {
         m_error = std::strerror(errno);
-    }
-}
-
-Event::~Event() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
     }
 }
 
 void Event::set() {
     const std::uint64_t one = 1;
     // EAGAIN means the counter is saturated: the event is set anyway.
-    while (::write(m_fd, &one, sizeof one) < 0 && errno == EINTR) {
+    while (::write(m_fd.get(), &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
 bool Event::consume() {
     std::uint64_t value = 0;
     for (;;) {
-        const ssize_t n = ::read(m_fd, &value, sizeof value);
+        const ssize_t n = ::read(m_fd.get(), &value, sizeof value);
         if (n == static_cast<ssize_t>(sizeof value)) {
             return true;
         }

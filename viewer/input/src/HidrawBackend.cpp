@@ -1,6 +1,8 @@
 #include "UdevUtil.h"
 #include "volmar/input/HidJoystick.h"
 #include "volmar/input/LinuxBackends.h"
+#include "volmar/sysio/Fd.h"
+#include "volmar/sysio/Hidraw.h"
 
 #include <algorithm>
 #include <array>
@@ -15,20 +17,13 @@ namespace volmar::input {
 
 namespace {
 
-// The node's report descriptor, parsed; nullopt (with the reason) otherwise.
-std::optional<hidparse::ParsedDescriptor> readDescriptor(int fd, std::string& error) {
-    int size = 0;
-    if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
+// The node's report descriptor, parsed.
+Result<hidparse::ParsedDescriptor> readDescriptor(int fd) {
+    const auto bytes = sysio::readReportDescriptor(fd);
+    if (!bytes) {
+        return bytes.error();
     }
-    hidraw_report_descriptor desc{};
-    desc.size = static_cast<std::uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
-    if (::ioctl(fd, HIDIOCGRDESC, &desc) < 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
-    }
-    return hidparse::parseDescriptor(std::span(desc.value, desc.size), error);
+    return hidparse::parseDescriptor(*bytes);
 }
 
 std::size_t gameCollectionCount(const hidparse::ParsedDescriptor& descriptor) {
@@ -41,17 +36,16 @@ std::size_t gameCollectionCount(const hidparse::ParsedDescriptor& descriptor) {
 
 class HidrawSource : public Source {
 public:
-    HidrawSource(int fd, hidparse::ParsedDescriptor descriptor, std::size_t collection)
-        : m_fd(fd), m_joystick(std::move(descriptor), collection) {}
-    ~HidrawSource() override { ::close(m_fd); }
+    HidrawSource(sysio::UniqueFd fd, hidparse::ParsedDescriptor descriptor, std::size_t collection)
+        : m_fd(std::move(fd)), m_joystick(std::move(descriptor), collection) {}
 
     const std::vector<ObjectDesc>& objects() const override { return m_joystick.objects(); }
-    int fd() const override { return m_fd; }
+    int fd() const override { return m_fd.get(); }
     std::string error() const override { return m_error; }
 
     PumpStatus pump(FrameSink& sink) override {
         for (;;) {
-            const ssize_t n = ::read(m_fd, m_report.data(), m_report.size());
+            const ssize_t n = ::read(m_fd.get(), m_report.data(), m_report.size());
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -81,7 +75,7 @@ public:
     }
 
 private:
-    int m_fd;
+    sysio::UniqueFd m_fd;
     HidJoystick m_joystick;
     std::array<std::uint8_t, 4096> m_report{};
     Frame m_frame;
@@ -102,17 +96,16 @@ public:
                 continue;
             }
             // Nodes this user cannot read are left to evdev.
-            const int fd = ::open(node.devnode.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0) {
+            const auto fd = openForReading(node.devnode);
+            if (!fd) {
                 continue;
             }
-            std::string error;
-            const auto descriptor = readDescriptor(fd, error);
+            const auto descriptor = readDescriptor(fd->get());
             hidraw_devinfo info{};
-            const bool haveInfo = ::ioctl(fd, HIDIOCGRAWINFO, &info) == 0;
+            const bool haveInfo = ::ioctl(fd->get(), HIDIOCGRAWINFO, &info) == 0;
             std::array<char, 256> rawName{};
-            const int nameLength = ::ioctl(fd, HIDIOCGRAWNAME(rawName.size() - 1), rawName.data());
-            ::close(fd);
+            const int nameLength =
+                ::ioctl(fd->get(), HIDIOCGRAWNAME(rawName.size() - 1), rawName.data());
             if (!descriptor) {
                 continue;
             }
@@ -134,31 +127,27 @@ public:
             }
             d.usagePage = descriptor->collections[*collection].usagePage;
             d.usage = descriptor->collections[*collection].usage;
-            d.parentKey = node.hidParent.empty()
-                              ? std::string{}
-                              : node.hidParent + "#" +
-                                    std::to_string(static_cast<int>(DeviceClass::GameController));
+            d.parentKey = parentKeyOf(node, DeviceClass::GameController);
             out.push_back(std::move(d));
         }
         return out;
     }
 
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
-        const int fd = ::open(instance.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            error = instance.path + ": " + std::strerror(errno);
-            return nullptr;
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
+        auto fd = openForReading(instance.path);
+        if (!fd) {
+            return fd.error();
         }
-        auto descriptor = readDescriptor(fd, error);
-        const auto collection = descriptor ? findGameCollection(*descriptor) : std::nullopt;
+        auto descriptor = readDescriptor(fd->get());
+        if (!descriptor) {
+            return Error{descriptor.error().code, instance.path + ": " + descriptor.error().text};
+        }
+        const auto collection = findGameCollection(*descriptor);
         if (!collection) {
-            if (error.empty()) {
-                error = instance.path + ": no game controller collection";
-            }
-            ::close(fd);
-            return nullptr;
+            return Error{0, instance.path + ": no game controller collection"};
         }
-        return std::make_unique<HidrawSource>(fd, std::move(*descriptor), *collection);
+        return std::unique_ptr<Source>(
+            std::make_unique<HidrawSource>(std::move(*fd), std::move(*descriptor), *collection));
     }
 };
 
@@ -168,9 +157,10 @@ std::shared_ptr<Backend> makeHidrawBackend() {
     return std::make_shared<HidrawBackend>();
 }
 
-std::unique_ptr<Source> makeHidReportSource(int fd, hidparse::ParsedDescriptor descriptor,
+std::unique_ptr<Source> makeHidReportSource(sysio::UniqueFd fd,
+                                            hidparse::ParsedDescriptor descriptor,
                                             std::size_t collection) {
-    return std::make_unique<HidrawSource>(fd, std::move(descriptor), collection);
+    return std::make_unique<HidrawSource>(std::move(fd), std::move(descriptor), collection);
 }
 
 } // namespace volmar::input

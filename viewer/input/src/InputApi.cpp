@@ -57,36 +57,36 @@ HResult InputApi::enumDevices(DeviceClass deviceClass,
     return DI_OK;
 }
 
-HResult InputApi::createDevice(const std::string& instanceId, std::unique_ptr<InputDevice>& out,
-                               std::string* error) {
+Result<std::unique_ptr<InputDevice>> InputApi::openDevice(const std::string& instanceId) {
     std::shared_ptr<DeviceHub> hub;
     DeviceInstance instance;
     {
         std::lock_guard lock(m_mutex);
         const auto known = m_known.find(instanceId);
         if (known == m_known.end()) {
-            if (error != nullptr) {
-                *error = "not listed";
-            }
-            return DIERR_DEVICENOTREG;
+            return Error{ENODEV, "not listed"};
         }
         instance = known->second.instance;
         hub = m_hubs[instanceId].lock();
         if (!hub) {
-            std::string why;
-            auto source = known->second.backend->open(instance, why);
+            auto source = known->second.backend->open(instance);
             if (!source) {
-                if (error != nullptr) {
-                    *error = why;
-                }
-                return DIERR_DEVICENOTREG;
+                return source.error();
             }
-            hub = std::make_shared<DeviceHub>(known->second.backend, instance, std::move(source),
+            hub = std::make_shared<DeviceHub>(known->second.backend, instance, std::move(*source),
                                               m_sequence);
             m_hubs[instanceId] = hub;
         }
     }
-    out = std::make_unique<InputDevice>(std::move(hub), std::move(instance));
+    return std::make_unique<InputDevice>(std::move(hub), std::move(instance));
+}
+
+HResult InputApi::createDevice(const std::string& instanceId, std::unique_ptr<InputDevice>& out) {
+    auto opened = openDevice(instanceId);
+    if (!opened) {
+        return DIERR_DEVICENOTREG;
+    }
+    out = std::move(*opened);
     return DI_OK;
 }
 
@@ -105,12 +105,11 @@ HResult InputApi::hidValueCaps(const std::string& path, std::vector<ValueCaps>& 
         }
         known = it->second;
     }
-    std::string error;
-    const auto source = known.backend->open(known.instance, error);
+    const auto source = known.backend->open(known.instance);
     if (!source) {
         return DIERR_DEVICENOTREG;
     }
-    for (const ObjectDesc& desc : source->objects()) {
+    for (const ObjectDesc& desc : (*source)->objects()) {
         if (desc.typeBits == DIDFT_ABSAXIS || desc.typeBits == DIDFT_POV) {
             out.push_back({desc.usagePage, desc.usage, desc.logicalMin, desc.logicalMax});
         }

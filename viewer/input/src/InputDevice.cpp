@@ -27,7 +27,7 @@ bool refuses(const ObjectDesc& desc, PropId id) {
 }
 
 bool headerIs(const PropHeader& h, std::uint32_t size) {
-    return h.size == size && h.headerSize == 16;
+    return h.size == size && h.headerSize == kPropHeaderSize;
 }
 
 } // namespace
@@ -197,7 +197,7 @@ const InputDevice::Object* InputDevice::readable(const PropHeader& header, PropI
 }
 
 HResult InputDevice::getProperty(PropId id, PropRange& block) const {
-    if (!headerIs(block.header, 24)) {
+    if (!headerIs(block.header, kPropRangeSize)) {
         return DIERR_INVALIDPARAM;
     }
     std::lock_guard lock(m_mutex);
@@ -226,7 +226,7 @@ HResult InputDevice::getProperty(PropId id, PropRange& block) const {
 }
 
 HResult InputDevice::getProperty(PropId id, PropDword& block) const {
-    if (!headerIs(block.header, 20)) {
+    if (!headerIs(block.header, kPropDwordSize)) {
         return DIERR_INVALIDPARAM;
     }
     std::lock_guard lock(m_mutex);
@@ -262,7 +262,7 @@ HResult InputDevice::getProperty(PropId id, PropDword& block) const {
 }
 
 HResult InputDevice::getProperty(PropId id, PropCalibration& block) const {
-    if (id != PropId::Calibration || !headerIs(block.header, 28)) {
+    if (id != PropId::Calibration || !headerIs(block.header, kPropCalibrationSize)) {
         return DIERR_INVALIDPARAM;
     }
     std::lock_guard lock(m_mutex);
@@ -297,7 +297,7 @@ HResult InputDevice::getProperty(PropId id, PropPath& block) const {
 }
 
 HResult InputDevice::setProperty(PropId id, const PropRange& block) {
-    if (!headerIs(block.header, 24)) {
+    if (!headerIs(block.header, kPropRangeSize)) {
         return DIERR_INVALIDPARAM;
     }
     if (id == PropId::LogicalRange || id == PropId::PhysicalRange) {
@@ -320,7 +320,7 @@ HResult InputDevice::setProperty(PropId id, const PropRange& block) {
 }
 
 HResult InputDevice::setProperty(PropId id, const PropDword& block) {
-    if (!headerIs(block.header, 20)) {
+    if (!headerIs(block.header, kPropDwordSize)) {
         return DIERR_INVALIDPARAM;
     }
     std::lock_guard lock(m_mutex);
@@ -362,7 +362,7 @@ HResult InputDevice::setProperty(PropId id, const PropDword& block) {
 }
 
 HResult InputDevice::setProperty(PropId id, const PropCalibration& block) {
-    if (id != PropId::Calibration || !headerIs(block.header, 28)) {
+    if (id != PropId::Calibration || !headerIs(block.header, kPropCalibrationSize)) {
         return DIERR_INVALIDPARAM;
     }
     // A calibration must order its points; an empty span would put every

@@ -1,23 +1,16 @@
 #include "UdevUtil.h"
 
+#include "volmar/sysio/Udev.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <libudev.h>
-#include <memory>
+#include <fcntl.h>
 
 namespace volmar::input {
 
 namespace {
 
-struct UdevDeleter {
-    void operator()(udev* u) const { udev_unref(u); }
-    void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
-    void operator()(udev_device* d) const { udev_device_unref(d); }
-};
-
-std::string str(const char* s) {
-    return s != nullptr ? std::string(s) : std::string{};
-}
+using sysio::udevText;
 
 std::uint16_t hex16(const char* s) {
     return s != nullptr ? static_cast<std::uint16_t>(std::strtoul(s, nullptr, 16)) : 0;
@@ -36,49 +29,50 @@ long nodeNumber(const std::string& devnode) {
 
 std::vector<UdevNode> listUdevNodes(const char* subsystem) {
     std::vector<UdevNode> out;
-    std::unique_ptr<udev, UdevDeleter> u(udev_new());
-    if (!u) {
-        return out;
-    }
-    std::unique_ptr<udev_enumerate, UdevDeleter> e(udev_enumerate_new(u.get()));
-    if (!e || udev_enumerate_add_match_subsystem(e.get(), subsystem) < 0 ||
-        udev_enumerate_scan_devices(e.get()) < 0) {
-        return out;
-    }
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(e.get())) {
-        std::unique_ptr<udev_device, UdevDeleter> dev(
-            udev_device_new_from_syspath(u.get(), udev_list_entry_get_name(entry)));
-        if (!dev || udev_device_get_devnode(dev.get()) == nullptr) {
-            continue;
-        }
+    const sysio::UdevPtr context(udev_new());
+    // Without udev nothing is listed; the virtual devices remain.
+    (void)sysio::forEachUdevNode(context.get(), subsystem, [&](udev_device* dev) {
         UdevNode node;
-        node.syspath = str(udev_device_get_syspath(dev.get()));
-        node.devnode = str(udev_device_get_devnode(dev.get()));
-        node.initialized = udev_device_get_is_initialized(dev.get()) > 0;
+        node.syspath = udevText(udev_device_get_syspath(dev));
+        node.devnode = udevText(udev_device_get_devnode(dev));
+        node.initialized = udev_device_get_is_initialized(dev) > 0;
         udev_list_entry* prop = nullptr;
-        udev_list_entry_foreach(prop, udev_device_get_properties_list_entry(dev.get())) {
-            node.properties[str(udev_list_entry_get_name(prop))] =
-                str(udev_list_entry_get_value(prop));
+        udev_list_entry_foreach(prop, udev_device_get_properties_list_entry(dev)) {
+            node.properties[udevText(udev_list_entry_get_name(prop))] =
+                udevText(udev_list_entry_get_value(prop));
         }
         // Parents belong to the child and are not unreferenced separately.
         if (udev_device* input =
-                udev_device_get_parent_with_subsystem_devtype(dev.get(), "input", nullptr)) {
-            node.inputName = str(udev_device_get_sysattr_value(input, "name"));
+                udev_device_get_parent_with_subsystem_devtype(dev, "input", nullptr)) {
+            node.inputName = udevText(udev_device_get_sysattr_value(input, "name"));
             node.vendorId = hex16(udev_device_get_sysattr_value(input, "id/vendor"));
             node.productId = hex16(udev_device_get_sysattr_value(input, "id/product"));
         }
-        if (udev_device* hid =
-                udev_device_get_parent_with_subsystem_devtype(dev.get(), "hid", nullptr)) {
-            node.hidParent = str(udev_device_get_syspath(hid));
-            node.hidName = str(udev_device_get_property_value(hid, "HID_NAME"));
+        if (udev_device* hid = udev_device_get_parent_with_subsystem_devtype(dev, "hid", nullptr)) {
+            node.hidParent = udevText(udev_device_get_syspath(hid));
+            node.hidName = udevText(udev_device_get_property_value(hid, "HID_NAME"));
         }
         out.push_back(std::move(node));
-    }
+    });
     std::sort(out.begin(), out.end(), [](const UdevNode& a, const UdevNode& b) {
         return nodeNumber(a.devnode) < nodeNumber(b.devnode);
     });
     return out;
+}
+
+std::string parentKeyOf(const UdevNode& node, DeviceClass deviceClass) {
+    if (node.hidParent.empty()) {
+        return {};
+    }
+    return node.hidParent + "#" + std::to_string(static_cast<int>(deviceClass));
+}
+
+Result<sysio::UniqueFd> openForReading(const std::string& devnode) {
+    auto fd = sysio::openFile(devnode, O_RDONLY | O_NONBLOCK);
+    if (!fd) {
+        return Error{fd.error().code, devnode + ": " + fd.error().text};
+    }
+    return fd;
 }
 
 } // namespace volmar::input

@@ -2,6 +2,9 @@
 
 // The few udev facts the backends need about a node, read in one pass.
 
+#include "volmar/input/Types.h"
+#include "volmar/sysio/Fd.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -28,5 +31,12 @@ struct UdevNode {
 
 // Nodes of a subsystem, ordered by node number (event2 before event10).
 std::vector<UdevNode> listUdevNodes(const char* subsystem);
+
+// The key under which the backends recognise one physical device of a class
+// (its HID parent and the class); empty without a HID parent.
+std::string parentKeyOf(const UdevNode& node, DeviceClass deviceClass);
+
+// A node opened for reading without blocking; a failure names the node.
+Result<sysio::UniqueFd> openForReading(const std::string& devnode);
 
 } // namespace volmar::input

@@ -23,12 +23,12 @@ public:
 
     PumpStatus pump(FrameSink& sink) override {
         for (;;) {
-            const int rc = m_client->readInput(m_report, 0);
-            if (rc == ETIMEDOUT) {
+            const Status read = m_client->readInput(m_report, 0);
+            if (!read && read.error().code == ETIMEDOUT) {
                 return PumpStatus::Ok;
             }
-            if (rc != 0) {
-                m_error = std::strerror(rc); // ENODEV: the device closed
+            if (!read) {
+                m_error = read.error().text; // ENODEV: the device closed
                 return PumpStatus::Gone;
             }
             if (m_joystick.decode(m_report, nowMs(), m_frame) && !m_frame.changes.empty()) {
@@ -56,21 +56,20 @@ struct Opened {
     std::size_t collection = 0;
 };
 
-std::optional<Opened> connectDevice(const std::filesystem::path& socket, std::string& error) {
-    auto client = vhid::Client::connect(socket, error);
+Result<Opened> connectDevice(const std::filesystem::path& socket) {
+    auto client = vhid::Client::connect(socket);
     if (!client) {
-        return std::nullopt;
+        return client.error();
     }
-    auto descriptor = hidparse::parseDescriptor(client->info().reportDescriptor, error);
+    auto descriptor = hidparse::parseDescriptor((*client)->info().reportDescriptor);
     if (!descriptor) {
-        return std::nullopt;
+        return descriptor.error();
     }
     const auto collection = findGameCollection(*descriptor);
     if (!collection) {
-        error = "no game controller collection";
-        return std::nullopt;
+        return Error{0, "no game controller collection"};
     }
-    return Opened{std::move(client), std::move(*descriptor), *collection};
+    return Opened{std::move(*client), std::move(*descriptor), *collection};
 }
 
 class VirtualBackend : public Backend {
@@ -92,8 +91,7 @@ public:
         }
         std::sort(sockets.begin(), sockets.end());
         for (const auto& socket : sockets) {
-            std::string error;
-            auto opened = connectDevice(socket, error);
+            auto opened = connectDevice(socket);
             if (!opened) {
                 continue;
             }
@@ -114,18 +112,16 @@ public:
         return out;
     }
 
-    std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) override {
-        auto opened = connectDevice(instance.path, error);
+    Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) override {
+        auto opened = connectDevice(instance.path);
         if (!opened) {
-            return nullptr;
+            return opened.error();
         }
-        const int rc = opened->client->subscribe();
-        if (rc != 0) {
-            error = std::strerror(rc);
-            return nullptr;
+        if (const Status subscribed = opened->client->subscribe(); !subscribed) {
+            return subscribed.error();
         }
-        return std::make_unique<VirtualSource>(std::move(opened->client),
-                                               std::move(opened->descriptor), opened->collection);
+        return std::unique_ptr<Source>(std::make_unique<VirtualSource>(
+            std::move(opened->client), std::move(opened->descriptor), opened->collection));
     }
 
 private:

@@ -4,6 +4,8 @@
 // of the configuration image in it when it starts: USB identity, poll
 // interval and the joystick's report descriptor.
 
+#include "volmar/sysio/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -14,9 +16,14 @@
 namespace volmar::sim {
 
 inline constexpr std::size_t kEepromSize = 1024;
+// The part of the EEPROM the configuration image fills.
+inline constexpr std::size_t kConfigurationSize = 641;
 using EepromImage = std::array<std::uint8_t, kEepromSize>;
 
-// Offsets in the configuration image.
+// Offsets in the configuration image. They are written out here again, not
+// taken from the configurator's core: the virtual controller is an independent
+// check on the core's encoder, so a wrong offset there shows up as a
+// disagreement with the sim instead of being shared by both sides.
 namespace image {
 inline constexpr std::size_t kAxisRecords = 0; // 8 records of 18 bytes
 inline constexpr std::size_t kAxisRecordSize = 18;
@@ -75,13 +82,13 @@ int axisPrecisionBits(const EepromImage& eeprom, int axis);
 // row 4+k joystick button k), 0 when unbound.
 int boundHardwareButton(const EepromImage& eeprom, int row);
 
-// Loads an EEPROM file: a missing file is a blank (erased) EEPROM; a shorter
-// file (e.g. a bare 641-byte image) fills the start and leaves the rest
-// erased; a longer one is refused. nullopt with `error` on failure.
-std::optional<EepromImage> loadEepromFile(const std::filesystem::path& file, std::string& error);
-// Replaces the file atomically (temporary file, fsync, rename), so a crash
-// never leaves a half-written EEPROM behind. false with `error` on failure.
-bool saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom,
-                    std::string& error);
+// Loads an EEPROM file: a missing file is a blank (erased) EEPROM; a whole
+// 1024-byte EEPROM (or configuration file) is taken as it is, a bare
+// 641-byte configuration image fills the start and leaves the rest erased;
+// any other size is refused, saying what it should be.
+Result<EepromImage> loadEepromFile(const std::filesystem::path& file);
+// Replaces the file as every save does (temporary file, fsync, rename), so a
+// crash never leaves a half-written EEPROM behind.
+Status saveEepromFile(const std::filesystem::path& file, const EepromImage& eeprom);
 
 } // namespace volmar::sim

@@ -52,6 +52,9 @@ namespace volmar::sim {
 
 inline constexpr std::size_t kFrameSize = 38;
 
+// The command codes, written out again for the same reason as the image
+// offsets in Eeprom.h: the sim checks the core's protocol, it does not
+// share it.
 namespace cmd {
 inline constexpr std::uint8_t ReadBlock = 1;
 inline constexpr std::uint8_t WriteBlock = 2;

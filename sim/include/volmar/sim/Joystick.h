@@ -54,7 +54,7 @@ public:
     inputReport(const EepromImage& eeprom, const BoardSettings& settings, SimTime sinceBoot) const;
 
 private:
-    bool adopt(const std::vector<std::uint8_t>& joystick, std::string& error);
+    Status adopt(const std::vector<std::uint8_t>& joystick);
 
     std::vector<std::uint8_t> m_joystick;
     std::vector<std::uint8_t> m_node;

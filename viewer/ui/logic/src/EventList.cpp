@@ -9,13 +9,13 @@ using input::DeviceClass;
 namespace {
 
 bool isButton(std::uint32_t type) {
-    return (type & 0x0C) != 0;
+    return (type & input::DIDFT_BUTTON) != 0;
 }
 bool isAxis(std::uint32_t type) {
-    return (type & 0x03) != 0;
+    return (type & input::DIDFT_AXIS) != 0;
 }
 bool isPov(std::uint32_t type) {
-    return (type & 0x10) != 0;
+    return (type & input::DIDFT_POV) != 0;
 }
 
 std::string formatted(const char* format, auto value) {

@@ -45,7 +45,7 @@ WindowSet computeWindowSet(const Devices& devices) {
             if (!deviceWatched || object.watched == 0) {
                 continue;
             }
-            if ((object.object.type & 0x13) != 0) {
+            if (object.isAxis() || object.isPov()) {
                 set.wanted.push_back({device, &object});
             } else if (object.isButton() && !bufferedWanted) {
                 bufferedWanted = true;

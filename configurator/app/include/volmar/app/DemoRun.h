@@ -19,6 +19,11 @@
 //   --demo-quit             end the program when done (implied by the
 //                           screenshot)
 //   --demo-about FILE       at the end, save a picture of the about box
+//   --demo-languages DIR    at the end, choose each entry of `Translate` in
+//                           turn and save a picture of the window in that
+//                           language to DIR/volmarsetup-<ru|de|en|hr>.png
+//   --demo-settings FILE    the settings file to use instead of the one
+//                           beside the program (the demo keeps its own)
 // It prints one line per step ("demo: shown", "demo: read completed",
 // "demo: screenshot FILE" for each picture) and drives the window only
 // through its controls, as a user would.
@@ -44,10 +49,12 @@ struct DemoOptions {
     QString about;
     QString pages;
     QString live;
+    QString languages;
+    QString settings;
     bool quit = false;
     bool active() const {
         return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
-               !live.isEmpty() || quit;
+               !live.isEmpty() || !languages.isEmpty() || quit;
     }
 };
 
@@ -75,6 +82,7 @@ private:
     void finishWithPictures();
     bool saveAbout();
     bool savePages();
+    bool saveLanguages();
     bool save(QWidget& what, const QString& file);
 
     TMForm& m_window;

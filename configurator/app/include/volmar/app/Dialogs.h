@@ -43,8 +43,9 @@ public:
     // The chosen file, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* parent, const FileRequest& request) = 0;
-    // The about box; its address button opens the page through `launcher`.
-    virtual void about(QWidget* parent, firmware::Launcher& launcher) = 0;
+    // The about box titled `title`; its address button opens the page
+    // through `launcher`.
+    virtual void about(QWidget* parent, firmware::Launcher& launcher, const QString& title) = 0;
     // The colour chosen, starting from `initial`; nothing when the user cancelled.
     virtual std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) = 0;
     // A question with Yes and No; true for Yes.
@@ -58,7 +59,7 @@ public:
     void message(QWidget* parent, const QString& text) override;
     QString openFile(QWidget* parent, const FileRequest& request) override;
     QString saveFile(QWidget* parent, const FileRequest& request) override;
-    void about(QWidget* parent, firmware::Launcher& launcher) override;
+    void about(QWidget* parent, firmware::Launcher& launcher, const QString& title) override;
     std::optional<QColor> chooseColour(QWidget* parent, const QColor& initial) override;
     bool ask(QWidget* parent, const QString& text) override;
     int chooseBackup(QWidget* parent, const QList<BackupRow>& rows) override;
@@ -80,7 +81,10 @@ public:
     void message(QWidget*, const QString& text) override { messages << text; }
     QString openFile(QWidget*, const FileRequest& request) override;
     QString saveFile(QWidget*, const FileRequest& request) override;
-    void about(QWidget*, firmware::Launcher&) override { ++abouts; }
+    void about(QWidget*, firmware::Launcher&, const QString& title) override {
+        ++abouts;
+        aboutTitle = title;
+    }
     std::optional<QColor> chooseColour(QWidget*, const QColor& initial) override;
     bool ask(QWidget*, const QString& text) override;
     int chooseBackup(QWidget*, const QList<BackupRow>& rows) override;
@@ -89,6 +93,7 @@ public:
     QStringList questions;           // the questions asked, in order
     QList<QList<BackupRow>> choices; // the rows each backup chooser offered
     int abouts = 0;
+    QString aboutTitle;         // of the last about box
     QStringList fileTitles;     // titles of the file dialogs, in order
     QList<QColor> colourStarts; // the colour each colour dialog started from
 

@@ -7,6 +7,7 @@
 // is picked up where it appears.
 
 #include "volmar/core/ProgramSettings.h"
+#include "volmar/sysio/Result.h"
 
 #include <QString>
 
@@ -19,9 +20,10 @@ QString defaultSettingsFile();
 
 // A missing or unreadable file reads as all defaults.
 ProgramSettings loadSettings(const QString& file);
-// Writes every key, keeping the rest of the file; the error text, empty on
-// success.
-QString saveSettings(const QString& file, const ProgramSettings& settings);
+// Writes every key, keeping the rest of the file, through the safe file
+// output (the old file stays whole when the save fails); a failure reads
+// "Error write file "<file>" [<reason>]".
+Status saveSettings(const QString& file, const ProgramSettings& settings);
 
 // Puts the values into the controls of `window` (found by object name) and
 // moves the window; an editable list shows the stored text and selects the

@@ -12,6 +12,7 @@
 #include "volmar/device/LinkObserver.h"
 #include "volmar/device/Scheduler.h"
 #include "volmar/editor/ConfigEditor.h"
+#include "volmar/editor/LanguageTexts.h"
 #include "volmar/hid/HidBackend.h"
 
 #include <QMainWindow>
@@ -48,6 +49,7 @@ class FirmwarePage;
 struct FirmwareServices;
 class Launcher;
 class SerialPortList;
+class ToolsRow;
 } // namespace volmar::firmware
 
 namespace volmar::app {
@@ -129,6 +131,13 @@ private:
     void btn_aboutClick();
     void btnOpenBLClick();
     void DebugViewClick(bool checked);
+    // Another language chosen in `Translate` (TMFormLanguage.cpp): the
+    // configuration carried across in memory, the settings saved, the
+    // window relabelled and the configuration put back.
+    void TranslateChange();
+    void retranslate();
+    // Saves the settings as the controls hold them; a failure is shown.
+    void BTN_SetsSaveClick();
     // The calibration helper, modal over the window while the ticks go on.
     void btn_acalClick();
     // The 100 ms monitor tick.
@@ -175,6 +184,8 @@ private:
     editor::LedPage* m_led = nullptr;
     monitor::SensorHubPage* m_hub = nullptr;
     firmware::FirmwarePage* m_firmware = nullptr;
+    firmware::ToolsRow* m_tools = nullptr;
+    editor::LanguageTexts m_texts; // the pages' tabs
     QTimer* m_TmrGetRawData = nullptr;
     QTimer* m_TmrPerSecond = nullptr;
     std::unique_ptr<monitor::LiveMonitor> m_live;

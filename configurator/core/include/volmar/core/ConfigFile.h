@@ -6,10 +6,12 @@
 
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/Rules.h"
+#include "volmar/sysio/Result.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace volmar {
 
@@ -19,21 +21,21 @@ struct TRecordLng;
 std::filesystem::path descriptorTextPath(const std::filesystem::path& configFile);
 
 // Reads the first 1024 bytes of a file. Fails, naming the file and the
-// reason, when it cannot be opened or holds fewer bytes; `error` is empty on
-// success.
-struct ImageRead {
-    ConfigImage image{};
-    std::string error;
-    bool ok() const { return error.empty(); }
-};
-ImageRead readConfigImage(const std::filesystem::path& file);
+// reason, when it cannot be opened or holds fewer bytes.
+Result<ConfigImage> readConfigImage(const std::filesystem::path& file);
 
-// Writes the image and then the listing. Each file is written to a temporary
-// file in its folder and renamed over the old one only when complete, so a
-// failed save never destroys a good file. When the image cannot be written
-// the listing is not attempted. Returns the error text, empty on success.
-std::string writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
-                             const DescriptorLog& log);
+// Every save of a configuration goes through here (the window's, volmarctl's):
+// the image and its listing are both written in full before either file is
+// replaced, so a failed save leaves both files as they were. A target that
+// is not a regular file is refused, a link is followed (it stays a link), a
+// file whose folder is read-only or that has other hard links is rewritten
+// in place. A failure reads "Error write file "<file>" [<reason>]".
+Status writeConfigFiles(const std::filesystem::path& file, const ConfigImage& image,
+                        const DescriptorLog& log);
+
+// Any other file the programs save (settings, loader scripts) goes the same
+// way, alone: written whole or left as it was, with the same failure text.
+Status writeTextFile(const std::filesystem::path& file, std::string_view text);
 
 // Loading as the window does it: read the image, then decode it (defaults,
 // fields, axis rules, validation). On a read error the state is untouched.

@@ -8,10 +8,12 @@
 // "report" and "errors".
 
 #include "volmar/core/ConfigState.h"
+#include "volmar/sysio/Result.h"
 
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace volmar {
@@ -23,22 +25,30 @@ inline constexpr int kJsonVersion = 1;
 
 nlohmann::ordered_json configToJson(const ConfigState& state);
 
+// A value as an error message quotes it: JSON-quoted, cut to a readable
+// length (a megabyte of product name is not echoed whole).
+std::string quotedInMessage(std::string_view text);
+
 // Sets the fields `json` names onto `state`; fields it does not name keep
 // their value, "report" and "errors" are results and are not read back.
 // "format" and "version" may be missing (older files); another format, or
 // a version newer than kJsonVersion, is refused.
 // Every value must be one the configuration image stores and reads back
-// unchanged, so a file made from the JSON loads as the JSON says. Returns
-// false with a message naming the field; `state` is then left untouched.
+// unchanged, so a file made from the JSON loads as the JSON says. A failure
+// names the field; `state` is then left untouched.
 //
 // One exception keeps the encoder's own message reachable: a text that the
 // strict number conversion rejects (an empty step of change, a two-character
 // vendor id) is accepted here and stops the encoding instead.
-bool applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state, std::string& error);
+Status applyConfigJson(const nlohmann::ordered_json& json, ConfigState& state);
+
+// A button grid row as the grid names it: rows 1-4 "Hat Up", "Hat Right",
+// "Hat Down", "Hat Left"; row r from 5 on "Button r-4".
+std::string gridRowName(int row);
 
 // The fields and button rows that differ, one line each:
 // "osi_3_src: 2 -> 0", "dev_name: \"Pad\" -> \"Volmar2\"",
-// "button 5: hw 12 -> 0, mode 1 -> 0" (grid row 5 = buttons[4]).
+// "Button 1: hw 12 -> 0, mode 1 -> 0" (grid row 5).
 std::vector<std::string> diffConfigs(const ConfigState& a, const ConfigState& b);
 
 } // namespace volmar

@@ -47,4 +47,8 @@ std::string connectedText(const TRecordLng& lng, std::uint16_t vid, std::uint16_
 // HID layer's message with the system text, and how to grant access.
 std::string cannotOpenText(std::string_view systemText);
 
+// A controller another program holds: "Device cannot be opened [in use by
+// VolmarSetup, pid 1234]" and what to do about it.
+std::string inUseText(std::string_view holderText);
+
 } // namespace volmar::line

@@ -6,6 +6,8 @@
 // exactly as they are: several messages end in a space because the report
 // line is built by joining them.
 
+#include "volmar/sysio/Result.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -223,9 +225,9 @@ const LanguageFieldDef* findLanguageField(std::string_view name);
 const TRecordLng& englishLanguage();
 
 // Fills a record from a table's text (178 lines, each ended by CR LF; the
-// last terminator may be missing). On failure returns nothing and says why in
-// `error`; the text is never partly applied.
-std::optional<TRecordLng> parseLanguageTable(std::string_view text, std::string& error);
+// last terminator may be missing). A failure says why; the text is never
+// partly applied.
+Result<TRecordLng> parseLanguageTable(std::string_view text);
 
 // The table text that parseLanguageTable reads back into `record` (178 lines,
 // CR LF); the five never-filled fields are not part of it.

@@ -75,10 +75,15 @@ public:
     // Why line `index` cannot be used (its device cannot be opened, with the
     // hint how to grant access); empty when it can.
     const std::string& lineProblem(int index) const { return m_lineProblems.at(index); }
+    // Why the chosen controller could not be connected at the last click
+    // (no access, or another program holds it), as shown with showMessage();
+    // empty when nothing stood in the way.
+    const std::string& connectionProblem() const { return m_unopenable; }
     bool busy() const { return m_runner.busy(); }
 
-    // The language record changed (language switch).
-    void setLanguage(const TRecordLng& lng) { m_lng = &lng; }
+    // The language record changed (language switch): later messages use it,
+    // and the connection line shows its text at once.
+    void setLanguage(const TRecordLng& lng);
 
     // --- connection ---------------------------------------------------------
     // A click on line `index` of the device list (-1: no line selected).
@@ -125,11 +130,15 @@ public:
 
 private slots:
     void HIDDeviceData();
+    // A device the link took has gone; when its controller went with it, the
+    // link is its holder and deletes it.
+    void takenDeviceGone(volmar::hid::HidDevice* device);
 
 private:
     bool HIDEnumerate(hid::HidDevice* device);
     bool takeDevice(hid::HidDevice* device);
     void enumerateAll();
+    void releaseUnchosen();
     void showConnected(std::uint16_t vid, std::uint16_t pid, const std::string& product);
     void lockFirmwareButtons();
     void publishDisplay();
@@ -137,10 +146,17 @@ private:
     void show(const RunOutcome& outcome);
     void versionCheck();
 
-    // Exchange plumbing. beginWith() starts the runner, clears LinkReady and
-    // adds the first wait and the controller check; false while busy.
-    bool startExchange(Operation op, bool readyAtEnd, bool lockWhenMissing);
-    bool beginWith(Operation op, int firstWaitMs, bool readyAtEnd, bool lockWhenMissing = false);
+    // Exchange plumbing. How an exchange ends when it went through: with the
+    // live poll allowed again, or with LinkReady left clear.
+    enum class AtEnd { LeaveLinkClear, SetLinkReady };
+    // What an exchange shows when there is no controller to talk to.
+    enum class WhenMissing { ShowNotConnected, LockFirmwareButtons };
+    enum class Transfer { Set, Get };
+    // beginWith() starts the runner, clears LinkReady and adds the first wait
+    // and the controller check; false while busy.
+    bool startExchange(Operation op, AtEnd atEnd, WhenMissing whenMissing);
+    bool beginWith(Operation op, int firstWaitMs, AtEnd atEnd,
+                   WhenMissing whenMissing = WhenMissing::ShowNotConnected);
     bool requireDevice();
     void finishExchange(bool completed);
     // Adds the step that opens the progress window `waitMs` after the one before.
@@ -150,16 +166,18 @@ private:
     // A feature set of the frame `make` builds when the step runs, or a get
     // of `fetch`; a failed transfer ends the exchange with fail's message,
     // a good reply goes to `use`.
-    void addTransfer(int waitMs, bool get, std::function<protocol::Frame()> make, FailText fail,
-                     std::function<bool(const protocol::Frame&)> use);
+    void addTransfer(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
+                     FailText fail, std::function<bool(const protocol::Frame&)> use);
     void addSet(int waitMs, std::function<protocol::Frame()> make, FailText fail);
     void addGet(int waitMs, protocol::Frame fetch, FailText fail,
                 std::function<bool(const protocol::Frame&)> use);
     bool transferFailed(const std::string& message);
-    bool sendCommand(Operation op, protocol::Command command, bool lockWhenMissing);
+    bool sendCommand(Operation op, protocol::Command command, WhenMissing whenMissing);
     void requestAndFetch(const protocol::Frame& request, int waitMs, protocol::Frame fetch,
                          std::function<bool(const protocol::Frame&)> use);
-    void addHubIdentityCheck(bool announceSuccess);
+    // A wrong identity always shows its message; a right one only when asked.
+    enum class HubIdentity { Quiet, Announce };
+    void addHubIdentityCheck(HubIdentity shown);
     void dropDevicesAfterCommand();
     bool registerExchange(Operation op, const protocol::Frame& request, int aroundMs);
 
@@ -174,6 +192,9 @@ private:
     std::uint16_t m_selectedPid = 0;
     QPointer<hid::HidDevice> m_configDevice;
     QPointer<hid::HidDevice> m_joystickDevice;
+    // Every device the link has checked out: given back when it is no longer
+    // the chosen controller's, or when the link goes.
+    std::vector<QPointer<hid::HidDevice>> m_taken;
     std::string m_firmwareVersion;
     bool m_linkReady = false;
     std::int32_t m_reportCounter = 0;
@@ -190,8 +211,8 @@ private:
         Outcome outcome = Outcome::Completed;
         QPointer<hid::HidDevice> device; // the controller the exchange talks to
         std::uint64_t generation = 0;    // device changes seen when it started
-        bool readyAtEnd = false;         // set LinkReady when it ends normally
-        bool lockWhenMissing = false;    // no controller: lock the firmware buttons
+        AtEnd atEnd = AtEnd::LeaveLinkClear;
+        WhenMissing whenMissing = WhenMissing::ShowNotConnected;
         bool progressOpen = false;
         ConfigImage image{}; // blocks read, or the image being written
         protocol::Frame frame{};

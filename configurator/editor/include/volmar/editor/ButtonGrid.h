@@ -32,6 +32,9 @@ public:
 
     // The configuration changed: the cells show it.
     void refresh();
+    // The editor's record changed: headings, row names, the in-cell lists
+    // and the column widths follow it; an open editor closes unsaved.
+    void retranslate();
 
     // KnpGridDblClick / KnpGridEditButtonClick: the editor of the selected cell.
     void openEditor();
@@ -52,7 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QComboBox* makeList(const char* name, const EntryList& entries, GridEditor which);
+    QComboBox* makeList(const char* name, GridEditor which);
     QWidget* editorWidget(GridEditor which) const;
     // KnpGrid_CB_ModeChange / ShiftChange / TimOnChange: a list's entry was picked.
     void listChanged(GridEditor which, int entry);

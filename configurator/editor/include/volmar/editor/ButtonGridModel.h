@@ -31,6 +31,8 @@ public:
 
     // The configuration changed: every cell shows it again.
     void refresh();
+    // The record changed: headings and every cell show its texts.
+    void retranslate();
 
     static int gridRow(const QModelIndex& index) { return index.row() + 1; }
     QModelIndex cell(int col, int gridRow) const { return index(gridRow - 1, col); }

@@ -31,10 +31,12 @@ public:
 
     ConfigState& state() { return m_state; }
     const ConfigState& state() const { return m_state; }
-    // The record stays at this address for the editor's life (the document
-    // and the device link keep a reference); a language change is to replace
-    // its texts in place.
+    // The record stays at this address for the editor's life (the document,
+    // the device link and the views keep a reference); a language switch
+    // replaces its texts in place.
     const TRecordLng& lng() const { return m_lng; }
+    // The texts of another language; the views are relabelled by their owner.
+    void setLanguage(const TRecordLng& lng) { m_lng = lng; }
 
     // Asked at every rule run: whether the controller's command collection is
     // held (validation shows the not-connected display when it is not).

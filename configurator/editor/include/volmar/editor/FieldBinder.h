@@ -34,6 +34,10 @@ public:
     // Shows `state` in every control made here.
     void refresh(const ConfigState& state) const;
 
+    // The editor's record changed: the lists built from it get the new
+    // entries and keep their selected entry; no edit is raised.
+    void retranslate() const;
+
 private:
     struct Bound {
         const FieldDef* field;

@@ -6,6 +6,8 @@
 // chosen loader's template, "Start bootloader" and "Clear EEPROM" (the
 // window sends those two to the device link).
 
+#include "volmar/editor/LanguageTexts.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -41,7 +43,11 @@ struct FirmwareServices {
 class FirmwarePage : public QWidget {
     Q_OBJECT
 public:
+    // `lng` stays at its address (the editor's record); its texts may change.
     FirmwarePage(const TRecordLng& lng, FirmwareServices services, QWidget* parent = nullptr);
+
+    // The record's texts changed: every caption shows them.
+    void retranslate();
 
     QPushButton* btnOpenBL() const { return m_btnOpenBL; }
     QPushButton* btnResetCnf() const { return m_btnResetCnf; }
@@ -55,11 +61,13 @@ public:
     void BtnGetCPortsClick();
 
 private:
+    QPushButton* languageButton(const char* name);
     void FileFirmBrowseClick(const QString& title);
     QString portList() const;
     void showPresent(bool present);
 
     FirmwareServices m_services;
+    editor::LanguageTexts m_texts;
     QLineEdit* m_FileFirm;
     QComboBox* m_joy_hardware_mcu;
     QComboBox* m_select_bootloader;

@@ -14,7 +14,8 @@ class Launcher;
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(Launcher& launcher, QWidget* parent = nullptr);
+    // `title`: the language's caption of "About".
+    TAboutBox(Launcher& launcher, const QString& title, QWidget* parent = nullptr);
 
     // The address button.
     void Button1Click();

@@ -6,6 +6,8 @@
 // donation page. A tool that is not there does nothing, visibly or not:
 // no message, no error.
 
+#include "volmar/editor/LanguageTexts.h"
+
 #include <QWidget>
 
 namespace volmar {
@@ -19,8 +21,12 @@ class Launcher;
 class ToolsRow : public QWidget {
     Q_OBJECT
 public:
+    // `lng` stays at its address (the editor's record); its texts may change.
     ToolsRow(const TRecordLng& lng, Launcher& launcher, QString programFolder,
              QWidget* parent = nullptr);
+
+    // The record's texts changed: the two captions of the language show them.
+    void retranslate();
 
     void BtnDonateClick();
     void Windows_JoysticksClick(); // jstest-gtk, when installed
@@ -37,6 +43,7 @@ private:
 
     Launcher& m_launcher;
     QString m_programFolder;
+    editor::LanguageTexts m_texts;
 };
 
 } // namespace volmar::firmware

@@ -5,6 +5,7 @@
 // loader runs.
 
 #include "volmar/core/LoaderScript.h"
+#include "volmar/sysio/Result.h"
 
 #include <QString>
 
@@ -13,15 +14,15 @@ namespace volmar::firmware {
 struct PreparedScript {
     QString script; // absolute path of the script written
     QString folder; // where it runs: the loader folder, else the current folder
-    QString error;  // set when nothing may run: the file error to show
 };
 
 // Reads `templateFile`, fills it with `values` and writes the script into
 // `loaderFolder` (the current folder when empty). A folder that cannot take
 // it (read-only, say, when the program is installed system-wide) leaves the
 // script to `userFolder`, made when missing; the loader still runs in its
-// own folder. An old script is overwritten.
-PreparedScript writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                 const loader::Values& values, const QString& userFolder);
+// own folder. An old script is replaced whole, through the safe file
+// output. A failure is the file error to show; nothing may run then.
+Result<PreparedScript> writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
+                                         const loader::Values& values, const QString& userFolder);
 
 } // namespace volmar::firmware

@@ -17,10 +17,10 @@ namespace volmar::hid {
 // `node` (path, attributes, strings, openability) with its caps, input report
 // ids, collection index and a deviceId of `nodeId` + "#" + index. A
 // descriptor that cannot be parsed (or declares no collection) still gives
-// one entry, without caps, so the device is listed; `error` then says why.
+// one entry, without caps, so the device is listed; its descriptorProblem
+// then says why.
 std::vector<CollectionInfo> collectionsOf(const CollectionInfo& node, const std::string& nodeId,
-                                          std::span<const std::uint8_t> descriptor,
-                                          std::string& error);
+                                          std::span<const std::uint8_t> descriptor);
 
 // A device that answers its serial-number request with its language table
 // (string descriptor 0) has no serial number: the first n characters of the

@@ -4,6 +4,8 @@
 // virtual controllers of volmar-sim) must offer. Qt-free; the controller in
 // HidController.h builds the device list and the threads on top of it.
 
+#include "volmar/sysio/Result.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,23 +54,26 @@ struct CollectionInfo {
     bool usesReportIds = false;               // the node's reports start with their id
     bool openable = true;                     // false: present but the node cannot be opened
     std::string openError;                    // why not (system text), when !openable
+    // Why the node's report descriptor gave no collection (the entry is
+    // listed without caps); empty normally.
+    std::string descriptorProblem;
 };
 
 // One opened node. Feature transfers run on the caller's thread; readInput on
-// the node's reader thread. Errors come back as errno values whose strerror
-// text the caller shows.
+// the node's reader thread. A failure carries the errno value, and the
+// system's words for it are what the caller shows.
 class HidNode {
 public:
     virtual ~HidNode() = default;
-    // report[0] is the report id; 0 on success.
-    virtual int setFeature(std::span<const std::uint8_t> report) = 0;
+    // report[0] is the report id.
+    virtual Status setFeature(std::span<const std::uint8_t> report) = 0;
     // report[0] holds the report id on entry; the whole buffer must be filled
-    // (a shorter answer is a failed transfer: EIO). 0 on success.
-    virtual int getFeature(std::span<std::uint8_t> report) = 0;
+    // (a shorter answer is a failed transfer: EIO).
+    virtual Status getFeature(std::span<std::uint8_t> report) = 0;
     // Next input report (report id first when the node uses ids), waiting at
-    // most timeoutMs: 0, ETIMEDOUT, ECANCELED after cancelRead(), or
+    // most timeoutMs; fails with ETIMEDOUT, ECANCELED after cancelRead(), or
     // ENODEV/EIO once the node is gone.
-    virtual int readInput(std::vector<std::uint8_t>& report, int timeoutMs) = 0;
+    virtual Status readInput(std::vector<std::uint8_t>& report, int timeoutMs) = 0;
     // Makes a readInput that waits on another thread return at once (and
     // every later one): stopping a reader never waits for its timeout.
     virtual void cancelRead() = 0;
@@ -80,9 +85,11 @@ public:
     virtual std::string name() const = 0;
     // Every collection of every node present now.
     virtual std::vector<CollectionInfo> enumerate() = 0;
-    // Opens a node for feature transfers and input reading; nullptr with
-    // `errorNumber` set on failure.
-    virtual std::unique_ptr<HidNode> open(const std::string& path, int& errorNumber) = 0;
+    // Opens a node for feature transfers and input reading, taking the lock
+    // that keeps other programs off the device while it is open; a device
+    // another program holds fails with EBUSY and "in use by <program>, pid
+    // <pid>" before anything is sent.
+    virtual Result<std::unique_ptr<HidNode>> open(const std::string& path) = 0;
     // Called (on the thread that owns the backend's event sources) whenever
     // the set of nodes may have changed.
     virtual void setChangeCallback(std::function<void()> callback) = 0;

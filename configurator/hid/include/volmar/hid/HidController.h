@@ -7,7 +7,7 @@
 //
 // Threads: the controller, its list and every device operation belong to the
 // thread that created the controller (the GUI thread), except setFeature(),
-// getFeature(), lastError(), isPluggedIn() and isCheckedOut(), which one other
+// getFeature(), isPluggedIn() and isCheckedOut(), which one other
 // thread at a time (a link worker) may also call on a checked-out device.
 // One reader thread runs per opened node that has input reports; it never
 // waits for the GUI thread.
@@ -54,14 +54,18 @@ public:
 
     bool isPluggedIn() const { return m_pluggedIn.load(); }
     bool isCheckedOut() const { return m_checkedOut.load(); }
+    // The controller that lists it; nullptr once that controller has gone
+    // (a device checked out then is its holder's to delete).
+    HidController* controller() const { return m_controller; }
 
     // Feature transfers of the given size (byte 0 = report id). They fail
     // unless the device is plugged in and checked out (or being offered to
-    // an enumerate() callback); lastError() then holds the system's text of
-    // the failure ("Broken pipe", "No such device", ...).
-    bool setFeature(std::span<const std::uint8_t> report);
-    bool getFeature(std::span<std::uint8_t> report);
-    std::string lastError() const;
+    // an enumerate() callback); the error's text is the system's words for
+    // the failure ("Broken pipe", "No such device", ...). A get fails too
+    // when the answer is shorter than the buffer or carries another report
+    // id than byte 0 asked for.
+    Status setFeature(std::span<const std::uint8_t> report);
+    Status getFeature(std::span<std::uint8_t> report);
 
     // Milliseconds the node's reader waits per wake-up; values outside
     // 10..10000 are ignored. The reader of a node shared by several checked-out
@@ -81,16 +85,17 @@ signals:
     // tries again after threadSleepTime().
     void dataError(volmar::hid::HidDevice* device, const QString& message);
     // The device has gone. A checked-out one stays listed, unplugged, until
-    // checked in; any other is removed and deleted after the signal.
+    // checked in; any other is removed and deleted after the signal. When the
+    // controller itself goes, a checked-out device gets this signal too, is
+    // left without a controller, and its holder deletes it.
     void unplugged(volmar::hid::HidDevice* device);
 
 private:
     friend class HidController;
     HidDevice(HidController* controller, HidBackend* backend, CollectionInfo info, int sleepTime);
-    // Runs a transfer on the open node; false with lastError() set otherwise.
+    // Runs a transfer on the open node, opening it first when needed.
     template <typename Op>
-    bool transfer(Op&& op);
-    void setLastError(std::string text);
+    Status transfer(Op&& op);
     void attachNode(std::shared_ptr<NodeHandle> node);
     void detachNode();
 
@@ -103,10 +108,9 @@ private:
     std::atomic<bool> m_enumerated{false};
     int m_threadSleepTime = kDefaultThreadSleepTime;
 
-    mutable std::mutex m_mutex; // guards m_node and m_lastError
+    mutable std::mutex m_mutex; // guards m_node and m_nodeError
     std::shared_ptr<NodeHandle> m_node;
     int m_nodeError = 0; // why the node could not be opened at check-out
-    std::string m_lastError;
 };
 
 class HidController : public QObject {
@@ -133,11 +137,13 @@ public:
     int enumerate(const std::function<bool(HidDevice*, int)>& callback);
 
     // Takes a plugged-in, checked-in device for the application and opens
-    // its node; its input reports start arriving through data(). False when
-    // it was already checked out, is unplugged, belongs to no controller, or
-    // its node cannot be opened (lastError() then says why, e.g.
-    // "Permission denied"; the device stays checked in).
-    bool checkOut(HidDevice* device);
+    // its node (taking the device's lock: one program per device); its input
+    // reports start arriving through data(). Fails when it was already
+    // checked out (EBUSY), is unplugged or belongs to no controller (ENODEV),
+    // another program holds the device (EBUSY, "in use by <program>, pid
+    // <pid>"), or its node cannot be opened (the system's words, e.g.
+    // "Permission denied"); the device then stays checked in.
+    Status checkOut(HidDevice* device);
     // Gives a device back: closes its node when no other checked-out
     // collection uses it. A plugged-in device stays listed; an unplugged one
     // leaves the list and is deleted (later, so a caller still inside a
@@ -171,13 +177,19 @@ signals:
 private:
     friend class HidDevice;
     struct Private;
+    struct ListDelta;
+    // A rebuild: work out what changed against the backends' lists, apply
+    // it to the list, then tell (unplugged/removal, arrival, deviceChange).
     void runRebuild(bool initial);
+    ListDelta workOutChanges();
+    std::vector<HidDevice*> applyChanges(ListDelta& delta);
+    void notifyChanges(const std::vector<HidDevice*>& gone, const std::vector<HidDevice*>& arrived);
     void scheduleRebuild();
     void recount();
     std::string nodeKey(const HidDevice* device) const;
     // Gives `device` the node, opening it unless another collection of the
-    // same node holds it already: 0 or an errno value.
-    int openNode(HidDevice* device);
+    // same node holds it already.
+    Status openNode(HidDevice* device);
     // Takes the node from `device`; closes it when no collection holds it.
     void releaseNode(HidDevice* device);
     // Starts, retunes or stops the reader of a node to match the checked-out

@@ -6,6 +6,8 @@
 // tested without hardware.
 
 #include "volmar/hid/HidBackend.h"
+#include "volmar/sysio/DeviceLock.h"
+#include "volmar/sysio/Fd.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,7 +56,7 @@ public:
     // Every hidraw node udev knows now.
     virtual std::vector<NodeFacts> listNodes() = 0;
     virtual NodeProbe probe(const NodeFacts& facts, bool wantDescriptor, bool wantLanguageIds) = 0;
-    virtual std::unique_ptr<HidNode> open(const std::string& devnode, int& errorNumber) = 0;
+    virtual Result<std::unique_ptr<HidNode>> open(const std::string& devnode) = 0;
     // Hot-plug source: a descriptor that becomes readable when udev has news
     // (-1 when there is none), and the call that consumes the news: true
     // when a hidraw node was added (and udev has finished with it) or removed.
@@ -76,9 +78,9 @@ bool serialMayBeLanguageTable(const std::string& serialUtf8);
 // descriptor from sysfs (else from the node).
 std::vector<CollectionInfo> describeNode(const NodeFacts& facts, const NodeProbe& probe);
 
-// The node over an opened (non-blocking) hidraw descriptor, which it owns
-// from then on; nullptr with `errorNumber` set when it cannot be set up.
-std::unique_ptr<HidNode> makeNode(int fd, int& errorNumber);
+// The node over an opened (non-blocking) hidraw descriptor, holding the
+// node's lock (if taken) for as long as it is open.
+Result<std::unique_ptr<HidNode>> makeNode(sysio::UniqueFd fd, sysio::DeviceLock lock = {});
 
 // udev + ioctls of this machine.
 std::unique_ptr<System> makeSystem();

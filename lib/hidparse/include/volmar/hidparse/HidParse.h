@@ -20,6 +20,8 @@
 // (never a crash, an unbounded allocation or an out-of-bounds read), and the
 // codec functions check every bound and return nullopt/false instead.
 
+#include "volmar/sysio/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -163,11 +165,10 @@ struct ParsedDescriptor {
     std::span<const std::uint8_t> payloadOf(std::span<const std::uint8_t> wireReport) const;
 };
 
-// Parses a whole report descriptor. On failure returns nullopt and sets
-// `error` to a sentence naming the byte offset of the offending item, e.g.
-// "byte 12: End Collection without an open collection".
-std::optional<ParsedDescriptor> parseDescriptor(std::span<const std::uint8_t> descriptor,
-                                                std::string& error);
+// Parses a whole report descriptor. A failure is a sentence naming the byte
+// offset of the offending item, e.g. "byte 12: End Collection without an
+// open collection".
+Result<ParsedDescriptor> parseDescriptor(std::span<const std::uint8_t> descriptor);
 
 // Reads element `index` of `field` from a payload. Signed fields (logicalMin
 // < 0) are sign-extended, others read unsigned. nullopt when index >= count,

@@ -4,6 +4,7 @@
 // One Client is one opened node: feature transfers on the calling thread, or,
 // after subscribe(), a stream of input reports for a reader thread.
 
+#include "volmar/sysio/Fd.h"
 #include "volmar/vhid/Wire.h"
 
 #include <cstdint>
@@ -18,27 +19,27 @@ namespace volmar::vhid {
 
 class Client {
 public:
-    // Connects and reads the Info packet. On failure returns nullptr and sets
-    // `error` to the system's text (strerror) of the failing call.
-    static std::unique_ptr<Client> connect(const std::filesystem::path& socket, std::string& error);
+    // Connects and reads the Info packet; a failure carries the errno value
+    // of the failing call.
+    static Result<std::unique_ptr<Client>> connect(const std::filesystem::path& socket);
     ~Client();
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
 
     const DeviceInfo& info() const { return m_info; }
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
-    // 0 on success, else an errno value (ENODEV once the device is gone,
-    // ETIMEDOUT when no reply came within timeoutMs).
-    int setFeature(std::span<const std::uint8_t> report, int timeoutMs = 1000);
+    // Failures carry an errno value: ENODEV once the device is gone,
+    // ETIMEDOUT when no reply came within timeoutMs, or the device's status.
+    Status setFeature(std::span<const std::uint8_t> report, int timeoutMs = 1000);
     // `report` is resized to the bytes returned (report id first).
-    int getFeature(std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& report,
-                   int timeoutMs = 1000);
+    Status getFeature(std::uint8_t reportId, std::size_t length, std::vector<std::uint8_t>& report,
+                      int timeoutMs = 1000);
 
-    int subscribe();
-    // Waits up to timeoutMs for the next input report: 0 and `report` filled,
+    Status subscribe();
+    // Waits up to timeoutMs for the next input report: `report` filled, or
     // ETIMEDOUT, or ENODEV when the device closed the connection.
-    int readInput(std::vector<std::uint8_t>& report, int timeoutMs);
+    Status readInput(std::vector<std::uint8_t>& report, int timeoutMs);
 
     // Input reports that arrived while a feature transfer waited for its reply
     // are kept here for readInput(); beyond this many the oldest are dropped,
@@ -46,14 +47,14 @@ public:
     static constexpr std::size_t kMaxQueuedInput = 256;
 
 private:
-    explicit Client(int fd) : m_fd(fd) {}
+    explicit Client(sysio::UniqueFd fd) : m_fd(std::move(fd)) {}
     int exchange(const Message& request, Message& reply, int timeoutMs);
     int sendMessage(const Message& msg, int timeoutMs);
     // Next well-formed message within timeoutMs: 0, ETIMEDOUT or ENODEV.
     int receiveMessage(Message& msg, int timeoutMs);
     void queueInput(std::vector<std::uint8_t> report);
 
-    int m_fd = -1;
+    sysio::UniqueFd m_fd;
     std::uint32_t m_nextTag = 1;
     bool m_gone = false;
     bool m_subscribed = false;

@@ -6,6 +6,8 @@
 // The configurator lists these files beside the real serial ports; their
 // paths are the port names.
 
+#include "volmar/sysio/Result.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -25,10 +27,9 @@ std::vector<std::filesystem::path> serialPorts(std::filesystem::path folder = {}
 class SerialPort {
 public:
     // Publishes `path` (made under a hidden name first and renamed into
-    // place, so a lister never sees half of it). On failure returns nullptr
-    // with the system's text in `error`.
-    static std::unique_ptr<SerialPort> publish(const std::filesystem::path& path,
-                                               std::string& error);
+    // place, so a lister never sees half of it). A failure holds the
+    // system's text alone.
+    static Result<std::unique_ptr<SerialPort>> publish(const std::filesystem::path& path);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;

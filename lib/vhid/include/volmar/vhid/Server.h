@@ -4,6 +4,7 @@
 // virtual device and its connections, non-blocking, driven by the owner's
 // poll() loop. No threads; nothing here sleeps.
 
+#include "volmar/sysio/Fd.h"
 #include "volmar/vhid/Wire.h"
 
 #include <cstdint>
@@ -32,9 +33,9 @@ public:
     // The file appears only once the socket accepts connections, so a folder
     // watcher never sees a device it cannot open. A stale file left by a
     // crashed device is replaced; a live one is not (error "Address already
-    // in use"). On failure returns nullptr with the system's text in `error`.
-    static std::unique_ptr<Server> listen(const std::filesystem::path& socketPath, DeviceInfo info,
-                                          std::string& error);
+    // in use"). A failure carries the errno value of what failed.
+    static Result<std::unique_ptr<Server>> listen(const std::filesystem::path& socketPath,
+                                                  DeviceInfo info);
     ~Server(); // unplugs
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -75,12 +76,12 @@ public:
 
 private:
     struct Connection {
-        int fd = -1;
+        sysio::UniqueFd fd;
         bool subscribed = false;
         std::deque<Message> out;
     };
 
-    Server(int listenFd, std::filesystem::path path, DeviceInfo info);
+    Server(sysio::UniqueFd listenFd, std::filesystem::path path, DeviceInfo info);
     void acceptPending();
     // false when the connection has to be closed
     bool readPending(ConnectionId id, Connection& conn, std::vector<Request>& requests);
@@ -88,7 +89,7 @@ private:
     // false when the connection has to be closed
     bool enqueue(Connection& conn, Message msg);
 
-    int m_listenFd = -1;
+    sysio::UniqueFd m_listenFd;
     std::filesystem::path m_path;
     DeviceInfo m_info;
     ConnectionId m_nextId = 1;

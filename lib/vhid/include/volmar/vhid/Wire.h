@@ -69,6 +69,11 @@ struct Message {
 // $XDG_RUNTIME_DIR/volmar/virtual, or /tmp/volmar-$UID/virtual without it.
 std::filesystem::path deviceFolder();
 
+// The lock file beside a device's socket ("<id>.lock" for "<id>.sock"): the
+// program that talks to the device holds it, so that a second one keeps off.
+// Listeners (the viewer) connect without it; the device never looks at it.
+std::filesystem::path lockFileOf(const std::filesystem::path& socket);
+
 std::vector<std::uint8_t> encodeMessage(const Message& msg);
 // nullopt for a packet shorter than the header or with an unknown type, and
 // for one whose payload does not have its type's shape (a GetFeature of other

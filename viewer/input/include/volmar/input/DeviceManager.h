@@ -46,12 +46,16 @@ struct ObjectRecord {
     std::int32_t hidLogicalMax = 0;
     std::int32_t stateOffset = -1;
 
-    bool isButton() const { return (object.type & 0x0C) != 0; }
-    bool isAxis() const { return (object.type & 0x03) != 0; }
-    bool isPov() const { return (object.type & 0x10) != 0; }
+    bool isButton() const { return (object.type & DIDFT_BUTTON) != 0; }
+    bool isAxis() const { return (object.type & DIDFT_AXIS) != 0; }
+    bool isPov() const { return (object.type & DIDFT_POV) != 0; }
 };
 
 inline constexpr std::uint32_t kBatchSize = 32;
+// The HID range an axis shows until its value caps are read (and keeps when
+// they cannot be).
+inline constexpr std::int32_t kDefaultHidLogicalMin = 0;
+inline constexpr std::int32_t kDefaultHidLogicalMax = 655;
 inline constexpr std::uint32_t kQueueCapacity = 256;
 
 struct DeviceRecord {

@@ -4,6 +4,8 @@
 // set() calls before that wait are answered by it. waitAny() is the reader
 // threads' only blocking point.
 
+#include "volmar/sysio/Fd.h"
+
 #include <chrono>
 #include <initializer_list>
 #include <string>
@@ -13,20 +15,19 @@ namespace volmar::input {
 class Event {
 public:
     Event();
-    ~Event();
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
 
-    bool valid() const { return m_fd >= 0; }
+    bool valid() const { return m_fd.valid(); }
     // strerror text when the eventfd could not be made.
     const std::string& error() const { return m_error; }
     void set();
     // Clears the event; true when it was set.
     bool consume();
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
 private:
-    int m_fd = -1;
+    sysio::UniqueFd m_fd;
     std::string m_error;
 };
 

@@ -37,10 +37,12 @@ public:
 
     HResult enumDevices(DeviceClass deviceClass,
                         const std::function<bool(const DeviceInstance&)>& callback);
-    // Opens one more interface on a device listed by enumDevices(); on
-    // failure `error` (when given) tells why, e.g. the system's text.
-    HResult createDevice(const std::string& instanceId, std::unique_ptr<InputDevice>& out,
-                         std::string* error = nullptr);
+    // Opens one more interface on a device listed by enumDevices(); a
+    // failure says why, e.g. in the system's words.
+    Result<std::unique_ptr<InputDevice>> openDevice(const std::string& instanceId);
+    // openDevice() as the viewer's windows call it: DIERR_DEVICENOTREG for
+    // any failure.
+    HResult createDevice(const std::string& instanceId, std::unique_ptr<InputDevice>& out);
 
     // The HID input values of the device at `path` (as an interface's path
     // property gives it), read from a fresh opening of the node: axes and

@@ -4,6 +4,7 @@
 
 #include "volmar/hidparse/HidParse.h"
 #include "volmar/input/Source.h"
+#include "volmar/sysio/Fd.h"
 
 #include <filesystem>
 #include <map>
@@ -19,9 +20,9 @@ std::shared_ptr<Backend> makeEvdevBackend();
 // hidraw node this user may read: all their buttons and exact HID ranges.
 std::shared_ptr<Backend> makeHidrawBackend();
 // A source reading one HID input report per read() from a non-blocking
-// descriptor (a hidraw node), decoding the collection's reports. Takes
-// ownership of fd.
-std::unique_ptr<Source> makeHidReportSource(int fd, hidparse::ParsedDescriptor descriptor,
+// descriptor (a hidraw node), decoding the collection's reports.
+std::unique_ptr<Source> makeHidReportSource(sysio::UniqueFd fd,
+                                            hidparse::ParsedDescriptor descriptor,
                                             std::size_t collection);
 
 // Whether an evdev node with these udev properties belongs to the class. A

@@ -6,6 +6,7 @@
 // changes share one sequence number in the buffered items.
 
 #include "volmar/input/Types.h"
+#include "volmar/sysio/Result.h"
 
 #include <cstdint>
 #include <memory>
@@ -76,7 +77,8 @@ public:
     virtual const char* name() const = 0;
     // Attached devices of the class, in a stable order.
     virtual std::vector<DeviceInstance> enumerate(DeviceClass deviceClass) = 0;
-    virtual std::unique_ptr<Source> open(const DeviceInstance& instance, std::string& error) = 0;
+    // A failure says why in the system's words (with the node's path).
+    virtual Result<std::unique_ptr<Source>> open(const DeviceInstance& instance) = 0;
 };
 
 // Milliseconds of the monotonic clock: the time stamps of buffered items.

@@ -139,30 +139,36 @@ inline constexpr std::uint32_t DIPROPCALIBRATIONMODE_COOKED = 0;
 inline constexpr std::uint32_t DIPROPCALIBRATIONMODE_RAW = 1;
 
 // Property blocks: a header that names the property's target, then the
-// value. Sizes are those of the blocks the axis dialogs write back.
+// value. Sizes are those of the blocks the axis dialogs write back: a 16-byte
+// header, then one double word, two, or three.
+inline constexpr std::uint32_t kPropHeaderSize = 16;
+inline constexpr std::uint32_t kPropDwordSize = kPropHeaderSize + 4;
+inline constexpr std::uint32_t kPropRangeSize = kPropHeaderSize + 8;
+inline constexpr std::uint32_t kPropCalibrationSize = kPropHeaderSize + 12;
+
 struct PropHeader {
     std::uint32_t size = 0;
-    std::uint32_t headerSize = 16;
+    std::uint32_t headerSize = kPropHeaderSize;
     std::uint32_t object = 0;
     How how = How::Device;
 };
 struct PropRange {
-    PropHeader header{24, 16, 0, How::ById};
+    PropHeader header{kPropRangeSize, kPropHeaderSize, 0, How::ById};
     std::int32_t min = 0;
     std::int32_t max = 0;
 };
 struct PropDword {
-    PropHeader header{20, 16, 0, How::ById};
+    PropHeader header{kPropDwordSize, kPropHeaderSize, 0, How::ById};
     std::uint32_t data = 0;
 };
 struct PropCalibration {
-    PropHeader header{28, 16, 0, How::ById};
+    PropHeader header{kPropCalibrationSize, kPropHeaderSize, 0, How::ById};
     std::int32_t min = 0;
     std::int32_t center = 0;
     std::int32_t max = 0;
 };
 struct PropPath {
-    PropHeader header{0, 16, 0, How::Device};
+    PropHeader header{0, kPropHeaderSize, 0, How::Device};
     std::string path;
 };
 

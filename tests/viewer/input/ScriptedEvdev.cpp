@@ -1,3 +1,5 @@
+#include "ScriptedEvdev.h"
+
 #include "EvdevStream.h"
 
 #include <cerrno>
@@ -11,8 +13,8 @@ namespace volmar::input {
 struct ScriptedEvdev::Shared {
     std::mutex mutex;
     EvdevCaps caps;
-    int writeFd = -1;
-    int readFd = -1;
+    sysio::UniqueFd writeFd;
+    sysio::UniqueFd readFd;
 };
 
 ScriptedEvdev::ScriptedEvdev(DeviceInstance instance, EvdevCaps caps)
@@ -20,8 +22,8 @@ ScriptedEvdev::ScriptedEvdev(DeviceInstance instance, EvdevCaps caps)
     m_shared->caps = std::move(caps);
     int fds[2] = {-1, -1};
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-        m_shared->readFd = fds[0];
-        m_shared->writeFd = fds[1];
+        m_shared->readFd.reset(fds[0]);
+        m_shared->writeFd.reset(fds[1]);
         // Room for a long burst, like a kernel node's buffer.
         ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
     }
@@ -30,21 +32,18 @@ ScriptedEvdev::ScriptedEvdev(DeviceInstance instance, EvdevCaps caps)
 ScriptedEvdev::~ScriptedEvdev() {
     unplug();
     std::lock_guard lock(m_shared->mutex);
-    if (m_shared->readFd >= 0) {
-        ::close(m_shared->readFd);
-        m_shared->readFd = -1;
-    }
+    m_shared->readFd.reset();
 }
 
 bool ScriptedEvdev::send(std::span<const input_event> events) {
     std::lock_guard lock(m_shared->mutex);
-    if (m_shared->writeFd < 0) {
+    if (!m_shared->writeFd) {
         return false;
     }
     const auto* bytes = reinterpret_cast<const char*>(events.data());
     std::size_t left = events.size_bytes();
     while (left > 0) {
-        const ssize_t n = ::write(m_shared->writeFd, bytes, left);
+        const ssize_t n = ::write(m_shared->writeFd.get(), bytes, left);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -64,46 +63,41 @@ void ScriptedEvdev::setCaps(const EvdevCaps& caps) {
 
 void ScriptedEvdev::unplug() {
     std::lock_guard lock(m_shared->mutex);
-    if (m_shared->writeFd >= 0) {
-        ::close(m_shared->writeFd);
-        m_shared->writeFd = -1;
-    }
+    m_shared->writeFd.reset();
 }
 
 bool ScriptedEvdev::plugged() const {
     std::lock_guard lock(m_shared->mutex);
-    return m_shared->writeFd >= 0;
+    return m_shared->writeFd.valid();
 }
 
-std::unique_ptr<Source> ScriptedEvdev::open(std::string& error) {
+Result<std::unique_ptr<Source>> ScriptedEvdev::open() {
     EvdevCaps caps;
-    int fd = -1;
+    sysio::UniqueFd fd;
     {
         std::lock_guard lock(m_shared->mutex);
-        if (m_shared->writeFd < 0 || m_shared->readFd < 0) {
-            error = std::strerror(ENODEV);
-            return nullptr;
+        if (!m_shared->writeFd || !m_shared->readFd) {
+            return Error::fromErrno(ENODEV);
         }
-        fd = ::fcntl(m_shared->readFd, F_DUPFD_CLOEXEC, 0);
+        fd.reset(::fcntl(m_shared->readFd.get(), F_DUPFD_CLOEXEC, 0));
         caps = m_shared->caps;
     }
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return nullptr;
+    if (!fd) {
+        return Error::fromErrno(errno);
     }
     auto layout = buildEvdevLayout(caps, m_instance.deviceClass);
     std::weak_ptr<Shared> weak = m_shared;
-    return std::make_unique<EvdevStream>(fd, std::move(layout),
-                                         [weak](EvdevCaps& out, std::string& err) {
-                                             auto shared = weak.lock();
-                                             if (!shared) {
-                                                 err = std::strerror(ENODEV);
-                                                 return false;
-                                             }
-                                             std::lock_guard lock(shared->mutex);
-                                             out = shared->caps;
-                                             return true;
-                                         });
+    auto snapshot = [weak](EvdevCaps& out) -> Status {
+        auto shared = weak.lock();
+        if (!shared) {
+            return Error::fromErrno(ENODEV);
+        }
+        std::lock_guard lock(shared->mutex);
+        out = shared->caps;
+        return {};
+    };
+    return std::unique_ptr<Source>(
+        std::make_unique<EvdevStream>(std::move(fd), std::move(layout), std::move(snapshot)));
 }
 
 std::vector<DeviceInstance> ScriptedBackend::enumerate(DeviceClass deviceClass) {
@@ -116,18 +110,27 @@ std::vector<DeviceInstance> ScriptedBackend::enumerate(DeviceClass deviceClass) 
     return out;
 }
 
-std::unique_ptr<Source> ScriptedBackend::open(const DeviceInstance& instance, std::string& error) {
+Result<std::unique_ptr<Source>> ScriptedBackend::open(const DeviceInstance& instance) {
     if (m_failOpens) {
-        error = std::strerror(EACCES);
-        return nullptr;
+        return Error::fromErrno(EACCES);
     }
     for (const auto& node : m_nodes) {
         if (node->instance().instanceId == instance.instanceId) {
-            return node->open(error);
+            return node->open();
         }
     }
-    error = std::strerror(ENODEV);
-    return nullptr;
+    return Error::fromErrno(ENODEV);
+}
+
+input_event evdevEvent(std::uint16_t type, std::uint16_t code, std::int32_t value,
+                       std::uint32_t timeMs) {
+    input_event e{};
+    e.input_event_sec = timeMs / 1000;
+    e.input_event_usec = (timeMs % 1000) * 1000;
+    e.type = type;
+    e.code = code;
+    e.value = value;
+    return e;
 }
 
 } // namespace volmar::input
