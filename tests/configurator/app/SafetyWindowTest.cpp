@@ -112,6 +112,29 @@ TEST_F(SafetyWindowTest, TenEditsUndoneAndRedoneByKeysGiveTheSameImageAtEverySte
     EXPECT_EQ(dialogs.messages, QStringList());
 }
 
+// A language switch carries the configuration through its image: it is no
+// step, and undo afterwards reports in the new language.
+TEST_F(SafetyWindowTest, ALanguageSwitchIsNoStep) {
+    openActive();
+    c<QComboBox>("osi_5_src").setCurrentIndex(2);
+    c<QComboBox>("osi_5_name").setCurrentIndex(4);
+    const ConfigImage edited = image();
+    const std::size_t steps = window->editor().history().undoSteps();
+    ASSERT_EQ(steps, 2u);
+    const QString english = c<QLineEdit>("chk_report_info").text();
+
+    c<QComboBox>("Translate").setCurrentIndex(1); // Deutsch
+    EXPECT_NE(c<QLineEdit>("chk_report_info").text(), english);
+    EXPECT_EQ(image(), edited);
+    EXPECT_EQ(window->editor().history().undoSteps(), steps);
+    EXPECT_FALSE(window->editor().canRedo());
+
+    c<QToolButton>("btnUndo").click();
+    EXPECT_EQ(state().axes[4].name, 0);
+    EXPECT_EQ(state().chk_report_info, window->editor().lng().cfg_error_3 + " 5")
+        << "validation ran again, in the language chosen now";
+}
+
 TEST_F(SafetyWindowTest, WarningsSitBesideTheReportLineAndLeadToTheirControl) {
     openActive();
     auto& wiring = c<QToolButton>("btnWiring");
