@@ -2,10 +2,12 @@
 
 #include "ConfigIo.h"
 
+#include "volmar/core/Backups.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/ConfigJson.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
+#include "volmar/core/Wiring.h"
 
 #include <iostream>
 #include <memory>
@@ -100,7 +102,7 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
     return state.ConfigHasErrors ? kExitFindings : kExitOk;
 }
 
-int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ostream& err) {
     auto loaded = loadState(file);
     if (!loaded) {
         err << loaded.error().text << '\n';
@@ -118,6 +120,11 @@ int checkCommand(const std::string& file, std::ostream& out, std::ostream& err) 
             return kExitBadInput;
     }
     out << state.chk_report_info << '\n';
+    // Warnings go beside the report line and leave the exit status alone.
+    if (lint) {
+        for (const WiringWarning& warning : wiringWarnings(state))
+            out << "warning: " << warning.text << '\n';
+    }
     return state.ConfigHasErrors ? kExitFindings : kExitOk;
 }
 
@@ -140,6 +147,21 @@ int diffCommand(const std::string& a, const std::string& b, std::ostream& out, s
     return lines.empty() ? kExitOk : kExitFindings;
 }
 
+int backupsCommand(const std::string& folder, std::ostream& out, std::ostream& err) {
+    const std::filesystem::path where =
+        folder.empty() ? backupFolder() : std::filesystem::path(folder);
+    if (where.empty()) {
+        err << "no backup folder: neither XDG_DATA_HOME nor HOME is an absolute path\n";
+        return kExitBadInput;
+    }
+    const std::vector<BackupEntry> backups = listBackups(where, englishLanguage());
+    if (backups.empty())
+        err << "no backups in " << where.string() << '\n';
+    for (const BackupEntry& b : backups)
+        out << backupLine(b) << "\n    " << b.file.string() << '\n';
+    return kExitOk;
+}
+
 void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* exportCmd = app.add_subcommand(
         "export", "Print a configuration file as JSON, as the editor would load it");
@@ -149,6 +171,7 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
         std::string jsonFile;
         std::string outFile;
         bool check = false;
+        bool lint = false;
         std::string a;
         std::string b;
     };
@@ -176,8 +199,11 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     auto* checkCmd =
         app.add_subcommand("check", "Print the report line of a configuration (.volmar or .json)");
     checkCmd->add_option("FILE", args->file, "configuration file or JSON")->required();
-    checkCmd->callback(
-        [args, &exitCode] { exitCode = checkCommand(args->file, std::cout, std::cerr); });
+    checkCmd->add_flag("--lint", args->lint,
+                       "also print wiring warnings (pins used twice, unreachable buttons ...)");
+    checkCmd->callback([args, &exitCode] {
+        exitCode = checkCommand(args->file, args->lint, std::cout, std::cerr);
+    });
 
     auto* diffCmd = app.add_subcommand(
         "diff", "Print the fields and button rows in which two configurations differ");
@@ -185,6 +211,13 @@ void addOfflineCommands(CLI::App& app, int& exitCode) {
     diffCmd->add_option("B", args->b, "second configuration (.volmar or .json)")->required();
     diffCmd->callback(
         [args, &exitCode] { exitCode = diffCommand(args->a, args->b, std::cout, std::cerr); });
+
+    auto* backupsCmd = app.add_subcommand(
+        "backups", "List the configurations kept before each write to a controller, newest first");
+    backupsCmd->add_option("--folder", args->file,
+                           "backup folder (default: $XDG_DATA_HOME/VolmarSetup/backups)");
+    backupsCmd->callback(
+        [args, &exitCode] { exitCode = backupsCommand(args->file, std::cout, std::cerr); });
 }
 
 } // namespace volmar::cli

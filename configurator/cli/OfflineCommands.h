@@ -33,12 +33,19 @@ int importCommand(const std::string& jsonFile, const std::string& outFile, bool 
                   std::ostream& out, std::ostream& err);
 
 // Prints the report line; kExitFindings when the configuration has errors.
-int checkCommand(const std::string& file, std::ostream& out, std::ostream& err);
+// `lint` adds one "warning: ..." line per wiring warning after it; warnings
+// never change the exit status.
+int checkCommand(const std::string& file, bool lint, std::ostream& out, std::ostream& err);
 
 // Prints the fields and button rows that differ; kExitFindings when any do.
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err);
 
-// Registers export, import, check and diff on `app`; the command that runs
+// Lists the configurations kept before each write to a controller, newest
+// first: a line with time, VID:PID, product and the report line, then the
+// file indented on the next. Empty `folder`: the user's backup folder.
+int backupsCommand(const std::string& folder, std::ostream& out, std::ostream& err);
+
+// Registers export, import, check, diff and backups on `app`; the command that runs
 // stores its status in `exitCode`.
 void addOfflineCommands(CLI::App& app, int& exitCode);
 

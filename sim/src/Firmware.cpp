@@ -149,6 +149,9 @@ void Firmware::command(std::span<const std::uint8_t> frame, SimTime now) {
     case cmd::WriteEnd:
         if (m_session) {
             m_eeprom = *m_session;
+            if (m_corruptByte && *m_corruptByte < m_eeprom.size()) {
+                m_eeprom[*m_corruptByte] = static_cast<std::uint8_t>(~(*m_session)[*m_corruptByte]);
+            }
             m_session.reset();
             m_eepromChanged = true;
         }

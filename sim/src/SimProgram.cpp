@@ -39,6 +39,7 @@ public:
         m_firmware.setBootloaderStay(options.bootloaderStay);
         m_firmware.setHubPresent(options.hubPresent);
         m_firmware.setHubIdentity(options.hubIdentity);
+        m_firmware.setCorruptByte(options.faults.corruptEepromByte);
     }
 
     int run(int signalFd);

@@ -175,6 +175,10 @@ void declareOptions(CLI::App& app, RawOptions& raw, ProgramOptions& o) {
     app.add_flag("--garbage-replies", o.faults.garbageReplies,
                  "Feature gets return random bytes after the report id");
     app.add_option("--seed", o.faults.seed, "Seed of the random replies")->capture_default_str();
+    app.add_option("--corrupt-eeprom-byte", o.faults.corruptEepromByte,
+                   "Every write end stores the inverse of the byte written at this address "
+                   "(0-671), as a worn EEPROM cell would")
+        ->check(CLI::Range(0, 671));
 }
 
 // Checks the typed texts and puts them into `o`; CLI::ValidationError

@@ -106,6 +106,24 @@ TEST_F(FirmwareModel, WriteIsCommittedAtWriteEndOnly) {
         << "bytes beyond the 21 blocks are never written";
 }
 
+// A worn cell: each write stores the inverse of the byte sent there, so the
+// configurator's read-back sees exactly one address differ, write after write.
+TEST_F(FirmwareModel, CorruptByteStoresTheInverseOfWhatEachWriteSent) {
+    fw.setCorruptByte(100);
+    EepromImage img = configuredImage();
+    for (int round = 0; round < 2; ++round) {
+        img[100] = static_cast<std::uint8_t>(0x3C + round);
+        img[101] = static_cast<std::uint8_t>(round);
+        writeImage(img, std::chrono::seconds(10 * round));
+        const Bytes r = readBlock(96, std::chrono::seconds(10 * round + 5));
+        EXPECT_EQ(r[5 + 4], static_cast<std::uint8_t>(~img[100])) << "round " << round;
+        EXPECT_EQ(r[5 + 5], img[101]);
+        EepromImage expected = img;
+        expected[100] = static_cast<std::uint8_t>(~img[100]);
+        EXPECT_EQ(bytesOf(fw.eeprom(), 0, 672), bytesOf(expected, 0, 672));
+    }
+}
+
 TEST_F(FirmwareModel, ReadDuringAWriteShowsTheCommittedEeprom) {
     set(frame(cmd::WriteBegin), 0ms);
     set(frame(cmd::WriteBlock, 0, 32, Bytes(32, 0xEE)), 10ms);

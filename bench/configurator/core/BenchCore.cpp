@@ -1,12 +1,14 @@
 // The configuration engine's hot paths: every edit in the window runs the
-// rules and validation, every device write or file save the encoder, every
-// read or load the decoder, and every curve redraw computes up to 16384
-// outputs.
+// rules and validation, records an undo step and refreshes the wiring
+// warnings, every device write or file save the encoder, every read or load
+// the decoder, and every curve redraw computes up to 16384 outputs.
 
 #include "volmar/core/Curves.h"
+#include "volmar/core/EditHistory.h"
 #include "volmar/core/ImageCodec.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
+#include "volmar/core/Wiring.h"
 
 #include <benchmark/benchmark.h>
 
@@ -88,6 +90,22 @@ void BM_RulesAndValidation(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_RulesAndValidation);
+
+// What every edit adds to the rules for the window's safety net: the undo
+// step (an encoding of the state, compared with the last one) and the
+// wiring warnings beside the report line.
+void BM_EditSafetyNet(benchmark::State& bench) {
+    ConfigState s = busyState();
+    EditHistory history;
+    history.reset(s);
+    int step = 0;
+    for (auto _ : bench) {
+        s.axes[0].dzl = ++step % 16;
+        benchmark::DoNotOptimize(history.record(s));
+        benchmark::DoNotOptimize(wiringWarnings(s));
+    }
+}
+BENCHMARK(BM_EditSafetyNet);
 
 // The chart of a 14-bit axis: 16384 outputs per redraw.
 void BM_CurveOutput16384(benchmark::State& bench) {

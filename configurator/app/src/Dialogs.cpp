@@ -4,9 +4,15 @@
 
 #include <QColorDialog>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace volmar::app {
 
@@ -52,6 +58,68 @@ std::optional<QColor> QtDialogs::chooseColour(QWidget* parent, const QColor& ini
         return std::nullopt;
     }
     return chosen;
+}
+
+bool QtDialogs::ask(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+int QtDialogs::chooseBackup(QWidget* parent, const QList<BackupRow>& rows) {
+    QDialog dialog(parent);
+    dialog.setObjectName("RestoreBackup");
+    dialog.setWindowTitle(QObject::tr("Restore previous configuration"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(
+        QObject::tr("Configurations read from the controller before each write, newest first:"),
+        &dialog);
+    layout->addWidget(label);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName("lstBackups");
+    list->setAccessibleName(QObject::tr("Backups"));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels(
+        {QObject::tr("Time"), QObject::tr("Controller"), QObject::tr("Configuration")});
+    for (const BackupRow& row : rows) {
+        list->addTopLevelItem(new QTreeWidgetItem({row.time, row.controller, row.summary}));
+    }
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setCurrentItem(list->topLevelItem(0));
+    label->setBuddy(list);
+    layout->addWidget(list, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QObject::tr("Restore"));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QTreeWidget::itemActivated, &dialog, &QDialog::accept);
+    dialog.resize(720, 360);
+    if (dialog.exec() != QDialog::Accepted || !list->currentItem()) {
+        return -1;
+    }
+    return list->indexOfTopLevelItem(list->currentItem());
+}
+
+bool ScriptedDialogs::ask(QWidget*, const QString& text) {
+    questions << text;
+    if (m_answers.empty()) {
+        return false;
+    }
+    const bool yes = m_answers.front();
+    m_answers.pop_front();
+    return yes;
+}
+
+int ScriptedDialogs::chooseBackup(QWidget*, const QList<BackupRow>& rows) {
+    choices << rows;
+    if (m_backups.empty()) {
+        return -1;
+    }
+    const int row = m_backups.front();
+    m_backups.pop_front();
+    return row;
 }
 
 std::optional<QColor> ScriptedDialogs::chooseColour(QWidget*, const QColor& initial) {

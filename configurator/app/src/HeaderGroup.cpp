@@ -1,8 +1,10 @@
 #include "volmar/app/HeaderGroup.h"
 
 #include "volmar/app/ConnectionPicture.h"
+#include "volmar/app/WiringWindow.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/LanguageTables.h"
+#include "volmar/core/Wiring.h"
 #include "volmar/editor/ConfigEditor.h"
 
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -71,9 +74,33 @@ HeaderGroup::HeaderGroup(editor::ConfigEditor& editor, QWidget* parent)
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(buildDeviceRow());
     layout->addWidget(buildFieldRow());
-    m_c.chk_report_info = readOnlyField(group, "chk_report_info");
+    layout->addWidget(buildReportRow());
+}
+
+QWidget* HeaderGroup::buildReportRow() {
+    auto* row = new QWidget(this);
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    m_c.chk_report_info = readOnlyField(row, "chk_report_info");
     m_c.chk_report_info->setAccessibleName(tr("Validation report"));
-    layout->addWidget(m_c.chk_report_info);
+    line->addWidget(m_c.chk_report_info, 1);
+    const auto tool = [row, line](const char* name) {
+        auto* b = new QToolButton(row);
+        b->setObjectName(name);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        b->setFocusPolicy(Qt::StrongFocus);
+        line->addWidget(b);
+        return b;
+    };
+    m_c.btnWiring = tool("btnWiring");
+    m_c.btnUndo = tool("btnUndo");
+    m_c.btnRedo = tool("btnRedo");
+    m_c.btnRestoreBackup = tool("btnRestoreBackup");
+    m_c.btnRestoreBackup->setText(tr("Restore previous configuration…"));
+    m_c.btnRestoreBackup->setAccessibleName(m_c.btnRestoreBackup->text());
+    m_c.btnRestoreBackup->setToolTip(
+        tr("A configuration read from the controller before one of the last writes"));
+    return row;
 }
 
 QWidget* HeaderGroup::buildDeviceRow() {
@@ -181,6 +208,14 @@ QWidget* HeaderGroup::buildFieldRow() {
 void HeaderGroup::refresh(const ConfigState& state) {
     ConfigPage::refresh(state);
     m_c.chk_report_info->setText(toQ(state.chk_report_info));
+    const int warnings = static_cast<int>(wiringWarnings(state).size());
+    const QString count = wiringCountText(warnings);
+    if (m_c.btnWiring->text() != count) {
+        m_c.btnWiring->setText(count);
+        m_c.btnWiring->setAccessibleName(count);
+        m_c.btnWiring->setIcon(style()->standardIcon(warnings > 0 ? QStyle::SP_MessageBoxWarning
+                                                                  : QStyle::SP_DialogApplyButton));
+    }
 }
 
 void HeaderGroup::showDisplay(const device::DisplayState& display) {

@@ -5,6 +5,7 @@
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/ProgressPopup.h"
 #include "volmar/app/SettingsFile.h"
+#include "volmar/core/Backups.h"
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/LanguageSwitch.h"
 #include "volmar/core/LiveView.h"
@@ -83,7 +84,11 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_folders(programFoldersFor(options.programFolder.isEmpty()
                                       ? QCoreApplication::applicationDirPath()
                                       : options.programFolder)),
-      m_userFolder(userFolderFor(options)), m_texts(m_editor.lng()) {
+      m_userFolder(userFolderFor(options)),
+      m_backupFolder(options.backupFolder.isEmpty()
+                         ? backupFolder()
+                         : std::filesystem::path(options.backupFolder.toStdString())),
+      m_texts(m_editor.lng()) {
     setObjectName("TMForm");
     m_link->setTransferExecutor(m_worker);
     m_editor.setConnectedProbe([this] { return m_link->ConfigDevice() != nullptr; });
@@ -105,6 +110,7 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
     m_TmrPerSecond->setObjectName("TmrPerSecond");
     m_TmrPerSecond->setInterval(kPerSecondTickMs);
     connectControls();
+    buildSafetyControls();
 
     // An unknown `Translate` text shows as it is; the window stays in the
     // language it was built in.

@@ -46,8 +46,12 @@ void TMForm::btnRead_PCClick() {
     if (file.isEmpty()) {
         return;
     }
+    loadConfigurationFile(localPath(file));
+}
+
+void TMForm::loadConfigurationFile(const std::filesystem::path& file) {
     // A file that cannot be read leaves the configuration as it was.
-    const auto read = readConfigImage(localPath(file));
+    const auto read = readConfigImage(file);
     if (!read) {
         message(QString::fromStdString(read.error().text));
         return;

@@ -49,7 +49,8 @@ void TMForm::deviceListChanged(const std::vector<std::string>& lines, int select
 
 void TMForm::deviceChangeHandled() {
     m_header->controls().joy_usbpps->clear();
-    m_editor.edit("dev_poll", 1);
+    // The program's own change: it joins the current undo step.
+    m_editor.programEdit("dev_poll", 1);
 }
 
 void TMForm::configurationLoaded() {

@@ -220,6 +220,33 @@ Status applyButtons(const json& rows, ButtonMap& map) {
     return {};
 }
 
+// The two keys that say what the file is. Files written before they existed
+// have neither and read as version 1.
+Status checkFormat(const json& input) {
+    if (const auto format = input.find(kJsonFormatKey); format != input.end()) {
+        if (!format->is_string() || format->get<std::string>() != kJsonFormat) {
+            const std::string given = format->is_string()
+                                          ? quotedInMessage(format->get<std::string>())
+                                          : sysio::shortened(format->dump(
+                                                -1, ' ', false, json::error_handler_t::replace));
+            return fail(kJsonFormatKey, given + " is not a Volmar configuration (expected \"" +
+                                            kJsonFormat + "\")");
+        }
+    }
+    if (const auto version = input.find(kJsonVersionKey); version != input.end()) {
+        const auto n = readInt(*version);
+        if (!n || *n < 1)
+            return fail(kJsonVersionKey, "expected a version number 1 or higher");
+        if (*n > kJsonVersion) {
+            return fail(kJsonVersionKey, "this configuration is format version " +
+                                             std::to_string(*n) + ", newer than the version " +
+                                             std::to_string(kJsonVersion) +
+                                             " this program reads; use a newer volmarctl");
+        }
+    }
+    return {};
+}
+
 std::string showValue(const FieldDef& f, const ConfigState& s) {
     const FieldRef ref = f.get(s);
     switch (f.kind) {
@@ -240,6 +267,8 @@ std::string showValue(const FieldDef& f, const ConfigState& s) {
 
 json configToJson(const ConfigState& state) {
     json out = json::object();
+    out[kJsonFormatKey] = kJsonFormat;
+    out[kJsonVersionKey] = kJsonVersion;
     for (const FieldDef& f : configFields()) {
         const FieldRef ref = f.get(state);
         switch (f.kind) {
@@ -275,8 +304,12 @@ Status applyConfigJson(const json& input, ConfigState& state) {
     if (!input.is_object()) {
         return Error{0, std::string("expected a JSON object, got ") + typeName(input)};
     }
+    if (Status format = checkFormat(input); !format)
+        return format;
     ConfigState next = state;
     for (const auto& [key, value] : input.items()) {
+        if (key == kJsonFormatKey || key == kJsonVersionKey)
+            continue;
         if (key == "buttons") {
             if (Status applied = applyButtons(value, next.buttons); !applied)
                 return applied;

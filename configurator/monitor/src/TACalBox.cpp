@@ -173,6 +173,8 @@ void TACalBox::SetCentrClick() {
 
 // The texts go as they are, "-" included; the window stays open.
 void TACalBox::SetAcalClick() {
+    // One click, one undo step.
+    const editor::ConfigEditor::StepGroup step(m_editor);
     for (const auto& [control, text] : m_cal.saveEdits()) {
         m_editor.edit(control, text);
     }

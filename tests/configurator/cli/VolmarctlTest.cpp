@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace volmar::test {
@@ -125,6 +126,56 @@ TEST(VolmarctlExport, PrintsEveryFieldButtonsAndResultsOfTheFirst1024Bytes) {
     EXPECT_EQ(longer.out, r.out);
 }
 
+// A JSON file from a newer program is refused in one line that says so,
+// and nothing is written; one from before the format keys still imports.
+TEST(VolmarctlImport, RefusesANewerFormatVersionAndAcceptsFilesWithoutOne) {
+    TempDir dir;
+    writeFileText(dir / "new.json", R"({"format": "volmar-config", "version": 7, "osi_1_src": 2})");
+    const RunResult refused =
+        runVolmarctl({"import", str(dir / "new.json"), "-o", str(dir / "n.volmar")});
+    EXPECT_EQ(refused.exitCode, 2);
+    expectOneErrorLine(refused);
+    EXPECT_NE(refused.err.find("new.json: version: this configuration is format version 7"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(dir / "n.volmar"));
+
+    writeFileText(dir / "old.json", R"({"osi_1_src": 2, "osi_1_name": 1})");
+    ASSERT_EQ(importFile(dir / "old.json", dir / "o.volmar"), 0);
+    const RunResult exported = runVolmarctl({"export", str(dir / "o.volmar")});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(exported.out.rfind("{\n  \"format\": \"volmar-config\",\n  \"version\": 1,\n", 0), 0u)
+        << exported.out.substr(0, 80);
+}
+
+// The kept configurations, newest first, each with the report line of what
+// it holds and its file; by default from the user's data folder.
+TEST(VolmarctlBackups, ListsNewestFirstWithTheReportLineAndTheFile) {
+    TempDir dir;
+    const std::string older = "2025-03-01_09-00-00-000_1209-5AB1_Pedals.volmar";
+    const std::string newer = "2025-03-02_10-30-00-250_8888-8888_Volmar2.volmar";
+    writeFileText(dir / "a.json", R"({"osi_3_src": 2, "osi_3_name": 3})");
+    writeFileText(dir / "b.json", "{}");
+    ASSERT_EQ(importFile(dir / "a.json", dir / older), 0);
+    ASSERT_EQ(importFile(dir / "b.json", dir / newer), 0);
+    writeFileText(dir / "notes.txt", "not a backup");
+
+    const RunResult r = runVolmarctl({"backups", "--folder", str(dir.path())});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "2025-03-02 10:30:00  8888:8888  Volmar2  Ok. Used axis  0, buttons 0.\n    " +
+                         str(dir / newer) +
+                         "\n2025-03-01 09:00:00  1209:5AB1  Pedals  Ok. Used axis  1, buttons 0.\n"
+                         "    " +
+                         str(dir / older) + "\n");
+
+    const RunResult none = runVolmarctl({"backups"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err,
+              "no backups in " +
+                  (fs::path(std::getenv("XDG_DATA_HOME")) / "VolmarSetup/backups").string() + "\n");
+}
+
 TEST(VolmarctlBadFile, OneLineOnStderrAndExit2) {
     struct BadFile {
         const char* name;
@@ -181,6 +232,40 @@ TEST(VolmarctlCheck, ExitCodeFollowsTheReportLine) {
         EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
         ASSERT_EQ(lineCount(r.out), 1) << r.out;
         EXPECT_EQ(r.out.rfind(englishLanguage().cfg_error_m, 0) == 0, c.exitCode == 0) << r.out;
+    }
+}
+
+// --lint adds the warnings after the report line and changes nothing else:
+// not the line, not the exit code, on a valid and on an invalid configuration.
+TEST(VolmarctlCheck, LintPrintsWarningsAfterTheReportLineAndKeepsTheExitCode) {
+    struct LintCase {
+        const char* name;
+        const char* jsonText;
+        int exitCode;
+        int warnings;
+    };
+    const LintCase cases[] = {
+        {"Clean", R"({"hw_br_1": 17, "hw_bc_1": 25})", 0, 0},
+        {"RowOnColumnPin", R"({"hw_br_1": 17, "hw_bc_1": 17, "led_ws2811": true, "hw_bc_2": 14})",
+         0, 2},
+        {"InvalidAndEncoderOnOneButton",
+         R"({"osi_4_src": 2, "osi_4_name": 0, "enc_02_l": 9, "enc_02_r": 9})", 1, 1}};
+    for (const LintCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        writeFileText(dir / "c.json", c.jsonText);
+        const RunResult plain = runVolmarctl({"check", str(dir / "c.json")});
+        const RunResult lint = runVolmarctl({"check", "--lint", str(dir / "c.json")});
+        EXPECT_EQ(plain.exitCode, c.exitCode) << plain.out << plain.err;
+        EXPECT_EQ(lint.exitCode, c.exitCode) << lint.out << lint.err;
+        ASSERT_EQ(lineCount(plain.out), 1) << plain.out;
+        ASSERT_EQ(lineCount(lint.out), 1 + c.warnings) << lint.out;
+        EXPECT_EQ(lint.out.rfind(plain.out, 0), 0u) << lint.out;
+        std::size_t at = plain.out.size();
+        for (int i = 0; i < c.warnings; ++i) {
+            EXPECT_EQ(lint.out.compare(at, 9, "warning: "), 0) << lint.out;
+            at = lint.out.find('\n', at) + 1;
+        }
     }
 }
 

@@ -78,7 +78,7 @@ TEST(JsonShape, KindsMapToJsonTypesAndResultsAreIncluded) {
     s.chk_report_info = "Ok. Used axis 0, buttons 0.";
     s.ConfigHasErrors = true;
     const json j = configToJson(s);
-    EXPECT_EQ(j.size(), configFields().size() + 3);
+    EXPECT_EQ(j.size(), configFields().size() + 5);
     for (const FieldDef& f : configFields()) {
         ASSERT_TRUE(j.contains(f.name)) << f.name;
         const json& v = j[f.name];
@@ -93,6 +93,26 @@ TEST(JsonShape, KindsMapToJsonTypesAndResultsAreIncluded) {
     EXPECT_EQ(j["errors"], true);
     EXPECT_FALSE(j.contains("joy_hardware"));
     EXPECT_FALSE(j.contains("slv_type1"));
+}
+
+// What the file is comes first; a file without it (written before the keys
+// existed) and one with version 1 read alike.
+TEST(JsonShape, FormatAndVersionLeadAndAreOptionalOnInput) {
+    const json j = configToJson(ConfigState{});
+    ASSERT_GE(j.size(), 2u);
+    EXPECT_EQ(j.begin().key(), "format");
+    EXPECT_EQ(j.begin().value(), "volmar-config");
+    EXPECT_EQ(std::next(j.begin()).key(), "version");
+    EXPECT_EQ(std::next(j.begin()).value(), 1);
+
+    for (const json& input :
+         {json{{"dev_name", "Pad"}},
+          json{{"format", "volmar-config"}, {"version", 1}, {"dev_name", "Pad"}},
+          json{{"version", 1}, {"dev_name", "Pad"}}}) {
+        ConfigState s;
+        EXPECT_TRUE(test::isOk(applyConfigJson(input, s))) << input.dump();
+        EXPECT_EQ(s.dev_name, "Pad");
+    }
 }
 
 TEST(JsonShape, ButtonsHoldGridRowsOneTo132) {
@@ -219,7 +239,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ModeOnRow37", {{"buttons", rows(37, {{"mode", 1}})}}, "buttons row 37 mode"},
         Refusal{"ShiftOnRow132", {{"buttons", rows(132, {{"shift", 1}})}}, "buttons row 132 shift"},
         // A valid field before the bad one must not stay applied.
-        Refusal{"LaterFieldBad", {{"dev_name", "Changed"}, {"osi_1_src", 99}}, "osi_1_src"}),
+        Refusal{"LaterFieldBad", {{"dev_name", "Changed"}, {"osi_1_src", 99}}, "osi_1_src"},
+        // What the file says it is: another format, a newer or a broken version.
+        Refusal{
+            "OtherFormat", {{"format", "volmar-settings"}}, "format: \"volmar-settings\" is not"},
+        Refusal{"FormatAsNumber", {{"format", 1}}, "format: 1 is not a Volmar configuration"},
+        Refusal{"NewerVersion",
+                {{"format", "volmar-config"}, {"version", 2}, {"dev_name", "Changed"}},
+                "version: this configuration is format version 2, newer than the version 1"},
+        Refusal{"VersionAsText", {{"version", "1"}}, "version: expected a version number"},
+        Refusal{"VersionZero", {{"version", 0}}, "version: expected a version number"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JsonAccepts, ValuesAtTheEdges) {

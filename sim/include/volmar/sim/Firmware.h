@@ -103,6 +103,9 @@ public:
     void setHubPresent(bool present) { m_hubPresent = present; }
     // A board on the hub's bus that answers another identity than a TLE5011 hub.
     void setHubIdentity(std::uint8_t identity) { m_hub[0][0] = identity; }
+    // A worn EEPROM cell: every write end stores the inverse of what the
+    // write put at `address` (0..671), so a read-back differs there.
+    void setCorruptByte(std::optional<std::uint16_t> address) { m_corruptByte = address; }
 
     const EepromImage& eeprom() const { return m_eeprom; }
     // The image the firmware started with: identity, descriptor, axes and
@@ -144,6 +147,7 @@ private:
 
     std::optional<EepromImage> m_session;
     int m_sessionBlocks = 0;
+    std::optional<std::uint16_t> m_corruptByte;
 
     std::vector<std::uint8_t> m_reply;   // what a get returns now
     std::vector<std::uint8_t> m_pending; // the next reply, once its wait is over

@@ -30,6 +30,8 @@ struct Faults {
     SimTime replyDelay{0};       // every reply leaves this much later
     bool garbageReplies = false; // gets return random bytes after the report id
     std::uint32_t seed = 1;
+    // The EEPROM stores the inverse of the byte written at this address.
+    std::optional<std::uint16_t> corruptEepromByte;
 };
 
 struct IdentityOverrides {

@@ -43,6 +43,12 @@ public:
         QLineEdit* joy_uptime = nullptr;
         QLineEdit* joy_usbpps = nullptr;
         QLineEdit* chk_report_info = nullptr;
+        // Beside the report line: the wiring warnings' count (opens their
+        // list), undo, redo and "Restore previous configuration…".
+        QToolButton* btnWiring = nullptr;
+        QToolButton* btnUndo = nullptr;
+        QToolButton* btnRedo = nullptr;
+        QToolButton* btnRestoreBackup = nullptr;
     };
     const Controls& controls() const { return m_c; }
 
@@ -59,6 +65,7 @@ signals:
 private:
     QWidget* buildDeviceRow();
     QWidget* buildFieldRow();
+    QWidget* buildReportRow();
 
     Controls m_c;
 };

@@ -17,11 +17,14 @@
 #include "volmar/hid/HidBackend.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QTabWidget;
@@ -55,6 +58,7 @@ namespace volmar::app {
 class Dialogs;
 class HeaderGroup;
 class TTrivex_status;
+class WiringWindow;
 
 struct WindowOptions {
     // The settings file; empty: defaultSettingsFile().
@@ -73,6 +77,9 @@ struct WindowOptions {
     // Where the loader script goes when its loader folder cannot take it;
     // empty: $XDG_DATA_HOME/VolmarSetup.
     QString userFolder;
+    // Where the configurations read before each write are kept; empty:
+    // $XDG_DATA_HOME/VolmarSetup/backups.
+    QString backupFolder;
 };
 
 class TMForm : public QMainWindow, public device::LinkObserver {
@@ -142,6 +149,17 @@ private:
     // Configuration files (TMFormFiles.cpp).
     void btnWrite_PCClick();
     void btnRead_PCClick();
+    // Reads a configuration file into the window, as "Load sets from file" does.
+    void loadConfigurationFile(const std::filesystem::path& file);
+    // Undo, redo and the wiring warnings (TMFormSafety.cpp).
+    void buildSafetyControls();
+    void showHistoryState();
+    void btnWiringClick();
+    // Brings the page holding `control` forward and focuses it; a grid row
+    // is selected in the button grid.
+    void goToControl(const QString& control, int gridRow);
+    // "Restore previous configuration…": one of the backups into the window.
+    void btnRestoreBackupClick();
 
     Dialogs& m_dialogs;
     QString m_settingsFile;
@@ -158,6 +176,7 @@ private:
     firmware::Launcher* m_launcher = nullptr;
     ProgramFolders m_folders;
     QString m_userFolder;
+    std::filesystem::path m_backupFolder;
 
     HeaderGroup* m_header = nullptr;
     QTabWidget* m_pages = nullptr;
@@ -176,6 +195,10 @@ private:
     QCheckBox* m_debugView = nullptr;
     QLineEdit* m_debugText = nullptr;
     std::unique_ptr<TTrivex_status> m_progress;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    QPointer<WiringWindow> m_wiring;
+    std::unique_ptr<QObject> m_undoKeys;
 };
 
 } // namespace volmar::app

@@ -18,6 +18,11 @@
 
 namespace volmar {
 
+inline constexpr const char* kJsonFormatKey = "format";
+inline constexpr const char* kJsonFormat = "volmar-config";
+inline constexpr const char* kJsonVersionKey = "version";
+inline constexpr int kJsonVersion = 1;
+
 nlohmann::ordered_json configToJson(const ConfigState& state);
 
 // A value as an error message quotes it: JSON-quoted, cut to a readable
@@ -26,6 +31,8 @@ std::string quotedInMessage(std::string_view text);
 
 // Sets the fields `json` names onto `state`; fields it does not name keep
 // their value, "report" and "errors" are results and are not read back.
+// "format" and "version" may be missing (older files); another format, or
+// a version newer than kJsonVersion, is refused.
 // Every value must be one the configuration image stores and reads back
 // unchanged, so a file made from the JSON loads as the JSON says. A failure
 // names the field; `state` is then left untouched.

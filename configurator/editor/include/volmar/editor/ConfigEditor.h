@@ -7,6 +7,7 @@
 // binds to X, and tells every view to refresh from state().
 
 #include "volmar/core/ConfigState.h"
+#include "volmar/core/EditHistory.h"
 #include "volmar/core/Editing.h"
 #include "volmar/core/LanguageRecord.h"
 
@@ -66,6 +67,31 @@ public:
     void show(const RunOutcome& outcome);
     void touch() { show({}); }
 
+    // The program's own change of a control (not the user's): it joins the
+    // current undo step instead of making one.
+    void programEdit(std::string_view control, const FieldValue& value);
+
+    // Undo and redo of whole steps (see EditHistory); validation runs on the
+    // configuration put back, as after any other change.
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    void undo();
+    void redo();
+    const EditHistory& history() const { return m_history; }
+
+    // While one lives, every change joins one undo step, recorded when the
+    // last one goes (several fields saved by one click).
+    class StepGroup {
+    public:
+        explicit StepGroup(ConfigEditor& editor) : m_editor(editor) { ++m_editor.m_grouping; }
+        ~StepGroup();
+        StepGroup(const StepGroup&) = delete;
+        StepGroup& operator=(const StepGroup&) = delete;
+
+    private:
+        ConfigEditor& m_editor;
+    };
+
 signals:
     // Every view shows state() again.
     void changed();
@@ -73,10 +99,19 @@ signals:
     void message(const QString& text);
     // Validation found no controller: show the not-connected display.
     void notConnected();
+    // What can be undone or redone may have changed.
+    void historyChanged();
 
 private:
+    enum class Recording { Step, Absorb };
+    void showAs(const RunOutcome& outcome, Recording recording, std::string_view mergeKey);
+    void recordChange(Recording recording, std::string_view mergeKey);
+    void putBack(bool undone);
+
     TRecordLng m_lng;
     ConfigState m_state;
+    EditHistory m_history;
+    int m_grouping = 0;
     std::function<bool()> m_connected;
     ColourPicker m_pickColour;
 };
