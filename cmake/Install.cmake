@@ -29,16 +29,21 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/70-volmar.rules DESTINATION lib/udev/ru
 install(FILES ${VOLMAR_PACKAGING_DIR}/man/volmarctl.1 ${VOLMAR_PACKAGING_DIR}/man/volmar-sim.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The name each window program's packaging files carry: the viewer's are
+# named for what it is.
+set(VOLMAR_PACKAGING_NAME_VolmarSetup VolmarSetup)
+set(VOLMAR_PACKAGING_NAME_Inspecta Viewer)
 foreach(gui IN ITEMS VolmarSetup Inspecta)
     if(NOT TARGET ${gui})
         continue()
     endif()
-    set(id ${VOLMAR_APP_ID_PREFIX}.${gui})
+    set(id ${VOLMAR_APP_ID_PREFIX}.${VOLMAR_PACKAGING_NAME_${gui}})
     install(FILES ${VOLMAR_PACKAGING_DIR}/${id}.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${VOLMAR_PACKAGING_DIR}/${id}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-    install(FILES ${VOLMAR_PACKAGING_DIR}/man/${gui}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${VOLMAR_PACKAGING_DIR}/man/${VOLMAR_PACKAGING_NAME_${gui}}.1
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 RENAME ${gui}.1)
     install(FILES ${VOLMAR_PACKAGING_DIR}/icons/${id}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     foreach(size IN ITEMS 16 24 32 48 64 128 256)

@@ -42,7 +42,8 @@ expected=(
     /usr/lib/udev/rules.d/70-volmar.rules
     /usr/share/man/man1/VolmarSetup.1 /usr/share/man/man1/Inspecta.1
     /usr/share/man/man1/volmarctl.1 /usr/share/man/man1/volmar-sim.1)
-for app in VolmarSetup Inspecta; do
+# The viewer's desktop files and icons carry the id of a viewer, not its program name.
+for app in VolmarSetup Viewer; do
     id=org.example.volmar.$app
     expected+=(/usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml
         /usr/share/icons/hicolor/scalable/apps/$id.svg)

@@ -5,7 +5,7 @@
 // Resources of a static library register only when asked to, and only from
 // outside any namespace.
 static bool registerArt() {
-    Q_INIT_RESOURCE(inspecta);
+    Q_INIT_RESOURCE(viewer);
     return true;
 }
 
@@ -20,7 +20,7 @@ QPixmap artPixmap(const char* path) {
 }
 
 const QPixmap& strip() {
-    static const QPixmap pixmap = artPixmap(":/inspecta/toolbar.xpm");
+    static const QPixmap pixmap = artPixmap(":/viewer/toolbar.xpm");
     return pixmap;
 }
 
@@ -49,7 +49,7 @@ QIcon toolbarIcon(int index) {
 }
 
 QIcon programIcon() {
-    static const QIcon icon(artPixmap(":/inspecta/inspecta.xpm"));
+    static const QIcon icon(artPixmap(":/viewer/viewer.xpm"));
     return icon;
 }
 
