@@ -2,6 +2,7 @@
 // keeps two lines, and every value comes back out of the shell's quoting
 // exactly, as one word, whatever bytes it holds.
 
+#include "FuzzParts.h"
 #include "volmar/core/LoaderScript.h"
 
 #include <algorithm>
@@ -55,15 +56,7 @@ std::vector<std::string> shellWords(std::string_view line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Template and four values, separated by NUL bytes.
-    std::array<std::string, 5> parts;
-    std::size_t part = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0 && part + 1 < parts.size()) {
-            ++part;
-        } else {
-            parts[part] += static_cast<char>(data[i]);
-        }
-    }
+    const auto parts = volmar::fuzz::splitAtNul<5>(data, size);
     const volmar::loader::Values values{parts[1], parts[2], parts[3], parts[4]};
 
     const std::string script = volmar::loader::fillTemplate(parts[0], values);

@@ -3,6 +3,7 @@
 // (one line each, blanks at the ends dropped, as reading does), and saving
 // the same values again must not change the file.
 
+#include "FuzzParts.h"
 #include "volmar/core/ProgramSettings.h"
 
 #include <array>
@@ -43,15 +44,7 @@ int intOf(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The file, then the values to save, separated by NUL bytes.
-    std::array<std::string, 10> parts;
-    std::size_t part = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0 && part + 1 < parts.size()) {
-            ++part;
-        } else {
-            parts[part] += static_cast<char>(data[i]);
-        }
-    }
+    const auto parts = volmar::fuzz::splitAtNul<10>(data, size);
     const std::string_view file = parts[0];
     const volmar::ProgramSettings before = volmar::parseProgramSettings(file);
 

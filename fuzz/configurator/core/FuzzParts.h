@@ -1,0 +1,27 @@
+#pragma once
+
+// One fuzz input read as several texts, separated by NUL bytes; NULs past
+// the last text belong to it.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace volmar::fuzz {
+
+template <std::size_t N>
+std::array<std::string, N> splitAtNul(const std::uint8_t* data, std::size_t size) {
+    std::array<std::string, N> parts;
+    std::size_t part = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0 && part + 1 < N) {
+            ++part;
+        } else {
+            parts[part] += static_cast<char>(data[i]);
+        }
+    }
+    return parts;
+}
+
+} // namespace volmar::fuzz
