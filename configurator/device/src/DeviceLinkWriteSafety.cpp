@@ -1,0 +1,141 @@
+// What a write adds around its frames: the backup of the controller's
+// configuration before write begin, and the read-back after write end. Both
+// are the ordinary block reads with the controller's waits, inside the
+// write's exchange, so LinkReady stays clear all along and no live poll
+// comes between them.
+#include "volmar/core/Backups.h"
+#include "volmar/core/WriteCheck.h"
+#include "volmar/device/DeviceLink.h"
+#include "volmar/hid/HidController.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace volmar::device {
+
+using namespace protocol;
+
+namespace {
+
+constexpr const char* kBackupCaption = "Backup of the controller's configuration";
+constexpr const char* kVerifyCaption = "Reading the write back";
+
+} // namespace
+
+void DeviceLink::addBackupBlock(int block, int waitMs) {
+    const int address = m_geometry.blockAddress(block);
+    if (block == 0) {
+        addProgressOpen(waitMs, kBackupCaption);
+        waitMs = 0;
+    }
+    const auto failed = [this](const std::string& error) {
+        return backupReadFailed(readRequestFailed(error));
+    };
+    addTransferOr(
+        waitMs, Transfer::Set,
+        [this, address] {
+            m_observer.progressStep(blockProgressText(kBackupCaption, address));
+            return readBlockFrame(address);
+        },
+        failed,
+        [this, block, address](const Frame&) {
+            addTransferOr(
+                kBlockReplyWaitMs, Transfer::Get, [address] { return readBlockFrame(address); },
+                [this](const std::string& error) {
+                    return backupReadFailed(readReplyFailed(error));
+                },
+                [this, block, address](const Frame& reply) {
+                    const auto data = blockData(reply);
+                    std::copy(data.begin(), data.end(), m_current.other.begin() + address);
+                    if (block + 1 < m_geometry.blockCount) {
+                        addBackupBlock(block + 1, kBlockReplyWaitMs);
+                    } else {
+                        m_runner.then(kBlockReplyWaitMs, [this] {
+                            keepBackupAndWrite();
+                            return true;
+                        });
+                    }
+                    return true;
+                });
+            return true;
+        });
+}
+
+bool DeviceLink::backupReadFailed(const std::string& message) {
+    closeProgress();
+    m_observer.showMessage(message + "\nNo backup was kept; the configuration is written all the "
+                                     "same.");
+    addWriteBlocks();
+    return true;
+}
+
+void DeviceLink::keepBackupAndWrite() {
+    closeProgress();
+    BackupName name;
+    name.time = backupTimeOf(std::chrono::system_clock::now());
+    name.vid = m_selectedVid;
+    name.pid = m_selectedPid;
+    name.product = m_current.device ? m_current.device->productName() : std::string();
+    const auto kept = keepBackup(m_safety.backupFolder, name, m_current.other, *m_lng);
+    if (!kept) {
+        m_observer.showMessage("No backup was kept: " + kept.error().text +
+                               "\nThe configuration is written all the same.");
+    } else {
+        m_observer.backupKept(kept->file.string());
+        if (!kept->note.empty()) {
+            m_observer.showMessage(kept->note);
+        }
+    }
+    addWriteBlocks();
+}
+
+void DeviceLink::addReadBackBlock(int block, int waitMs) {
+    const int address = m_geometry.blockAddress(block);
+    if (block == 0) {
+        addProgressOpen(waitMs, kVerifyCaption);
+        waitMs = 0;
+    }
+    addTransferOr(
+        waitMs, Transfer::Set,
+        [this, address] {
+            m_observer.progressStep(blockProgressText(kVerifyCaption, address));
+            return readBlockFrame(address);
+        },
+        [this](const std::string& error) { return readBackFailed(readRequestFailed(error)); },
+        [this, block, address](const Frame&) {
+            addTransferOr(
+                kBlockReplyWaitMs, Transfer::Get, [address] { return readBlockFrame(address); },
+                [this](const std::string& error) { return readBackFailed(readReplyFailed(error)); },
+                [this, block, address](const Frame& reply) {
+                    const auto data = blockData(reply);
+                    std::copy(data.begin(), data.end(), m_current.other.begin() + address);
+                    if (block + 1 < m_geometry.blockCount) {
+                        addReadBackBlock(block + 1, kBlockReplyWaitMs);
+                        return true;
+                    }
+                    m_runner.then(kBlockReplyWaitMs, [this] {
+                        closeProgress();
+                        WriteCheck check;
+                        check.differing =
+                            differingAddresses(m_current.image, m_current.other, kConfigBytes);
+                        check.result = check.differing.empty() ? WriteCheck::Result::Verified
+                                                               : WriteCheck::Result::Differs;
+                        check.text = verifyStatusText(check.differing, kConfigBytes);
+                        m_observer.writeChecked(check);
+                        return true;
+                    });
+                    return true;
+                });
+            return true;
+        });
+}
+
+bool DeviceLink::readBackFailed(const std::string& message) {
+    const bool goOn = transferFailed(message);
+    WriteCheck check;
+    check.text = "Write not verified: reading it back failed";
+    m_observer.writeChecked(check);
+    return goOn;
+}
+
+} // namespace volmar::device
