@@ -6,6 +6,7 @@
 #include "DeviceCommands.h"
 #endif
 
+#include "volmar/core/Protocol.h"
 #include "volmar/sysio/CommandLine.h"
 #include "volmar/sysio/DeviceLock.h"
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
     // How a program kept off a controller this one holds will name it.
     volmar::sysio::setProgramName("volmarctl");
     CLI::App app{"volmarctl - read, check, compare and build Volmar controller configurations"};
+    app.set_version_flag("--version", std::string("volmarctl ") + VOLMAR_VERSION + " (" +
+                                          std::string(volmar::protocol::ConfiguratorVersion) + ")");
     app.require_subcommand(1);
     int exitCode = 0;
     volmar::cli::addOfflineCommands(app, exitCode);

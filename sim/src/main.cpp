@@ -118,6 +118,7 @@ struct RawOptions {
 // where no conversion is needed, straight to `o`).
 void declareOptions(CLI::App& app, RawOptions& raw, ProgramOptions& o) {
     app.get_formatter()->column_width(36);
+    app.set_version_flag("--version", std::string("volmar-sim ") + VOLMAR_VERSION);
     app.add_option("--id", o.id, "Socket file name (without .sock), so several sims can run")
         ->capture_default_str();
     app.add_option("--eeprom", raw.eeprom,

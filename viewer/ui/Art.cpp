@@ -53,8 +53,14 @@ QIcon programIcon() {
     return icon;
 }
 
-const QImage& valueMarker() {
-    static const QImage image = triangle(qRgb(0, 0, 0), true);
+const QImage& valueMarker(QRgb colour) {
+    // Made again only when the palette's text colour changes.
+    static QRgb made = qRgb(0, 0, 0);
+    static QImage image = triangle(made, true);
+    if (colour != made) {
+        made = colour;
+        image = triangle(made, true);
+    }
     return image;
 }
 

@@ -29,9 +29,9 @@ enum ToolbarImage {
 // Image `index` of the strip; a null icon outside it.
 QIcon toolbarIcon(int index);
 QIcon programIcon();
-// 8 x 8: a black triangle pointing up (value) and a red one pointing down
-// (raw value).
-const QImage& valueMarker();
+// 8 x 8: a triangle pointing up in the text colour (value: black on a
+// light desktop) and a red one pointing down (raw value).
+const QImage& valueMarker(QRgb colour);
 const QImage& rawMarker();
 
 } // namespace volmar::viewer

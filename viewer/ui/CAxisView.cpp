@@ -88,7 +88,9 @@ GaugeLayout CAxisView::layout(const AxisSnapshot& snapshot) const {
 void CAxisView::drawStill(QPainter& p, const GaugeLayout& g) const {
     p.fillRect(QRect(0, 0, m_width, m_height), palette().window());
     p.setFont(m_font);
-    p.setPen(QPen(Qt::black, 1));
+    // The text colour: black on a light desktop, light on a dark one.
+    const QColor ink = palette().color(QPalette::WindowText);
+    p.setPen(QPen(ink, 1));
     p.drawText(QRect(0, 0, m_width, m_height), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                QString::fromStdString(m_doc->title()));
     p.drawLine(g.scaleLeft, g.scaleY, g.scaleRight, g.scaleY);
@@ -102,7 +104,7 @@ void CAxisView::drawStill(QPainter& p, const GaugeLayout& g) const {
                    QString::fromStdString(g.hidMinText));
         p.drawText(hid, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
                    QString::fromStdString(g.hidMaxText));
-        p.setPen(Qt::black);
+        p.setPen(ink);
     }
     const QRect limits = toQRect(g.limitsRect);
     p.drawText(limits, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -113,9 +115,10 @@ void CAxisView::drawStill(QPainter& p, const GaugeLayout& g) const {
 
 void CAxisView::drawMoving(QPainter& p, const GaugeLayout& g) {
     p.setFont(m_font);
-    p.setPen(Qt::black);
+    const QColor ink = palette().color(QPalette::WindowText);
+    p.setPen(ink);
     m_lines.drawCentredAtBottom(p, toQRect(g.valueTextRect), QString::fromStdString(g.valueText));
-    p.drawImage(g.valueMarkerX, g.valueMarkerY, valueMarker());
+    p.drawImage(g.valueMarkerX, g.valueMarkerY, valueMarker(ink.rgb()));
     if (g.raw) {
         p.setPen(QColor(255, 0, 0));
         m_lines.drawCentredAtBottom(p, toQRect(g.rawTextRect), QString::fromStdString(g.rawText));

@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Desktops match the window to its .desktop file and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.volmar.Inspecta"));
     volmar::viewer::DialogPrompts prompts;
     volmar::viewer::CViewerApp viewer(prompts);
     if (!viewer.initInstance()) {

@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
@@ -37,12 +38,24 @@ void say(const QString& line) {
 
 } // namespace
 
+void applyDemoLook(const DemoOptions& options) {
+    if (!options.dark) {
+        return;
+    }
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Window text, button, light, dark, mid, text, bright text, base, window.
+    QApplication::setPalette(QPalette(QColor(0xe0e0e0), QColor(0x3a3a3a), QColor(0x5a5a5a),
+                                      QColor(0x202020), QColor(0x2e2e2e), QColor(0xe0e0e0),
+                                      Qt::white, QColor(0x1e1e1e), QColor(0x2b2b2b)));
+}
+
 DemoOptions takeDemoOptions(QStringList& arguments) {
     DemoOptions options;
     const std::pair<const char*, bool DemoOptions::*> flags[] = {
         {"--demo-read", &DemoOptions::read},
         {"--demo-firmware", &DemoOptions::firmware},
-        {"--demo-quit", &DemoOptions::quit}};
+        {"--demo-quit", &DemoOptions::quit},
+        {"--demo-dark", &DemoOptions::dark}};
     // Each takes the argument after it.
     const std::pair<const char*, QString DemoOptions::*> valued[] = {
         {"--demo-screenshot", &DemoOptions::screenshot},
@@ -282,6 +295,8 @@ void DemoRun::finishWithPictures() {
     }
     if (m_options.quit || !m_options.screenshot.isEmpty() || !m_options.pages.isEmpty() ||
         !m_options.about.isEmpty() || !m_options.live.isEmpty() || !m_options.languages.isEmpty()) {
+        // Closed as a user closes it, so the settings are saved as then.
+        m_window.close();
         QCoreApplication::exit(exitCode);
     }
 }

@@ -5,6 +5,7 @@
 #include "volmar/core/Protocol.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace volmar::app {
 
@@ -25,8 +26,12 @@ std::optional<Program> startProgram(Dialogs& dialogs, const WindowOptions& optio
 
 int runVolmarSetup(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Desktops match the window to its .desktop file and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.volmar.VolmarSetup"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.volmar.VolmarSetup")));
     QStringList arguments = QApplication::arguments();
     const DemoOptions demoOptions = takeDemoOptions(arguments);
+    applyDemoLook(demoOptions);
 
     QtDialogs dialogs;
     WindowOptions options;

@@ -1,5 +1,6 @@
 #include "volmar/app/SettingsFile.h"
 
+#include "volmar/app/ProgramFolders.h"
 #include "volmar/core/ConfigFile.h"
 
 #include <QCheckBox>
@@ -61,9 +62,12 @@ void showText(QComboBox& combo, const QString& text) {
 } // namespace
 
 QString defaultSettingsFile() {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable()) {
-        return QDir(beside).filePath(kFileName);
+    return settingsFileFor(programFoldersFor(QCoreApplication::applicationDirPath()));
+}
+
+QString settingsFileFor(const ProgramFolders& folders) {
+    if (!folders.installed && QFileInfo(folders.program).isWritable()) {
+        return QDir(folders.program).filePath(kFileName);
     }
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QDir(config).filePath(QStringLiteral("VolmarSetup/") + kFileName);

@@ -81,8 +81,9 @@ TMForm::TMForm(Dialogs& dialogs, const WindowOptions& options, QWidget* parent)
       m_serialPorts(options.serialPorts ? options.serialPorts() : firmware::defaultSerialPorts()),
       m_ownLauncher(options.launcher ? nullptr : firmware::makeSystemLauncher()),
       m_launcher(options.launcher ? options.launcher : m_ownLauncher.get()),
-      m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                      : options.programFolder),
+      m_folders(programFoldersFor(options.programFolder.isEmpty()
+                                      ? QCoreApplication::applicationDirPath()
+                                      : options.programFolder)),
       m_userFolder(userFolderFor(options)),
       m_backupFolder(options.backupFolder.isEmpty()
                          ? backupFolder()
@@ -165,7 +166,7 @@ QWidget* TMForm::buildBottomRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_tools = new firmware::ToolsRow(lng, *m_launcher, m_programFolder, row);
+    m_tools = new firmware::ToolsRow(lng, *m_launcher, m_folders.program, row);
     layout->addWidget(m_tools);
     layout->addStretch(1);
     m_debugView = new QCheckBox(QStringLiteral("Debug"), row);
@@ -244,8 +245,9 @@ firmware::FirmwareServices TMForm::firmwareServices() {
     firmware::FirmwareServices services;
     services.ports = m_serialPorts.get();
     services.launcher = m_launcher;
-    services.programFolder = m_programFolder;
+    services.programFolder = m_folders.data;
     services.userFolder = m_userFolder;
+    services.scriptsToUserFolder = m_folders.installed;
     services.message = [this](const QString& text) { message(text); };
     services.chooseFile = [this](const QString& title, const QString& filter) {
         return m_dialogs.openFile(this, FileRequest{title, filter, QStringLiteral("hex")});

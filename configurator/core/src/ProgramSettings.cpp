@@ -59,7 +59,9 @@ public:
         while (!text.empty()) {
             const std::size_t end = text.find('\n');
             m_lines.emplace_back(text.substr(0, end));
-            if (m_lines.back().ends_with('\r'))
+            // Every CR at the end: one kept would be dropped by the next
+            // save, so saving twice would not give the same file.
+            while (m_lines.back().ends_with('\r'))
                 m_lines.back().pop_back();
             text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         }

@@ -187,8 +187,8 @@ void FirmwarePage::btnStartFirmwareClick() {
     values.file = m_FileFirm->text().toStdString();
     values.port = m_com_port->text().toStdString();
     values.path = folder.toStdString();
-    const auto script =
-        writeLoaderScript(m_command_file->text(), folder, values, m_services.userFolder);
+    const auto script = writeLoaderScript(m_command_file->text(), folder, values,
+                                          m_services.userFolder, m_services.scriptsToUserFolder);
     if (!script) {
         m_services.message(QString::fromStdString(script.error().text));
         return;

@@ -46,12 +46,15 @@ void ToolsRow::retranslate() {
     m_texts.apply();
 }
 
-void ToolsRow::startTool(const char* name) {
-    const QString path = QDir(m_programFolder).filePath(QStringLiteral("tools/") + name);
+bool ToolsRow::startTool(const char* name, const char* folder) {
+    const QString path =
+        QDir(m_programFolder).filePath(QString::fromLatin1(folder) + QString::fromLatin1(name));
     const QFileInfo file(path);
-    if (file.isFile() && file.isExecutable()) {
-        m_launcher.startDetached(file.absoluteFilePath(), {});
+    if (!file.isFile() || !file.isExecutable()) {
+        return false;
     }
+    m_launcher.startDetached(file.absoluteFilePath(), {});
+    return true;
 }
 
 void ToolsRow::startInstalled(const char* program) {
@@ -70,7 +73,10 @@ void ToolsRow::Windows_JoysticksClick() {
 }
 
 void ToolsRow::InspectaClick() {
-    startTool("Inspecta");
+    // Installed, the viewer is the configurator's neighbour in bin/.
+    if (!startTool("Inspecta")) {
+        startTool("Inspecta", "");
+    }
 }
 
 void ToolsRow::DAV_Joystick_TesterClick() {

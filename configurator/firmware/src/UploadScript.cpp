@@ -15,7 +15,8 @@ const QString kScriptName = QString::fromUtf8(loader::kScriptName.data(),
 } // namespace
 
 Result<PreparedScript> writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                         const loader::Values& values, const QString& userFolder) {
+                                         const loader::Values& values, const QString& userFolder,
+                                         bool userFolderFirst) {
     QFile in(templateFile);
     QByteArray templateText;
     if (in.open(QIODevice::ReadOnly)) {
@@ -34,16 +35,24 @@ Result<PreparedScript> writeLoaderScript(const QString& templateFile, const QStr
     prepared.folder =
         QDir(loaderFolder.isEmpty() ? QDir::currentPath() : loaderFolder).absolutePath();
     prepared.script = QDir(prepared.folder).filePath(kScriptName);
+    const QString fallback =
+        userFolder.isEmpty() ? QString() : QDir(userFolder).absoluteFilePath(kScriptName);
+    if (userFolderFirst && !fallback.isEmpty()) {
+        QDir().mkpath(userFolder);
+        if (const Status written = writeTextFile(fallback.toStdString(), text); !written) {
+            return written.error();
+        }
+        prepared.script = fallback;
+        return prepared;
+    }
     const Status written = writeTextFile(prepared.script.toStdString(), text);
     if (written) {
         return prepared;
     }
-    if (!userFolder.isEmpty() && QDir().mkpath(userFolder)) {
-        const QString fallback = QDir(userFolder).absoluteFilePath(kScriptName);
-        if (writeTextFile(fallback.toStdString(), text)) {
-            prepared.script = fallback;
-            return prepared;
-        }
+    if (!fallback.isEmpty() && QDir().mkpath(userFolder) &&
+        writeTextFile(fallback.toStdString(), text)) {
+        prepared.script = fallback;
+        return prepared;
     }
     return written.error();
 }

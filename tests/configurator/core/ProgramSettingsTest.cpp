@@ -87,6 +87,17 @@ TEST(ProgramSettings, KeepsWhatElseTheFileHolds) {
     EXPECT_GT(text.find("[Firmware]"), tools);
 }
 
+TEST(ProgramSettings, SavingTheSameValuesTwiceGivesTheSameFile) {
+    ProgramSettings s;
+    s.MCU = "at90usb646";
+    // CR LF ends, a stray CR more on a blank line and after a comment.
+    const std::string once =
+        updateProgramSettings("[Main]\r\nDebug=1\r\n\r\r\n; note\r\r\n[Firmware]\r\n", s);
+    EXPECT_EQ(updateProgramSettings(once, s), once);
+    EXPECT_EQ(once.find('\r'), std::string::npos) << once;
+    EXPECT_EQ(parseProgramSettings(once), s);
+}
+
 TEST(ProgramSettings, AValueCannotAddLinesOfItsOwn) {
     ProgramSettings s;
     s.File = "a.hex\r\n[Main]\nDebug=1";

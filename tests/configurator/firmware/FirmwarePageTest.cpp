@@ -43,7 +43,6 @@ class FirmwarePageTest : public ::testing::Test {
 protected:
     FirmwarePageTest() {
         test::guiApp();
-        FirmwareServices services;
         services.ports = &ports;
         services.launcher = &launcher;
         services.programFolder = q(program.path());
@@ -79,6 +78,7 @@ protected:
 
     test::TempDir program;
     test::TempDir user;
+    FirmwareServices services;
     ListedPorts ports;
     RecordingLauncher launcher;
     QStringList messages;
@@ -171,6 +171,32 @@ TEST_F(FirmwarePageTest, NoLoaderUsesCommandFileAndTheCurrentFolder) {
     EXPECT_EQ(launcher.watched[0].folder, q(here));
     ASSERT_NE(finishedLoader(), nullptr);
     fs::remove(here / "DarOzazoz_temp.sh");
+}
+
+TEST_F(FirmwarePageTest, AnInstalledProgramsScriptGoesToTheUserFolderEvenWhereItsOwnIsWritable) {
+    services.scriptsToUserFolder = true;
+    page = std::make_unique<FirmwarePage>(englishLanguage(), services);
+    loaderTemplate("atmeldfu", "echo $CHIP$ $PATH$\n");
+    const fs::path folder = program / "DarOzazoz_atmeldfu";
+    c<QComboBox>("select_bootloader").setCurrentIndex(1);
+    c<QComboBox>("joy_hardware_mcu").setCurrentIndex(2);
+    c<QPushButton>("btnStartFirmware").click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+    EXPECT_FALSE(fs::exists(folder / "DarOzazoz_temp.sh"));
+    const fs::path script = user / "VolmarSetup" / "DarOzazoz_temp.sh";
+    EXPECT_EQ(readFileText(script), "echo 'atmega32u4' '" + folder.string() + "/'\n\n");
+    ASSERT_EQ(launcher.watched.size(), 1u);
+    EXPECT_EQ(launcher.watched[0], (RecordingLauncher::Start{"/bin/sh", {q(script)}, q(folder)}));
+    ASSERT_NE(finishedLoader(), nullptr);
+
+    // A user folder that cannot take it: its error, nothing runs.
+    fs::remove(script);
+    fs::create_directory(script);
+    c<QPushButton>("btnStartFirmware").click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral(R"(Error write file "%1" [)").arg(q(script))))
+        << messages[0].toStdString();
+    EXPECT_EQ(launcher.watched.size(), 1u);
 }
 
 TEST_F(FirmwarePageTest, ALoaderFolderThatCannotTakeTheScriptLeavesItToTheUserFolder) {

@@ -62,6 +62,33 @@ TEST(ToolsRow, StartsOnlyWhatIsThereAndIgnoresTheRest) {
                                      {"/usr/bin/jstest-gtk", {}, {}}, {inspecta, {}, {}}}));
 }
 
+TEST(ToolsRow, InstalledTheViewerIsFoundBesideTheProgramWhenNoToolsFolderHasIt) {
+    test::guiApp();
+    test::TempDir bin;
+    RecordingLauncher launcher;
+    ToolsRow row(englishLanguage(), launcher, QString::fromStdString(bin.path().string()));
+    const auto executable = [](const fs::path& file) {
+        fs::create_directories(file.parent_path());
+        test::writeFileText(file, "#!/bin/sh\n");
+        fs::permissions(file, fs::perms::owner_all);
+    };
+    const QString beside = QString::fromStdString((bin / "Inspecta").string());
+    const QString tools = QString::fromStdString((bin / "tools" / "Inspecta").string());
+    // Another tool beside the program is not looked for there.
+    executable(bin / "Inspecta");
+    executable(bin / "USBDeview");
+    control<QPushButton>(row, "Inspecta").click();
+    control<QPushButton>(row, "USBDeview").click();
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0].program, beside);
+
+    // The "tools" folder comes first.
+    executable(bin / "tools" / "Inspecta");
+    control<QPushButton>(row, "Inspecta").click();
+    ASSERT_EQ(launcher.detached.size(), 2u);
+    EXPECT_EQ(launcher.detached[1].program, tools);
+}
+
 TEST(TAboutBox, FixedSizeNoticeCreditsAddressAndOk) {
     test::guiApp();
     RecordingLauncher launcher;

@@ -1,6 +1,6 @@
 // inspecta-shots: runs Inspecta as the program does and saves pictures of it
 // for the demo: the main window at the given times, then its dialogs.
-//   inspecta-shots --out DIR [--at 1500,4000] [--raw] [--axes-off-at MS] [--dialogs]
+//   inspecta-shots --out DIR [--at 1500,4000] [--raw] [--axes-off-at MS] [--dialogs] [--dark]
 #include "CAboutDlg.h"
 #include "CAxisView.h"
 #include "CBufferedInputView.h"
@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMdiSubWindow>
+#include <QPalette>
 #include <QTimer>
 
 #include <algorithm>
@@ -52,7 +53,15 @@ int main(int argc, char** argv) {
                       "they list buttons and hats only.",
                       "ms"});
     parser.addOption({"dialogs", "Also save the settings, about and dead zone dialogs."});
+    parser.addOption({"dark", "A dark palette, as a dark desktop theme gives one."});
     parser.process(app);
+    if (parser.isSet("dark")) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        // Window text, button, light, dark, mid, text, bright text, base, window.
+        QApplication::setPalette(QPalette(QColor(0xe0e0e0), QColor(0x3a3a3a), QColor(0x5a5a5a),
+                                          QColor(0x202020), QColor(0x2e2e2e), QColor(0xe0e0e0),
+                                          Qt::white, QColor(0x1e1e1e), QColor(0x2b2b2b)));
+    }
     const QString out = parser.value("out");
     if (out.isEmpty() || !QDir().mkpath(out)) {
         std::fprintf(stderr, "inspecta-shots: --out DIR is needed and must be writable\n");

@@ -24,6 +24,7 @@
 //                           language to DIR/volmarsetup-<ru|de|en|hr>.png
 //   --demo-settings FILE    the settings file to use instead of the one
 //                           beside the program (the demo keeps its own)
+//   --demo-dark             a dark palette, as a dark desktop theme gives one
 // It prints one line per step ("demo: shown", "demo: read completed",
 // "demo: screenshot FILE" for each picture) and drives the window only
 // through its controls, as a user would.
@@ -52,6 +53,7 @@ struct DemoOptions {
     QString languages;
     QString settings;
     bool quit = false;
+    bool dark = false;
     bool active() const {
         return read || firmware || !screenshot.isEmpty() || !about.isEmpty() || !pages.isEmpty() ||
                !live.isEmpty() || !languages.isEmpty() || quit;
@@ -60,6 +62,8 @@ struct DemoOptions {
 
 // Takes the demo options out of `arguments`.
 DemoOptions takeDemoOptions(QStringList& arguments);
+// The look the options ask for, before the window is made.
+void applyDemoLook(const DemoOptions& options);
 
 class DemoRun : public QObject {
     Q_OBJECT

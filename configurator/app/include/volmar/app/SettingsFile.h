@@ -2,7 +2,8 @@
 
 // Where "VolmarSetup.ini" lives and how it is read and written: beside the
 // executable when that folder is writable (as the program has always kept
-// it), else in $XDG_CONFIG_HOME/VolmarSetup/. The window moves the values
+// it), else, and always when the program is installed, in
+// $XDG_CONFIG_HOME/VolmarSetup/. The window moves the values
 // to and from its controls by object name, so a control a later page adds
 // is picked up where it appears.
 
@@ -15,8 +16,12 @@ class QWidget;
 
 namespace volmar::app {
 
+struct ProgramFolders;
+
 // The settings file's path for this executable.
 QString defaultSettingsFile();
+// The same for a program in `folders`.
+QString settingsFileFor(const ProgramFolders& folders);
 
 // A missing or unreadable file reads as all defaults.
 ProgramSettings loadSettings(const QString& file);

@@ -6,6 +6,7 @@
 // what the link reports (messages, the progress popup, the connection
 // display, the device list) and keeps the program settings.
 
+#include "volmar/app/ProgramFolders.h"
 #include "volmar/core/ProgramSettings.h"
 #include "volmar/device/ConfigDocument.h"
 #include "volmar/device/DeviceLink.h"
@@ -71,8 +72,9 @@ struct WindowOptions {
     // What starts tools, web pages and loaders; null: the system's. It must
     // outlive the window.
     firmware::Launcher* launcher = nullptr;
-    // The folder holding the loader folders and "tools"; empty: the
-    // executable's folder.
+    // The executable's folder, which holds "tools" and, but where the
+    // program is installed, the loader folders (volmar/app/ProgramFolders.h);
+    // empty: the executable's folder.
     QString programFolder;
     // Where the loader script goes when its loader folder cannot take it;
     // empty: $XDG_DATA_HOME/VolmarSetup.
@@ -178,7 +180,7 @@ private:
     std::unique_ptr<firmware::SerialPortList> m_serialPorts;
     std::unique_ptr<firmware::Launcher> m_ownLauncher;
     firmware::Launcher* m_launcher = nullptr;
-    QString m_programFolder;
+    ProgramFolders m_folders;
     QString m_userFolder;
     std::filesystem::path m_backupFolder;
 

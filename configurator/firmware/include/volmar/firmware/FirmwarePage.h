@@ -29,10 +29,14 @@ class SerialPortList;
 struct FirmwareServices {
     SerialPortList* ports = nullptr;
     Launcher* launcher = nullptr;
-    // The folder of the configurator's executable: the loader folders live there.
+    // The folder holding the loader folders: the executable's, or the shared
+    // data folder of an installed program.
     QString programFolder;
     // Where the script goes when the loader folder cannot take it.
     QString userFolder;
+    // The loader folders belong to the system (an installed program): the
+    // script always goes to `userFolder`.
+    bool scriptsToUserFolder = false;
     // A message box.
     std::function<void(const QString&)> message;
     // The file dialog for the firmware file: (title, filter) -> path, empty

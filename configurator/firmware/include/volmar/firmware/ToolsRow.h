@@ -30,15 +30,16 @@ public:
 
     void BtnDonateClick();
     void Windows_JoysticksClick(); // jstest-gtk, when installed
-    void InspectaClick();          // tools/Inspecta
+    void InspectaClick();          // tools/Inspecta, else Inspecta beside the program
     void DAV_Joystick_TesterClick();
     void DAV_Button_TesterClick();
     void USBDeviewClick();
     void btn_devmgmtClick(); // usbview, when installed
 
 private:
-    // Program folder + "tools/" + `name`, when it is an executable file.
-    void startTool(const char* name);
+    // Program folder + `folder` + `name`, when it is an executable file;
+    // whether it was started.
+    bool startTool(const char* name, const char* folder = "tools/");
     void startInstalled(const char* program);
 
     Launcher& m_launcher;

@@ -20,9 +20,12 @@ struct PreparedScript {
 // `loaderFolder` (the current folder when empty). A folder that cannot take
 // it (read-only, say, when the program is installed system-wide) leaves the
 // script to `userFolder`, made when missing; the loader still runs in its
-// own folder. An old script is replaced whole, through the safe file
+// own folder. With `userFolderFirst` the script goes straight to
+// `userFolder` (the loader folders of an installed program are the
+// system's). An old script is replaced whole, through the safe file
 // output. A failure is the file error to show; nothing may run then.
 Result<PreparedScript> writeLoaderScript(const QString& templateFile, const QString& loaderFolder,
-                                         const loader::Values& values, const QString& userFolder);
+                                         const loader::Values& values, const QString& userFolder,
+                                         bool userFolderFirst = false);
 
 } // namespace volmar::firmware
