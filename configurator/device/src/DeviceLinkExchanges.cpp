@@ -79,7 +79,7 @@ bool DeviceLink::writeConfiguration() {
     }
     m_current.image = m_document.image(); // the blocks come from this snapshot
     if (backup) {
-        addBackupBlock(0, 0);
+        addBackupRead();
     } else {
         addWriteBlocks();
     }
@@ -115,7 +115,7 @@ void DeviceLink::addWriteBlocks() {
         writeBlockFailed,
         [this](const Frame&) {
             if (m_safety.verify) {
-                addReadBackBlock(0, kExchangeWaitMs);
+                addReadBack();
             }
             return true;
         });

@@ -22,36 +22,31 @@ constexpr const char* kVerifyCaption = "Reading the write back";
 
 } // namespace
 
-void DeviceLink::addBackupBlock(int block, int waitMs) {
+void DeviceLink::addChainedRead(const ChainedRead& read, int block, int waitMs) {
     const int address = m_geometry.blockAddress(block);
     if (block == 0) {
-        addProgressOpen(waitMs, kBackupCaption);
+        addProgressOpen(waitMs, read.caption);
         waitMs = 0;
     }
-    const auto failed = [this](const std::string& error) {
-        return backupReadFailed(readRequestFailed(error));
-    };
     addTransferOr(
         waitMs, Transfer::Set,
-        [this, address] {
-            m_observer.progressStep(blockProgressText(kBackupCaption, address));
+        [this, read, address] {
+            m_observer.progressStep(blockProgressText(read.caption, address));
             return readBlockFrame(address);
         },
-        failed,
-        [this, block, address](const Frame&) {
+        [read](const std::string& error) { return read.failed(readRequestFailed(error)); },
+        [this, read, block, address](const Frame&) {
             addTransferOr(
                 kBlockReplyWaitMs, Transfer::Get, [address] { return readBlockFrame(address); },
-                [this](const std::string& error) {
-                    return backupReadFailed(readReplyFailed(error));
-                },
-                [this, block, address](const Frame& reply) {
+                [read](const std::string& error) { return read.failed(readReplyFailed(error)); },
+                [this, read, block, address](const Frame& reply) {
                     const auto data = blockData(reply);
                     std::copy(data.begin(), data.end(), m_current.other.begin() + address);
                     if (block + 1 < m_geometry.blockCount) {
-                        addBackupBlock(block + 1, kBlockReplyWaitMs);
+                        addChainedRead(read, block + 1, kBlockReplyWaitMs);
                     } else {
-                        m_runner.then(kBlockReplyWaitMs, [this] {
-                            keepBackupAndWrite();
+                        m_runner.then(kBlockReplyWaitMs, [read] {
+                            read.done();
                             return true;
                         });
                     }
@@ -59,6 +54,13 @@ void DeviceLink::addBackupBlock(int block, int waitMs) {
                 });
             return true;
         });
+}
+
+void DeviceLink::addBackupRead() {
+    addChainedRead({kBackupCaption,
+                    [this](const std::string& message) { return backupReadFailed(message); },
+                    [this] { keepBackupAndWrite(); }},
+                   0, 0);
 }
 
 bool DeviceLink::backupReadFailed(const std::string& message) {
@@ -89,45 +91,19 @@ void DeviceLink::keepBackupAndWrite() {
     addWriteBlocks();
 }
 
-void DeviceLink::addReadBackBlock(int block, int waitMs) {
-    const int address = m_geometry.blockAddress(block);
-    if (block == 0) {
-        addProgressOpen(waitMs, kVerifyCaption);
-        waitMs = 0;
-    }
-    addTransferOr(
-        waitMs, Transfer::Set,
-        [this, address] {
-            m_observer.progressStep(blockProgressText(kVerifyCaption, address));
-            return readBlockFrame(address);
-        },
-        [this](const std::string& error) { return readBackFailed(readRequestFailed(error)); },
-        [this, block, address](const Frame&) {
-            addTransferOr(
-                kBlockReplyWaitMs, Transfer::Get, [address] { return readBlockFrame(address); },
-                [this](const std::string& error) { return readBackFailed(readReplyFailed(error)); },
-                [this, block, address](const Frame& reply) {
-                    const auto data = blockData(reply);
-                    std::copy(data.begin(), data.end(), m_current.other.begin() + address);
-                    if (block + 1 < m_geometry.blockCount) {
-                        addReadBackBlock(block + 1, kBlockReplyWaitMs);
-                        return true;
-                    }
-                    m_runner.then(kBlockReplyWaitMs, [this] {
-                        closeProgress();
-                        WriteCheck check;
-                        check.differing =
-                            differingAddresses(m_current.image, m_current.other, kConfigBytes);
-                        check.result = check.differing.empty() ? WriteCheck::Result::Verified
-                                                               : WriteCheck::Result::Differs;
-                        check.text = verifyStatusText(check.differing, kConfigBytes);
-                        m_observer.writeChecked(check);
-                        return true;
-                    });
-                    return true;
-                });
-            return true;
-        });
+void DeviceLink::addReadBack() {
+    addChainedRead(
+        {kVerifyCaption, [this](const std::string& message) { return readBackFailed(message); },
+         [this] {
+             closeProgress();
+             WriteCheck check;
+             check.differing = differingAddresses(m_current.image, m_current.other, kConfigBytes);
+             check.result = check.differing.empty() ? WriteCheck::Result::Verified
+                                                    : WriteCheck::Result::Differs;
+             check.text = verifyStatusText(check.differing, kConfigBytes);
+             m_observer.writeChecked(check);
+         }},
+        0, kExchangeWaitMs);
 }
 
 bool DeviceLink::readBackFailed(const std::string& message) {

@@ -195,13 +195,22 @@ private:
     bool transferFailed(const std::string& message);
     // The write's own frames: write begin, the blocks, write end.
     void addWriteBlocks();
-    // The backup before a write, block by block: each answer adds the next
-    // request, so a failure ends the backup alone and the write follows.
-    void addBackupBlock(int block, int waitMs);
+    // The 21 block reads into m_current.other, block by block: each answer
+    // adds the next request, so a failure (handed to `failed`, which decides
+    // whether the exchange goes on) ends the reads alone; `done` follows the
+    // last block's wait.
+    struct ChainedRead {
+        const char* caption; // of the progress popup
+        std::function<bool(const std::string& message)> failed;
+        std::function<void()> done;
+    };
+    void addChainedRead(const ChainedRead& read, int block, int waitMs);
+    // The backup before a write; the write follows it, whatever became of it.
+    void addBackupRead();
     bool backupReadFailed(const std::string& message);
     void keepBackupAndWrite();
-    // The read-back after write end, block by block, then the comparison.
-    void addReadBackBlock(int block, int waitMs);
+    // The read-back after write end, then the comparison.
+    void addReadBack();
     bool readBackFailed(const std::string& message);
     bool sendCommand(Operation op, protocol::Command command, WhenMissing whenMissing);
     void requestAndFetch(const protocol::Frame& request, int waitMs, protocol::Frame fetch,
