@@ -1,5 +1,6 @@
-// The main window's safety net: undo and redo of configuration edits, and
-// the wiring warnings beside the report line.
+// The main window's safety net: undo and redo of configuration edits, the
+// wiring warnings beside the report line, the backups kept before each write
+// (and restored from the header) and what the write's read-back found.
 #include "volmar/app/Dialogs.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/TMForm.h"
@@ -174,7 +175,7 @@ void TMForm::backupKept(const std::string& file) {
 void TMForm::writeChecked(const device::WriteCheck& check) {
     m_lastCheck = check;
     QString text = QString::fromStdString(check.text);
-    if (!m_writeStatus->text().isEmpty() && m_writeStatus->text().startsWith(tr("Backup kept"))) {
+    if (m_writeStatus->text().startsWith(tr("Backup kept"))) {
         text += QStringLiteral(" — ") + m_writeStatus->text();
     }
     m_writeStatus->setText(text);

@@ -4,12 +4,15 @@
 // write's exchange, so LinkReady stays clear all along and no live poll
 // comes between them.
 #include "volmar/core/Backups.h"
+#include "volmar/core/LanguageRecord.h"
 #include "volmar/core/WriteCheck.h"
 #include "volmar/device/DeviceLink.h"
 #include "volmar/hid/HidController.h"
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <optional>
 
 namespace volmar::device {
 
@@ -78,17 +81,28 @@ void DeviceLink::keepBackupAndWrite() {
     name.vid = m_selectedVid;
     name.pid = m_selectedPid;
     name.product = m_current.device ? m_current.device->productName() : std::string();
-    const auto kept = keepBackup(m_safety.backupFolder, name, m_current.other, *m_lng);
-    if (!kept) {
-        m_observer.showMessage("No backup was kept: " + kept.error().text +
-                               "\nThe configuration is written all the same.");
-    } else {
-        m_observer.backupKept(kept->file.string());
-        if (!kept->note.empty()) {
-            m_observer.showMessage(kept->note);
-        }
-    }
-    addWriteBlocks();
+    // The files are written where the transfers run, so the window never
+    // waits on the disk.
+    auto kept = std::make_shared<std::optional<Result<KeptBackup>>>();
+    m_runner.thenTransfer(
+        0, [] { return true; },
+        [kept, folder = m_safety.backupFolder, name, read = m_current.other, lng = *m_lng] {
+            kept->emplace(keepBackup(folder, name, read, lng));
+        },
+        [this, kept] {
+            const Result<KeptBackup>& result = **kept;
+            if (!result) {
+                m_observer.showMessage("No backup was kept: " + result.error().text +
+                                       "\nThe configuration is written all the same.");
+            } else {
+                m_observer.backupKept(result->file.string());
+                if (!result->note.empty()) {
+                    m_observer.showMessage(result->note);
+                }
+            }
+            addWriteBlocks();
+            return true;
+        });
 }
 
 void DeviceLink::addReadBack() {
