@@ -6,6 +6,7 @@
 #include "ConfigIo.h"
 #include "OfflineCommands.h"
 
+#include "volmar/core/Backups.h"
 #include "volmar/core/ConfigFile.h"
 #include "volmar/core/DeviceLine.h"
 #include "volmar/core/LanguageRecord.h"
@@ -129,6 +130,18 @@ public:
 
     // LinkObserver
     void showMessage(const std::string& text) override { std::cerr << terminalText(text) << '\n'; }
+    void backupKept(const std::string& file) override {
+        std::cout << "kept the controller's configuration as " << file << '\n';
+    }
+    void writeChecked(const device::WriteCheck& check) override {
+        m_check = check;
+        (check.result == device::WriteCheck::Result::Verified ? std::cout : std::cerr)
+            << check.text << '\n';
+    }
+    // A write that went through but reads back otherwise has failed.
+    bool writeDiffers() const {
+        return m_check && m_check->result == device::WriteCheck::Result::Differs;
+    }
     void exchangeFinished(Operation op, Outcome outcome) override {
         if (op == m_op && !m_outcome) {
             m_outcome = outcome;
@@ -168,6 +181,7 @@ private:
     bool m_started = false;
     int m_exitCode = kExitOk;
     std::string m_ids; // VVVV:PPPP of the controller asked for
+    std::optional<device::WriteCheck> m_check;
 };
 
 int listDevices(bool virtualOnly) {
@@ -261,9 +275,14 @@ int writeConfiguration(const line::VidPid& ids, const std::string& path, bool vi
         if (!session.connect(ids)) {
             return;
         }
+        // As the window writes: the controller's configuration kept first,
+        // the write read back after.
+        session.link().setWriteSafety({backupFolder(), true});
         session.exchange(
-            Operation::Write, session.link().writeConfiguration(),
-            [&](Outcome outcome) { session.finish(session.exitFor(Operation::Write, outcome)); });
+            Operation::Write, session.link().writeConfiguration(), [&](Outcome outcome) {
+                const int code = session.exitFor(Operation::Write, outcome);
+                session.finish(code == kExitOk && session.writeDiffers() ? kExitFailed : code);
+            });
     });
 }
 

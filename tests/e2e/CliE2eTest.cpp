@@ -79,6 +79,38 @@ TEST_F(CliTest, WriteThenReadBackGivesTheSameImage) {
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 641, eeprom.begin()));
 }
 
+// volmarctl writes as the window does: the controller's configuration kept
+// first (listed by "volmarctl backups"), the write read back after; a
+// controller holding something else makes the write fail.
+TEST_F(CliTest, WriteKeepsABackupAndReadsTheWriteBack) {
+    const ConfigImage before = knownImage("Before", "8888", "8888");
+    writeFileBytes(folder / "eeprom.bin", before);
+    writeFileBytes(folder / "in.volmar", knownImage("After", "8888", "8888"));
+    start({"--eeprom", path(folder / "eeprom.bin")});
+    const test::RunResult write =
+        volmarctl({"write", "--virtual", "--device", "8888:8888", path(folder / "in.volmar")});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    const std::string keptAs = "kept the controller's configuration as ";
+    ASSERT_EQ(write.out.rfind(keptAs, 0), 0u) << write.out;
+    const std::string file = write.out.substr(keptAs.size(), write.out.find('\n') - keptAs.size());
+    EXPECT_NE(write.out.find("\nWrite verified: the controller holds the 641 bytes sent\n"),
+              std::string::npos)
+        << write.out;
+    const auto kept = readFileBytes(file);
+    ASSERT_EQ(kept.size(), 1024u);
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 641, kept.begin()));
+    const test::RunResult listed = volmarctl({"backups"});
+    EXPECT_NE(listed.out.find("8888:8888  Before  "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find(file), std::string::npos) << listed.out;
+
+    sim.reset();
+    start({"--eeprom", path(folder / "eeprom.bin"), "--corrupt-eeprom-byte", "200"});
+    const test::RunResult worn =
+        volmarctl({"write", "--virtual", "--device", "8888:8888", path(folder / "in.volmar")});
+    EXPECT_EQ(worn.exitCode, 1);
+    EXPECT_NE(worn.err.find("Write differs at address 200\n"), std::string::npos) << worn.err;
+}
+
 TEST_F(CliTest, InvalidConfigurationIsNotWrittenAtAll) {
     // two axes with the same assignment
     std::ofstream(folder / "bad.json") << R"({"osi_1_src":2,"osi_1_name":1,"osi_1_src_port":41,)"

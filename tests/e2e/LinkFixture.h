@@ -27,11 +27,15 @@ struct Observer : device::LinkObserver {
     int deviceChanges = 0;
     int progressSteps = 0;
     std::optional<std::pair<device::Operation, device::Outcome>> last;
+    std::vector<std::string> backups;       // files kept before writes
+    std::vector<device::WriteCheck> checks; // what the read-backs found
 
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void progressStep(const std::string&) override { ++progressSteps; }
     void deviceListChanged(const std::vector<std::string>& l, int) override { lines = l; }
     void deviceChangeHandled() override { ++deviceChanges; }
+    void backupKept(const std::string& file) override { backups.push_back(file); }
+    void writeChecked(const device::WriteCheck& check) override { checks.push_back(check); }
     void exchangeFinished(device::Operation op, device::Outcome outcome) override {
         last = std::make_pair(op, outcome);
     }

@@ -60,8 +60,16 @@ TEST_F(LockTest, OfTwoConcurrentWritesOneIsRefusedAndNothingIsMixed) {
     ASSERT_EQ(eeprom.size(), 1024u);
     const ConfigImage& won = aWon ? a : b;
     EXPECT_TRUE(std::equal(won.begin(), won.begin() + 641, eeprom.begin()));
-    // Write begin, 21 blocks and write end of one write only.
-    EXPECT_EQ(sim->frames().size(), 23u);
+    // One write only: its backup read (21 requests and replies), write
+    // begin, 21 blocks, write end and its read-back (21 and 21).
+    const auto frames = sim->frames();
+    EXPECT_EQ(frames.size(), 42u + 23u + 42u);
+    for (const int command : {13, 3}) {
+        EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                                [command](const LoggedFrame& f) { return f.command() == command; }),
+                  1)
+            << command;
+    }
 }
 
 // Two reads started together: both files hold the controller's image, or

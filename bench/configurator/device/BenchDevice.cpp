@@ -1,7 +1,9 @@
 // A full configuration read and write against volmar-sim through the device
 // link, with real timers: wall time against the sum of the waits the
 // controller requires, and the longest time the event loop went without
-// running a 1 ms timer while the transfer ran.
+// running a 1 ms timer while the transfer ran. Then the write as the window
+// and volmarctl make it: read back after write end, and with the backup read
+// before write begin too; what each adds to the write alone.
 #include "volmar/core/LanguageRecord.h"
 #include "volmar/core/Rules.h"
 #include "volmar/device/DeviceLink.h"
@@ -32,9 +34,19 @@ using namespace volmar;
 // 500 ms that follow write begin).
 constexpr double kRequiredReadMs = 500 + 21 * (25 + 25);
 constexpr double kRequiredWriteMs = 500 + 21 * 25;
+// A read-back (or a backup read): the 500 ms every exchange leaves the
+// controller, then the read's 21 blocks.
+constexpr double kRequiredReadBackMs = kRequiredReadMs;
+
+// The write alone's mean, once measured in this run.
+double g_writeAloneMs = -1;
 
 struct Silent : device::LinkObserver {
     bool finished = false;
+    bool verified = false;
+    void writeChecked(const device::WriteCheck& check) override {
+        verified = check.result == device::WriteCheck::Result::Verified;
+    }
     device::Outcome outcome = device::Outcome::Completed;
     void showMessage(const std::string&) override {}
     void exchangeFinished(device::Operation, device::Outcome o) override {
@@ -52,7 +64,23 @@ public:
     }
 
     bool run(bool write, double& wallMs, double& stallMs) {
+        return run(write, device::WriteSafety{}, wallMs, stallMs);
+    }
+    // A write with the read-back and, when `backup`, the backup before it.
+    bool runSafeWrite(bool backup, double& wallMs, double& stallMs) {
+        device::WriteSafety safety;
+        safety.verify = true;
+        if (backup) {
+            safety.backupFolder = m_folder / "backups";
+        }
+        return run(true, safety, wallMs, stallMs) && m_observer.verified;
+    }
+
+private:
+    bool run(bool write, const device::WriteSafety& safety, double& wallMs, double& stallMs) {
+        m_link->setWriteSafety(safety);
         m_observer.finished = false;
+        m_observer.verified = false;
         bench::StallProbe probe;
         probe.start();
         QElapsedTimer wall;
@@ -66,7 +94,6 @@ public:
         return m_observer.outcome == device::Outcome::Completed;
     }
 
-private:
     Rig() {
         char pattern[] = "/tmp/volmar-bench-XXXXXX";
         if (!mkdtemp(pattern)) {
@@ -137,10 +164,41 @@ void BM_FullRead(benchmark::State& state) {
 }
 void BM_FullWrite(benchmark::State& state) {
     transfer(state, true, kRequiredWriteMs);
+    if (state.counters.count("wall_ms")) {
+        g_writeAloneMs = state.counters["wall_ms"];
+    }
+}
+
+// extra_ms: what the safety net adds to the write alone (measured above in
+// this run, else the controller's minimum for it); required_extra_ms: the
+// controller's waits for the extra reads.
+void safeWrite(benchmark::State& state, bool backup) {
+    const double mean = bench::timeTransfers(state, [backup](double& wallMs, double& stallMs) {
+        return Rig::get().runSafeWrite(backup, wallMs, stallMs);
+    });
+    if (mean >= 0) {
+        const double alone = g_writeAloneMs > 0 ? g_writeAloneMs : kRequiredWriteMs;
+        const double requiredExtra = kRequiredReadBackMs * (backup ? 2 : 1);
+        state.counters["extra_ms"] = mean - alone;
+        state.counters["required_extra_ms"] = requiredExtra;
+        state.counters["overhead_ms"] = mean - alone - requiredExtra;
+    }
+}
+
+void BM_WriteVerified(benchmark::State& state) {
+    safeWrite(state, false);
+}
+void BM_WriteWithBackupVerified(benchmark::State& state) {
+    safeWrite(state, true);
 }
 
 BENCHMARK(BM_FullRead)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullWrite)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteVerified)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteWithBackupVerified)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "volmar/firmware/FirmwarePage.h"
 #include "volmar/monitor/SensorHubPage.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -71,6 +72,9 @@ void TMForm::registerReply(const protocol::RegisterReply& reply) {
 
 void TMForm::exchangeFinished(device::Operation op, device::Outcome outcome) {
     emit linkExchangeFinished(op, outcome);
+    if (op == device::Operation::Write) {
+        offerWriteAgain();
+    }
 }
 
 void TMForm::lstHID_DeviceListClick(int index) {
@@ -88,7 +92,11 @@ void TMForm::btnRead_MKClick() {
 }
 
 void TMForm::btnWrite_MKClick() {
-    m_link->writeConfiguration();
+    if (m_link->writeConfiguration()) {
+        // The status tells about this write from now on.
+        m_writeStatus->clear();
+        m_lastCheck.reset();
+    }
     // Validation before the write may have repaired fields.
     m_editor.touch();
 }

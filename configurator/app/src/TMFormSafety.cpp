@@ -1,5 +1,6 @@
-// The main window's safety net: undo and redo of configuration edits, and
-// the wiring warnings beside the report line.
+// The main window's safety net: undo and redo of configuration edits, the
+// wiring warnings beside the report line, the backups kept before each write
+// (and restored from the header) and what the write's read-back found.
 #include "volmar/app/Dialogs.h"
 #include "volmar/app/HeaderGroup.h"
 #include "volmar/app/TMForm.h"
@@ -13,8 +14,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace volmar::app {
@@ -91,6 +95,13 @@ void TMForm::buildSafetyControls() {
     connect(&m_editor, &editor::ConfigEditor::historyChanged, this, &TMForm::showHistoryState);
     connect(c.btnWiring, &QToolButton::clicked, this, &TMForm::btnWiringClick);
     connect(c.btnRestoreBackup, &QToolButton::clicked, this, &TMForm::btnRestoreBackupClick);
+    m_writeStatus = new QLabel(this);
+    m_writeStatus->setObjectName("lblWriteStatus");
+    m_writeStatus->setAccessibleName(tr("Last write"));
+    m_writeStatus->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
+    statusBar()->addWidget(m_writeStatus, 1);
+    m_link->setWriteSafety({m_backupFolder, true});
     m_undoKeys = std::make_unique<UndoKeys>(this, m_undo, m_redo);
     qApp->installEventFilter(m_undoKeys.get());
     showHistoryState();
@@ -154,6 +165,34 @@ void TMForm::btnRestoreBackupClick() {
         return;
     }
     loadConfigurationFile(backups[static_cast<std::size_t>(chosen)].file);
+}
+
+void TMForm::backupKept(const std::string& file) {
+    m_lastCheck.reset();
+    m_writeStatus->setText(tr("Backup kept: %1").arg(QString::fromStdString(file)));
+}
+
+void TMForm::writeChecked(const device::WriteCheck& check) {
+    m_lastCheck = check;
+    QString text = QString::fromStdString(check.text);
+    if (m_writeStatus->text().startsWith(tr("Backup kept"))) {
+        text += QStringLiteral(" — ") + m_writeStatus->text();
+    }
+    m_writeStatus->setText(text);
+}
+
+void TMForm::offerWriteAgain() {
+    const auto check = std::exchange(m_lastCheck, std::nullopt);
+    if (!check || check->result != device::WriteCheck::Result::Differs) {
+        return;
+    }
+    const QString question =
+        tr("The controller does not hold what was written: %1.\n\nWrite the configuration again?")
+            .arg(QString::fromStdString(check->text));
+    if (m_dialogs.ask(this, question)) {
+        // The exchange that asked is still ending.
+        QTimer::singleShot(0, this, &TMForm::btnWrite_MKClick);
+    }
 }
 
 } // namespace volmar::app

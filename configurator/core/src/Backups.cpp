@@ -176,4 +176,83 @@ std::string backupLine(const BackupEntry& e) {
     return backupTimeText(e.name.time) + "  " + ids + "  " + e.name.product + "  " + e.summary;
 }
 
+namespace {
+
+// The next free name at or after `name`'s time: a taken one moves on by a
+// millisecond (carried into the seconds and on), so the names keep their
+// order.
+std::optional<std::filesystem::path> freeName(const std::filesystem::path& folder,
+                                              BackupName& name) {
+    constexpr int kTries = 1000;
+    std::error_code ec;
+    for (int i = 0; i < kTries; ++i) {
+        const std::filesystem::path file = folder / backupFileName(name);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) {
+            return file;
+        }
+        BackupTime& t = name.time;
+        if (++t.millisecond == 1000) {
+            t.millisecond = 0;
+            if (++t.second == 60) {
+                t.second = 0;
+                if (++t.minute == 60) {
+                    t.minute = 0;
+                    ++t.hour;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+DescriptorLog listingOf(const ConfigImage& image, const TRecordLng& lng) {
+    ConfigState state = startupState(lng);
+    ReportToConfig(image, state, lng, true);
+    ConfigImage scratch{};
+    DescriptorLog log(kDescriptorLogLines);
+    // A decoded image always encodes: every edit it fills holds a number.
+    ConfigToReport(state, scratch, log);
+    return log;
+}
+
+} // namespace
+
+Result<KeptBackup> keepBackup(const std::filesystem::path& folder, BackupName name,
+                              const ConfigImage& read, const TRecordLng& lng, std::size_t keep) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        return Error{ec.value(), "Cannot make the backup folder \"" + folder.string() + "\" [" +
+                                     ec.message() + "]"};
+    }
+    const auto file = freeName(folder, name);
+    if (!file) {
+        return Error{0, "No free backup name in \"" + folder.string() + "\""};
+    }
+    ConfigImage image{};
+    std::copy_n(read.begin(), kConfigBytes, image.begin());
+    if (Status saved = writeConfigFiles(*file, image, listingOf(image, lng)); !saved) {
+        return saved.error();
+    }
+    KeptBackup kept{*file, {}};
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder, ec)) {
+        names.push_back(item.path().filename().string());
+    }
+    for (const std::string& old : backupsToRemove(std::move(names), keep)) {
+        for (const auto& path : {folder / old, descriptorTextPath(folder / old)}) {
+            std::error_code removeError;
+            std::filesystem::remove(path, removeError);
+            if (removeError && kept.note.empty()) {
+                kept.note = "Cannot remove the old backup \"" + path.string() + "\" [" +
+                            removeError.message() + "]";
+            }
+        }
+    }
+    if (ec && kept.note.empty()) {
+        kept.note = "Cannot list the backups in \"" + folder.string() + "\" [" + ec.message() + "]";
+    }
+    return kept;
+}
+
 } // namespace volmar

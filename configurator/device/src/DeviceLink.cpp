@@ -435,6 +435,17 @@ void DeviceLink::setTransferExecutor(TransferExecutor& executor) {
 
 void DeviceLink::addTransfer(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
                              FailText fail, std::function<bool(const protocol::Frame&)> use) {
+    addTransferOr(
+        waitMs, kind, std::move(make),
+        [this, fail = std::move(fail)](const std::string& systemText) {
+            return transferFailed(fail(systemText));
+        },
+        std::move(use));
+}
+
+void DeviceLink::addTransferOr(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
+                               std::function<bool(const std::string& systemText)> failed,
+                               std::function<bool(const protocol::Frame&)> use) {
     auto job = std::make_shared<TransferJob>();
     m_runner.thenTransfer(
         waitMs,
@@ -446,9 +457,9 @@ void DeviceLink::addTransfer(int waitMs, Transfer kind, std::function<protocol::
             return true;
         },
         [job, get = kind == Transfer::Get] { job->run(get); },
-        [this, job, fail = std::move(fail), use = std::move(use)] {
+        [job, failed = std::move(failed), use = std::move(use)] {
             if (!job->ok) {
-                return transferFailed(fail(job->error));
+                return failed(job->error);
             }
             return use ? use(job->frame) : true;
         });

@@ -72,10 +72,22 @@ bool DeviceLink::writeConfiguration() {
         });
         return true;
     }
-    if (!beginWith(Operation::Write, 0, AtEnd::LeaveLinkClear)) {
+    // A backup read first waits as every read does.
+    const bool backup = !m_safety.backupFolder.empty();
+    if (!beginWith(Operation::Write, backup ? kExchangeWaitMs : 0, AtEnd::LeaveLinkClear)) {
         return false;
     }
     m_current.image = m_document.image(); // the blocks come from this snapshot
+    if (backup) {
+        addBackupRead();
+    } else {
+        addWriteBlocks();
+    }
+    // LinkReady stays clear: polling resumes after the next connection or read.
+    return true;
+}
+
+void DeviceLink::addWriteBlocks() {
     addSet(
         0, [] { return commandFrame(Command::WriteBegin); }, writeBlockFailed);
     const std::string caption = m_lng->btnWrite_MK;
@@ -94,15 +106,19 @@ bool DeviceLink::writeConfiguration() {
             writeBlockFailed);
         m_runner.wait(kBlockReplyWaitMs);
     }
-    addSet(
-        0,
+    addTransfer(
+        0, Transfer::Set,
         [this] {
             closeProgress();
             return commandFrame(Command::WriteEnd);
         },
-        writeBlockFailed);
-    // LinkReady stays clear: polling resumes after the next connection or read.
-    return true;
+        writeBlockFailed,
+        [this](const Frame&) {
+            if (m_safety.verify) {
+                addReadBack();
+            }
+            return true;
+        });
 }
 
 // ---------------------------------------------------------------------------

@@ -120,5 +120,63 @@ TEST(BackupList, NewestFirstWithTheReportLineOfEach) {
     EXPECT_TRUE(listBackups(dir / "none", englishLanguage()).empty());
 }
 
+std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What a block read gave: 672 bytes, the 31 after the configuration being
+// whatever the EEPROM holds there.
+ConfigImage readFromController(int seed) {
+    ConfigState s = test::startup();
+    test::useAxis(s, seed % kAxisCount, 2, 1 + seed % 8);
+    ConfigImage read = test::encodeOk(s);
+    for (std::size_t i = kConfigBytes; i < 672; ++i)
+        read[i] = 0xFF;
+    return read;
+}
+
+// Same-second backups get their own names; the oldest beyond the kept number
+// go with their listings; what is kept is the configuration read, as a file.
+TEST(KeepBackup, KeepsTheReadAsAFileAndLetsTheOldestGo) {
+    test::TempDir dir;
+    const auto folder = dir / "data/VolmarSetup/backups";
+    const BackupName name{{2025, 4, 1, 12, 0, 0, 998}, 0x8888, 0x8888, "Volmar2"};
+    std::vector<std::filesystem::path> kept;
+    for (int i = 0; i < 4; ++i) {
+        const auto result = keepBackup(folder, name, readFromController(i), englishLanguage(), 3);
+        ASSERT_TRUE(result.ok()) << result.error().text;
+        EXPECT_EQ(result->note, "");
+        kept.push_back(result->file);
+    }
+    EXPECT_EQ(kept[0].filename(), "2025-04-01_12-00-00-998_8888-8888_Volmar2.volmar");
+    EXPECT_EQ(kept[1].filename(), "2025-04-01_12-00-00-999_8888-8888_Volmar2.volmar");
+    EXPECT_EQ(kept[2].filename(), "2025-04-01_12-00-01-000_8888-8888_Volmar2.volmar");
+
+    EXPECT_FALSE(std::filesystem::exists(kept[0]));
+    EXPECT_FALSE(std::filesystem::exists(descriptorTextPath(kept[0])));
+    const std::vector<BackupEntry> list = listBackups(folder, englishLanguage());
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].file, kept[3]);
+    EXPECT_EQ(list[2].file, kept[1]);
+
+    const std::string bytes = fileText(kept[1]);
+    ASSERT_EQ(bytes.size(), kConfigImageSize);
+    const ConfigImage read = readFromController(1);
+    EXPECT_EQ(bytes.substr(0, kConfigBytes),
+              std::string(read.begin(), read.begin() + kConfigBytes));
+    EXPECT_EQ(bytes.substr(kConfigBytes), std::string(kConfigImageSize - kConfigBytes, '\0'));
+    EXPECT_EQ(fileText(descriptorTextPath(kept[1])).rfind("=BEGIN HID DEBUG FILE=\r\n", 0), 0u);
+}
+
+TEST(KeepBackup, AFolderThatCannotBeMadeIsSaid) {
+    test::TempDir dir;
+    std::ofstream(dir / "file") << "in the way";
+    const auto result = keepBackup(dir / "file" / "backups", {{2025, 1, 1, 0, 0, 0, 0}, 1, 2, "P"},
+                                   readFromController(0), englishLanguage());
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error().text.find("backup folder"), std::string::npos) << result.error().text;
+}
+
 } // namespace
 } // namespace volmar

@@ -22,10 +22,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QTimer;
@@ -108,6 +110,8 @@ public:
     void hubRawReply(const protocol::HubRawReply& reply) override;
     void registerReply(const protocol::RegisterReply& reply) override;
     void exchangeFinished(device::Operation op, device::Outcome outcome) override;
+    void backupKept(const std::string& file) override;
+    void writeChecked(const device::WriteCheck& check) override;
 
 signals:
     // Every exchange with the controller that was started ends here once.
@@ -160,6 +164,8 @@ private:
     void goToControl(const QString& control, int gridRow);
     // "Restore previous configuration…": one of the backups into the window.
     void btnRestoreBackupClick();
+    // After a write whose read-back differed: offer to write again.
+    void offerWriteAgain();
 
     Dialogs& m_dialogs;
     QString m_settingsFile;
@@ -198,6 +204,8 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QPointer<WiringWindow> m_wiring;
+    QLabel* m_writeStatus = nullptr; // backup and read-back of the last write
+    std::optional<device::WriteCheck> m_lastCheck;
     std::unique_ptr<QObject> m_undoKeys;
 };
 

@@ -10,6 +10,9 @@
 // everything but letters, digits and ()-[] turned into '_'. The fixed-width
 // time first makes the names sort by age.
 
+#include "volmar/core/ImageCodec.h"
+#include "volmar/sysio/Result.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +64,23 @@ std::vector<std::string> backupsToRemove(std::vector<std::string> fileNames,
 std::filesystem::path backupFolder(const char* xdgDataHome, const char* home);
 // The same from this process's environment.
 std::filesystem::path backupFolder();
+
+// What keeping a backup left: the file, and a note when an old backup could
+// not be removed (the new one is kept all the same).
+struct KeptBackup {
+    std::filesystem::path file;
+    std::string note;
+};
+
+// Keeps `read` — the controller's configuration as the block reads gave it —
+// as a backup in `folder` (made when missing): its first 641 bytes with the
+// zeros a configuration file has after them, and the listing of the
+// configuration they decode to, saved as every configuration file is. A
+// name already taken moves on by a millisecond. Then the oldest beyond
+// `keep` go, each with its listing.
+Result<KeptBackup> keepBackup(const std::filesystem::path& folder, BackupName name,
+                              const ConfigImage& read, const TRecordLng& lng,
+                              std::size_t keep = kBackupsKept);
 
 // One backup as the restore list shows it.
 struct BackupEntry {

@@ -21,6 +21,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,6 +46,17 @@ struct LivePoll {
     Status status = Status::Skipped;
     live::LiveData data;
     std::string error;
+};
+
+// What a write adds around its blocks.
+struct WriteSafety {
+    // Before write begin the controller's configuration is read with the
+    // ordinary block reads and kept here (core keepBackup()); empty: no
+    // backup. A read that fails keeps nothing, says so and the write goes on.
+    std::filesystem::path backupFolder;
+    // After write end (and the 500 ms every exchange leaves the controller)
+    // the configuration is read back and compared with what was sent.
+    bool verify = false;
 };
 
 // Inputs of a hub raw transfer, as the tool's edits give them.
@@ -124,6 +136,10 @@ public:
     // it before the first exchange; it must outlive the link.
     void setTransferExecutor(TransferExecutor& executor);
 
+    // The backup before and the read-back after every write; off unless set.
+    void setWriteSafety(WriteSafety safety) { m_safety = std::move(safety); }
+    const WriteSafety& writeSafety() const { return m_safety; }
+
     // Where the block transfer stands: the geometry of the three regions.
     void setRegions(const protocol::ImageRegions& regions);
     const protocol::BlockGeometry& geometry() const { return m_geometry; }
@@ -171,7 +187,31 @@ private:
     void addSet(int waitMs, std::function<protocol::Frame()> make, FailText fail);
     void addGet(int waitMs, protocol::Frame fetch, FailText fail,
                 std::function<bool(const protocol::Frame&)> use);
+    // The same with its own handling of a failed transfer: `failed` gets the
+    // system text and decides whether the exchange goes on.
+    void addTransferOr(int waitMs, Transfer kind, std::function<protocol::Frame()> make,
+                       std::function<bool(const std::string& systemText)> failed,
+                       std::function<bool(const protocol::Frame&)> use);
     bool transferFailed(const std::string& message);
+    // The write's own frames: write begin, the blocks, write end.
+    void addWriteBlocks();
+    // The 21 block reads into m_current.other, block by block: each answer
+    // adds the next request, so a failure (handed to `failed`, which decides
+    // whether the exchange goes on) ends the reads alone; `done` follows the
+    // last block's wait.
+    struct ChainedRead {
+        const char* caption; // of the progress popup
+        std::function<bool(const std::string& message)> failed;
+        std::function<void()> done;
+    };
+    void addChainedRead(const ChainedRead& read, int block, int waitMs);
+    // The backup before a write; the write follows it, whatever became of it.
+    void addBackupRead();
+    bool backupReadFailed(const std::string& message);
+    void keepBackupAndWrite();
+    // The read-back after write end, then the comparison.
+    void addReadBack();
+    bool readBackFailed(const std::string& message);
     bool sendCommand(Operation op, protocol::Command command, WhenMissing whenMissing);
     void requestAndFetch(const protocol::Frame& request, int waitMs, protocol::Frame fetch,
                          std::function<bool(const protocol::Frame&)> use);
@@ -204,6 +244,7 @@ private:
     int m_selectedLine = -1;
     std::string m_unopenable; // why the chosen controller could not be taken
     protocol::BlockGeometry m_geometry = protocol::standardGeometry();
+    WriteSafety m_safety;
 
     // The running exchange.
     struct Current {
@@ -215,6 +256,7 @@ private:
         WhenMissing whenMissing = WhenMissing::ShowNotConnected;
         bool progressOpen = false;
         ConfigImage image{}; // blocks read, or the image being written
+        ConfigImage other{}; // a write's backup read, then its read-back
         protocol::Frame frame{};
     } m_current;
     std::uint64_t m_deviceChanges = 0;

@@ -49,6 +49,18 @@ enum class Operation {
 
 const char* operationName(Operation op);
 
+// What reading a write back found.
+struct WriteCheck {
+    enum class Result {
+        Verified,    // the controller holds the bytes sent
+        Differs,     // it holds something else at `differing`
+        NotVerified, // the read-back failed (its message was shown)
+    };
+    Result result = Result::NotVerified;
+    std::vector<int> differing;
+    std::string text; // one line for the status: "Write verified: ..."
+};
+
 enum class Outcome {
     Completed,    // every frame went through
     Failed,       // a transfer failed or the controller answered wrongly (message shown)
@@ -94,6 +106,11 @@ public:
     }
     virtual void hubRawReply(const protocol::HubRawReply& reply) { (void)reply; }
     virtual void registerReply(const protocol::RegisterReply& reply) { (void)reply; }
+
+    // Before a write: the controller's configuration was kept as `file`.
+    virtual void backupKept(const std::string& file) { (void)file; }
+    // After a write with its read-back: what the controller holds.
+    virtual void writeChecked(const WriteCheck& check) { (void)check; }
 
     // Every exchange that was started ends here exactly once.
     virtual void exchangeFinished(Operation op, Outcome outcome) {
