@@ -42,6 +42,10 @@ std::string usageOf(const CLI::App& app) {
     return "volmarctl COMMAND [OPTIONS] (volmarctl --help lists the commands)";
 }
 
+bool isCommand(CLI::App& app, const std::string& word) {
+    return !app.get_subcommands([&word](CLI::App* c) { return c->check_name(word); }).empty();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,6 +60,13 @@ int main(int argc, char** argv) {
 #if VOLMAR_CLI_DEVICE
     addDeviceCommands(app, exitCode);
 #endif
+    // CLI11 takes an unknown first word for a stray argument and only says a
+    // command is missing; name the word instead.
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(app, argv[1])) {
+        std::cerr << "volmarctl: unknown command \"" << volmar::sysio::shortened(argv[1], 200)
+                  << "\"\nusage: " << usageOf(app) << '\n';
+        return volmar::sysio::kExitUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -35,6 +35,10 @@ TEST(VolmarctlUsage, UsageErrorsExit2WithTheProblemAndOneUsageLine) {
     };
     const Usage cases[] = {
         {"NoCommand", {}, "subcommand", "usage: volmarctl COMMAND"},
+        {"UnknownCommand",
+         {"bogus", "x.json"},
+         "unknown command \"bogus\"",
+         "usage: volmarctl COMMAND"},
         {"UnknownOption",
          {"check", "--frobnicate", "x.json"},
          "frobnicate",
