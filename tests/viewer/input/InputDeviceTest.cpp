@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace volmar::input {
 namespace {
@@ -429,6 +430,30 @@ TEST(EventTest, AutoResetAnswersManySetsWithOneWaitAndPrefersTheFirst) {
     EXPECT_EQ(waitAny({&a, &b}, 0), kWaitTimeout);
     std::thread setter([&] { b.set(); });
     EXPECT_EQ(waitAny({&a, &b}, 5000), 1);
+    setter.join();
+}
+
+TEST(EventTest, WaitingForTheSetOnesResetsEverySetEventInOneWakeUp) {
+    Event a;
+    Event b;
+    Event c;
+    ASSERT_TRUE(a.valid() && b.valid() && c.valid());
+    struct Case {
+        std::vector<Event*> set;
+        int mask;
+    };
+    const Case cases[] = {
+        {{}, kWaitTimeout}, {{&b}, 2}, {{&a, &c}, 5}, {{&c, &b, &a, &a}, 7}, {{&c}, 4}};
+    for (const Case& k : cases) {
+        for (Event* e : k.set) {
+            e->set();
+        }
+        EXPECT_EQ(waitAnySet({&a, &b, &c}, 0), k.mask);
+        // Every set event was reset by that one wait.
+        EXPECT_EQ(waitAnySet({&a, &b, &c}, 0), kWaitTimeout);
+    }
+    std::thread setter([&] { c.set(); });
+    EXPECT_EQ(waitAnySet({&a, &b, &c}, 5000), 4);
     setter.join();
 }
 

@@ -1,12 +1,13 @@
 #include "volmar/input/Event.h"
 
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-#include <vector>
 
 namespace volmar::input {
 
@@ -37,14 +38,23 @@ bool Event::consume() {
     }
 }
 
-int waitAny(std::initializer_list<Event*> events, int timeoutMs) {
-    std::vector<pollfd> fds;
-    fds.reserve(events.size());
+namespace {
+
+constexpr std::size_t kMostEvents = 31;
+
+// Polls the events until one is readable; resets the first readable one
+// (`all` false) or every readable one, and returns them as a bit mask.
+int waitEvents(std::initializer_list<Event*> events, int timeoutMs, bool all) {
+    std::array<pollfd, kMostEvents> fds{};
+    if (events.size() > fds.size()) {
+        return kWaitFailed;
+    }
+    std::size_t count = 0;
     for (Event* e : events) {
-        fds.push_back({e->fd(), POLLIN, 0});
+        fds[count++] = {e->fd(), POLLIN, 0};
     }
     for (;;) {
-        const int rc = ::poll(fds.data(), fds.size(), timeoutMs);
+        const int rc = ::poll(fds.data(), count, timeoutMs);
         if (rc < 0) {
             if (errno == EINTR) {
                 continue;
@@ -54,15 +64,33 @@ int waitAny(std::initializer_list<Event*> events, int timeoutMs) {
         if (rc == 0) {
             return kWaitTimeout;
         }
+        int set = 0;
         int index = 0;
         for (Event* e : events) {
-            if ((fds[index].revents & POLLIN) != 0 && e->consume()) {
-                return index;
+            if ((fds[static_cast<std::size_t>(index)].revents & POLLIN) != 0 && e->consume()) {
+                set |= 1 << index;
+                if (!all) {
+                    return set;
+                }
             }
             ++index;
         }
-        // Another waiter took it first: wait again.
+        if (set != 0) {
+            return set;
+        }
+        // Another waiter took them first: wait again.
     }
+}
+
+} // namespace
+
+int waitAny(std::initializer_list<Event*> events, int timeoutMs) {
+    const int set = waitEvents(events, timeoutMs, false);
+    return set > 0 ? std::countr_zero(static_cast<unsigned>(set)) : set;
+}
+
+int waitAnySet(std::initializer_list<Event*> events, int timeoutMs) {
+    return waitEvents(events, timeoutMs, true);
 }
 
 } // namespace volmar::input

@@ -1,8 +1,8 @@
 #pragma once
 
 // An auto-reset event on an eventfd: set() wakes one wait, and any number of
-// set() calls before that wait are answered by it. waitAny() is the reader
-// threads' only blocking point.
+// set() calls before that wait are answered by it. waitAnySet() is the
+// reader threads' only blocking point.
 
 #include "volmar/sysio/Fd.h"
 
@@ -38,5 +38,10 @@ inline constexpr int kWaitFailed = -2;
 // the first set one in list order; returns its index, kWaitTimeout or
 // kWaitFailed.
 int waitAny(std::initializer_list<Event*> events, int timeoutMs = -1);
+
+// Blocks like waitAny() but resets every event that is set, so that one
+// wake-up answers events set together; returns them as a bit mask (bit i
+// for the i-th event, at most 31 events), kWaitTimeout or kWaitFailed.
+int waitAnySet(std::initializer_list<Event*> events, int timeoutMs = -1);
 
 } // namespace volmar::input
