@@ -55,12 +55,16 @@ void CAxisView::showSnapshot(const AxisSnapshot& snapshot) {
     // Only what moves is drawn again, where it was and where it goes: the
     // rest of the picture stays as it is.
     QRegion changed;
-    for (const GaugeLayout& g : {layout(m_snapshot), layout(snapshot)}) {
+    const auto add = [&](const GaugeLayout& g) {
         for (const PixelRect& r : movingParts(g, m_lineHeight)) {
             changed += toQRect(r);
         }
-    }
+    };
+    GaugeLayout next = layout(snapshot);
+    add(shownLayout());
+    add(next);
     m_snapshot = snapshot;
+    m_shown = std::move(next);
     update(changed);
 }
 
@@ -68,6 +72,15 @@ void CAxisView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_width = width();
     m_height = height();
+    m_shownValid = false;
+}
+
+const GaugeLayout& CAxisView::shownLayout() {
+    if (!m_shownValid) {
+        m_shown = layout(m_snapshot);
+        m_shownValid = true;
+    }
+    return m_shown;
 }
 
 GaugeLayout CAxisView::layout(const AxisSnapshot& snapshot) const {
@@ -131,7 +144,7 @@ void CAxisView::paintEvent(QPaintEvent* event) {
     if (m_width <= 0 || m_height <= 0) {
         return;
     }
-    const GaugeLayout g = layout(m_snapshot);
+    const GaugeLayout& g = shownLayout();
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = QSize(m_width, m_height) * ratio;
     if (m_still.size() != pixels || m_stillRaw != g.raw) {
@@ -158,6 +171,7 @@ void CAxisView::contextMenuEvent(QContextMenuEvent* event) {
 
 void CAxisView::toggleRawView() {
     m_rawView = !m_rawView;
+    m_shownValid = false;
     update();
     emit commandsChanged();
 }
