@@ -52,17 +52,24 @@ void CAxisView::showSnapshot(const AxisSnapshot& snapshot) {
     if (snapshot.value == m_snapshot.value && snapshot.raw == m_snapshot.raw) {
         return;
     }
-    // Only what moves is drawn again, where it was and where it goes: the
-    // rest of the picture stays as it is.
-    QRegion changed;
-    const auto add = [&](const GaugeLayout& g) {
-        for (const PixelRect& r : movingParts(g, m_lineHeight)) {
-            changed += toQRect(r);
-        }
-    };
+    // Only what moves is drawn again: the markers where they were and where
+    // they go, and the glyphs of the value texts that changed. The rest of
+    // the picture stays as it is.
     GaugeLayout next = layout(snapshot);
-    add(shownLayout());
-    add(next);
+    const GaugeLayout& shown = shownLayout();
+    QRegion changed;
+    for (const PixelRect& r : movingMarkers(shown)) {
+        changed += toQRect(r);
+    }
+    for (const PixelRect& r : movingMarkers(next)) {
+        changed += toQRect(r);
+    }
+    changed += m_lines.changes(toQRect(next.valueTextRect), QString::fromStdString(shown.valueText),
+                               QString::fromStdString(next.valueText));
+    if (next.raw) {
+        changed += m_lines.changes(toQRect(next.rawTextRect), QString::fromStdString(shown.rawText),
+                                   QString::fromStdString(next.rawText));
+    }
     m_snapshot = snapshot;
     m_shown = std::move(next);
     update(changed);
@@ -126,15 +133,16 @@ void CAxisView::drawStill(QPainter& p, const GaugeLayout& g) const {
                QString::fromStdString(g.maxText));
 }
 
-void CAxisView::drawMoving(QPainter& p, const GaugeLayout& g) {
-    p.setFont(m_font);
+void CAxisView::drawMoving(QPainter& p, const GaugeLayout& g, const QRegion& area) {
     const QColor ink = palette().color(QPalette::WindowText);
     p.setPen(ink);
-    m_lines.drawCentredAtBottom(p, toQRect(g.valueTextRect), QString::fromStdString(g.valueText));
+    m_lines.drawCentredAtBottom(p, toQRect(g.valueTextRect), QString::fromStdString(g.valueText),
+                                area);
     p.drawImage(g.valueMarkerX, g.valueMarkerY, valueMarker(ink.rgb()));
     if (g.raw) {
         p.setPen(QColor(255, 0, 0));
-        m_lines.drawCentredAtBottom(p, toQRect(g.rawTextRect), QString::fromStdString(g.rawText));
+        m_lines.drawCentredAtBottom(p, toQRect(g.rawTextRect), QString::fromStdString(g.rawText),
+                                    area);
         p.drawImage(g.rawMarkerX, g.rawMarkerY, rawMarker());
     }
 }
@@ -154,13 +162,14 @@ void CAxisView::paintEvent(QPaintEvent* event) {
         drawStill(still, g);
         m_stillRaw = g.raw;
     }
-    // The still picture under the moving parts, copied in one step; only
-    // the part that needs it (the whole window after a resize or exposure).
+    // The still picture under the moving parts, copied where they were and
+    // are (the whole window after a resize or exposure).
     QPainter p(this);
-    const QRect area = event->rect();
-    p.drawPixmap(area, m_still,
-                 QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
-    drawMoving(p, g);
+    for (const QRect& area : event->region()) {
+        p.drawPixmap(area, m_still,
+                     QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+    }
+    drawMoving(p, g, event->region());
 }
 
 void CAxisView::contextMenuEvent(QContextMenuEvent* event) {

@@ -57,7 +57,8 @@ private:
     const GaugeLayout& shownLayout();
     // Title, scale, ticks and limits: drawn once per size and raw view.
     void drawStill(QPainter& p, const GaugeLayout& g) const;
-    void drawMoving(QPainter& p, const GaugeLayout& g);
+    // The markers and the glyphs of the value texts that reach into `area`.
+    void drawMoving(QPainter& p, const GaugeLayout& g, const QRegion& area);
     void reportWrite(input::HResult result);
 
     std::unique_ptr<CAxisDoc> m_doc;
