@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -359,6 +361,52 @@ TEST_F(InputDeviceTest, UnplugLosesInputAndTheDeviceCannotBeAcquiredAgain) {
     EXPECT_EQ(d->acquire(), DIERR_UNPLUGGED);
     std::array<std::uint8_t, kJoystickStateSize> state{};
     EXPECT_EQ(d->getDeviceState(kJoystickStateSize, state.data()), DIERR_NOTACQUIRED);
+}
+
+// A thread waiting on an interface's event reads the device itself; the
+// device's own reading must take over again whenever nobody may wait, and
+// must bring in a thread that began waiting before the event was given.
+TEST_F(InputDeviceTest, TheDeviceIsReadWhetherOrNotAThreadWaitsOnItsEvent) {
+    Event later;
+    int woke = kWaitFailed;
+    std::thread waiter([&] { woke = waitAny({&later}, 5000); });
+    auto d = open(DeviceClass::GameController, "stick");
+    ASSERT_TRUE(d);
+    d->setEventNotification(&later);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 1023}})));
+    waiter.join();
+    EXPECT_EQ(woke, 0);
+    EXPECT_EQ(drain(*d).size(), 1u);
+
+    // Once a waiter has read the device, the device's own thread ends: one
+    // thread less is woken by every report.
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto withPump = threads();
+    for (int i = 0; i < 500 && threads() == withPump; ++i) {
+        ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, i % 2 == 0 ? 0 : 1023}})));
+        ASSERT_EQ(waitAny({&later}, 5000), 0);
+    }
+    EXPECT_EQ(threads(), withPump - 1);
+    // Without an event nobody waits: the device's own thread reads again.
+    d->setEventNotification(nullptr);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 511}})));
+    EXPECT_TRUE(test::waitFor([&] {
+        const std::uint32_t x = stateDword(*d, 0);
+        return x > 1000 && x < 64000; // near the middle, neither end
+    }));
+
+    d->setEventNotification(&notify);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 1023}})));
+    ASSERT_TRUE(signalled());
+    EXPECT_EQ(stateDword(*d, 0), 65535u);
+    stick->unplug();
+    ASSERT_TRUE(signalled());
+    HResult hr = DI_OK;
+    drain(*d, &hr);
+    EXPECT_EQ(hr, DIERR_INPUTLOST);
 }
 
 TEST_F(InputDeviceTest, KeyboardKeysLandOnTheirScanCodes) {
