@@ -52,15 +52,26 @@ void CAxisView::showSnapshot(const AxisSnapshot& snapshot) {
     if (snapshot.value == m_snapshot.value && snapshot.raw == m_snapshot.raw) {
         return;
     }
-    // Only what moves is drawn again, where it was and where it goes: the
-    // rest of the picture stays as it is.
+    // Only what moves is drawn again: the markers where they were and where
+    // they go, and the glyphs of the value texts that changed. The rest of
+    // the picture stays as it is.
+    GaugeLayout next = layout(snapshot);
+    const GaugeLayout& shown = shownLayout();
     QRegion changed;
-    for (const GaugeLayout& g : {layout(m_snapshot), layout(snapshot)}) {
-        for (const PixelRect& r : movingParts(g, m_lineHeight)) {
-            changed += toQRect(r);
-        }
+    for (const PixelRect& r : movingMarkers(shown)) {
+        changed += toQRect(r);
+    }
+    for (const PixelRect& r : movingMarkers(next)) {
+        changed += toQRect(r);
+    }
+    changed += m_lines.changes(toQRect(next.valueTextRect), QString::fromStdString(shown.valueText),
+                               QString::fromStdString(next.valueText));
+    if (next.raw) {
+        changed += m_lines.changes(toQRect(next.rawTextRect), QString::fromStdString(shown.rawText),
+                                   QString::fromStdString(next.rawText));
     }
     m_snapshot = snapshot;
+    m_shown = std::move(next);
     update(changed);
 }
 
@@ -68,6 +79,15 @@ void CAxisView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_width = width();
     m_height = height();
+    m_shownValid = false;
+}
+
+const GaugeLayout& CAxisView::shownLayout() {
+    if (!m_shownValid) {
+        m_shown = layout(m_snapshot);
+        m_shownValid = true;
+    }
+    return m_shown;
 }
 
 GaugeLayout CAxisView::layout(const AxisSnapshot& snapshot) const {
@@ -113,15 +133,16 @@ void CAxisView::drawStill(QPainter& p, const GaugeLayout& g) const {
                QString::fromStdString(g.maxText));
 }
 
-void CAxisView::drawMoving(QPainter& p, const GaugeLayout& g) {
-    p.setFont(m_font);
+void CAxisView::drawMoving(QPainter& p, const GaugeLayout& g, const QRegion& area) {
     const QColor ink = palette().color(QPalette::WindowText);
     p.setPen(ink);
-    m_lines.drawCentredAtBottom(p, toQRect(g.valueTextRect), QString::fromStdString(g.valueText));
+    m_lines.drawCentredAtBottom(p, toQRect(g.valueTextRect), QString::fromStdString(g.valueText),
+                                area);
     p.drawImage(g.valueMarkerX, g.valueMarkerY, valueMarker(ink.rgb()));
     if (g.raw) {
         p.setPen(QColor(255, 0, 0));
-        m_lines.drawCentredAtBottom(p, toQRect(g.rawTextRect), QString::fromStdString(g.rawText));
+        m_lines.drawCentredAtBottom(p, toQRect(g.rawTextRect), QString::fromStdString(g.rawText),
+                                    area);
         p.drawImage(g.rawMarkerX, g.rawMarkerY, rawMarker());
     }
 }
@@ -131,7 +152,7 @@ void CAxisView::paintEvent(QPaintEvent* event) {
     if (m_width <= 0 || m_height <= 0) {
         return;
     }
-    const GaugeLayout g = layout(m_snapshot);
+    const GaugeLayout& g = shownLayout();
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = QSize(m_width, m_height) * ratio;
     if (m_still.size() != pixels || m_stillRaw != g.raw) {
@@ -141,13 +162,14 @@ void CAxisView::paintEvent(QPaintEvent* event) {
         drawStill(still, g);
         m_stillRaw = g.raw;
     }
-    // The still picture under the moving parts, copied in one step; only
-    // the part that needs it (the whole window after a resize or exposure).
+    // The still picture under the moving parts, copied where they were and
+    // are (the whole window after a resize or exposure).
     QPainter p(this);
-    const QRect area = event->rect();
-    p.drawPixmap(area, m_still,
-                 QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
-    drawMoving(p, g);
+    for (const QRect& area : event->region()) {
+        p.drawPixmap(area, m_still,
+                     QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+    }
+    drawMoving(p, g, event->region());
 }
 
 void CAxisView::contextMenuEvent(QContextMenuEvent* event) {
@@ -158,6 +180,7 @@ void CAxisView::contextMenuEvent(QContextMenuEvent* event) {
 
 void CAxisView::toggleRawView() {
     m_rawView = !m_rawView;
+    m_shownValid = false;
     update();
     emit commandsChanged();
 }

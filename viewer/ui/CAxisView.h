@@ -51,9 +51,14 @@ protected:
 
 private:
     GaugeLayout layout(const AxisSnapshot& snapshot) const;
+    // The layout of the values shown, made again only after a change of
+    // size or view: a refresh would otherwise lay out each gauge three
+    // times.
+    const GaugeLayout& shownLayout();
     // Title, scale, ticks and limits: drawn once per size and raw view.
     void drawStill(QPainter& p, const GaugeLayout& g) const;
-    void drawMoving(QPainter& p, const GaugeLayout& g);
+    // The markers and the glyphs of the value texts that reach into `area`.
+    void drawMoving(QPainter& p, const GaugeLayout& g, const QRegion& area);
     void reportWrite(input::HResult result);
 
     std::unique_ptr<CAxisDoc> m_doc;
@@ -66,6 +71,8 @@ private:
     int m_height = 0;
     bool m_rawView = false;
     AxisSnapshot m_snapshot;
+    GaugeLayout m_shown;
+    bool m_shownValid = false;
     QPixmap m_still;
     bool m_stillRaw = false;
     int m_paints = 0;

@@ -1,5 +1,6 @@
 #include "volmar/vhid/Client.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -135,12 +136,12 @@ int Client::sendMessage(const Message& msg, int timeoutMs) {
     }
 }
 
-int Client::receiveMessage(Message& msg, int timeoutMs) {
+int Client::receiveWaiting(Message& msg) {
     if (m_gone) {
         return ENODEV;
     }
-    const auto deadline = deadlineAfter(timeoutMs);
-    std::vector<std::uint8_t> buffer(kMaxMessage + 1);
+    // On the stack, not zeroed: this runs for every report of a 1 kHz device.
+    std::array<std::uint8_t, kMaxMessage + 1> buffer;
     for (;;) {
         const ssize_t n = ::recv(m_fd.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (n == 0) {
@@ -159,16 +160,27 @@ int Client::receiveMessage(Message& msg, int timeoutMs) {
         if (errno == EINTR) {
             continue;
         }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            if (isDisconnect(errno)) {
-                m_gone = true;
-                return ENODEV;
-            }
-            return errno;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return EAGAIN;
         }
-        const int rc = waitFor(m_fd.get(), POLLIN, deadline);
-        if (rc != 0) {
+        if (isDisconnect(errno)) {
+            m_gone = true;
+            return ENODEV;
+        }
+        return errno;
+    }
+}
+
+int Client::receiveMessage(Message& msg, int timeoutMs) {
+    const auto deadline = deadlineAfter(timeoutMs);
+    for (;;) {
+        const int rc = receiveWaiting(msg);
+        if (rc != EAGAIN) {
             return rc;
+        }
+        const int waited = waitFor(m_fd.get(), POLLIN, deadline);
+        if (waited != 0) {
+            return waited;
         }
     }
 }
@@ -280,6 +292,29 @@ Status Client::readInput(std::vector<std::uint8_t>& report, int timeoutMs) {
         if (msg.type == MsgType::Input) {
             report = std::move(msg.payload);
             return {};
+        }
+        // Replies without a waiting request (after a timeout) are dropped.
+    }
+}
+
+Result<bool> Client::takeInput(std::vector<std::uint8_t>& report) {
+    if (!m_input.empty()) {
+        report = std::move(m_input.front());
+        m_input.pop_front();
+        return true;
+    }
+    for (;;) {
+        Message msg;
+        const int rc = receiveWaiting(msg);
+        if (rc == EAGAIN) {
+            return false;
+        }
+        if (rc != 0) {
+            return Error::fromErrno(rc);
+        }
+        if (msg.type == MsgType::Input) {
+            report = std::move(msg.payload);
+            return true;
         }
         // Replies without a waiting request (after a timeout) are dropped.
     }

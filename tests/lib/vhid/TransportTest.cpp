@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -264,6 +265,48 @@ TEST_F(VhidTransport, InputArrivingDuringAnExchangeIsKeptForTheReader) {
     Bytes got;
     ASSERT_EQ(errorCode(client->readInput(got, 0)), 0);
     EXPECT_EQ(got, (Bytes{1, 0x42}));
+}
+
+// A reader that polls the socket itself takes what waits and never blocks:
+// input kept during an exchange first, then the socket's reports in order,
+// a reply nobody waits for skipped, and nothing waiting is no error.
+TEST_F(VhidTransport, TakingInputHandsOutWhatWaitsInOrderWithoutWaiting) {
+    Device dev(socketPath(), [](Server& s, const Request& r) {
+        s.broadcastInput(Bytes{1, 0x01});
+        s.send(r.connection, statusReply(r, 0));
+        s.broadcastInput(Bytes{1, 0x02});
+        s.send(r.connection, statusReply(r, 0)); // a late second reply
+        s.broadcastInput(Bytes{1, 0x03});
+    });
+    auto client = connectOrFail();
+    ASSERT_NE(client, nullptr);
+    ASSERT_EQ(errorCode(client->subscribe()), 0);
+    ASSERT_EQ(errorCode(client->setFeature(Bytes(38, 1))), 0);
+    std::vector<Bytes> got;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (got.size() < 3 && std::chrono::steady_clock::now() < end) {
+        Bytes report;
+        const Result<bool> taken = client->takeInput(report);
+        ASSERT_TRUE(volmar::test::isOk(taken));
+        if (*taken) {
+            got.push_back(report);
+        } else {
+            pollfd pfd{client->fd(), POLLIN, 0};
+            ::poll(&pfd, 1, 100);
+        }
+    }
+    EXPECT_EQ(got, (std::vector<Bytes>{{1, 0x01}, {1, 0x02}, {1, 0x03}}));
+    Bytes report{9};
+    const Result<bool> none = client->takeInput(report);
+    ASSERT_TRUE(volmar::test::isOk(none));
+    EXPECT_FALSE(*none);
+    EXPECT_EQ(report, Bytes{9}); // untouched when nothing was taken
+
+    dev.post([](Server& s) { s.unplug(); });
+    pollfd pfd{client->fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    EXPECT_EQ(errorCode(client->takeInput(report)), ENODEV);
+    EXPECT_EQ(errorCode(client->takeInput(report)), ENODEV);
 }
 
 TEST_F(VhidTransport, ArgumentsOutsideTheWireAreRefusedLocally) {

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <thread>
+#include <vector>
 
 namespace volmar::input {
 namespace {
@@ -360,6 +363,52 @@ TEST_F(InputDeviceTest, UnplugLosesInputAndTheDeviceCannotBeAcquiredAgain) {
     EXPECT_EQ(d->getDeviceState(kJoystickStateSize, state.data()), DIERR_NOTACQUIRED);
 }
 
+// A thread waiting on an interface's event reads the device itself; the
+// device's own reading must take over again whenever nobody may wait, and
+// must bring in a thread that began waiting before the event was given.
+TEST_F(InputDeviceTest, TheDeviceIsReadWhetherOrNotAThreadWaitsOnItsEvent) {
+    Event later;
+    int woke = kWaitFailed;
+    std::thread waiter([&] { woke = waitAny({&later}, 5000); });
+    auto d = open(DeviceClass::GameController, "stick");
+    ASSERT_TRUE(d);
+    d->setEventNotification(&later);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 1023}})));
+    waiter.join();
+    EXPECT_EQ(woke, 0);
+    EXPECT_EQ(drain(*d).size(), 1u);
+
+    // Once a waiter has read the device, the device's own thread ends: one
+    // thread less is woken by every report.
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto withPump = threads();
+    for (int i = 0; i < 500 && threads() == withPump; ++i) {
+        ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, i % 2 == 0 ? 0 : 1023}})));
+        ASSERT_EQ(waitAny({&later}, 5000), 0);
+    }
+    EXPECT_EQ(threads(), withPump - 1);
+    // Without an event nobody waits: the device's own thread reads again.
+    d->setEventNotification(nullptr);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 511}})));
+    EXPECT_TRUE(test::waitFor([&] {
+        const std::uint32_t x = stateDword(*d, 0);
+        return x > 1000 && x < 64000; // near the middle, neither end
+    }));
+
+    d->setEventNotification(&notify);
+    ASSERT_TRUE(stick->send(frame({{EV_ABS, ABS_X, 1023}})));
+    ASSERT_TRUE(signalled());
+    EXPECT_EQ(stateDword(*d, 0), 65535u);
+    stick->unplug();
+    ASSERT_TRUE(signalled());
+    HResult hr = DI_OK;
+    drain(*d, &hr);
+    EXPECT_EQ(hr, DIERR_INPUTLOST);
+}
+
 TEST_F(InputDeviceTest, KeyboardKeysLandOnTheirScanCodes) {
     auto keyboard = rig.add("kbd", DeviceClass::Keyboard, test::keyboardCaps(), "Keys");
     auto d = open(DeviceClass::Keyboard, "kbd");
@@ -429,6 +478,30 @@ TEST(EventTest, AutoResetAnswersManySetsWithOneWaitAndPrefersTheFirst) {
     EXPECT_EQ(waitAny({&a, &b}, 0), kWaitTimeout);
     std::thread setter([&] { b.set(); });
     EXPECT_EQ(waitAny({&a, &b}, 5000), 1);
+    setter.join();
+}
+
+TEST(EventTest, WaitingForTheSetOnesResetsEverySetEventInOneWakeUp) {
+    Event a;
+    Event b;
+    Event c;
+    ASSERT_TRUE(a.valid() && b.valid() && c.valid());
+    struct Case {
+        std::vector<Event*> set;
+        int mask;
+    };
+    const Case cases[] = {
+        {{}, kWaitTimeout}, {{&b}, 2}, {{&a, &c}, 5}, {{&c, &b, &a, &a}, 7}, {{&c}, 4}};
+    for (const Case& k : cases) {
+        for (Event* e : k.set) {
+            e->set();
+        }
+        EXPECT_EQ(waitAnySet({&a, &b, &c}, 0), k.mask);
+        // Every set event was reset by that one wait.
+        EXPECT_EQ(waitAnySet({&a, &b, &c}, 0), kWaitTimeout);
+    }
+    std::thread setter([&] { c.set(); });
+    EXPECT_EQ(waitAnySet({&a, &b, &c}, 5000), 4);
     setter.join();
 }
 

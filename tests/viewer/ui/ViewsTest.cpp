@@ -4,9 +4,11 @@
 // capture, filters, intervals and saved file.
 #include "CAxisView.h"
 #include "CBufferedInputView.h"
+#include "GlyphLine.h"
 #include "GuiSupport.h"
 
 #include <QAction>
+#include <QBackingStore>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -76,6 +78,74 @@ TEST_F(ViewsTest, GaugeMarkerIsDrawnAtTheMarginForTheMinimumAndAtWMinusMarginFor
         EXPECT_TRUE(dark(image, left + 3, 62));
         EXPECT_FALSE(dark(image, left + 2, 62));
     }
+}
+
+// A refresh draws only the glyphs and markers that moved; the window must
+// still look exactly as a whole repaint of the same values draws it, for
+// texts that keep their length, carry, grow and shrink.
+TEST_F(ViewsTest, RepaintingOnlyWhatMovedLeavesTheWholePicture) {
+    input::DeviceRecord& d = viewer.device("Stick");
+    CAxisView view(std::make_unique<CAxisDoc>(d, viewer.object("Stick", "X Axis")),
+                   viewer.frame().commands(), viewer.prompts);
+    view.resize(400, 120);
+    view.toggleRawView();
+    view.show();
+    ASSERT_TRUE(waitUntil([&] { return view.isVisible() && view.width() == 400; }, 5000));
+    QApplication::processEvents();
+    QPaintDevice* device = view.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), QInternal::Image);
+    const QImage& onScreen = *static_cast<QImage*>(device);
+    const AxisSnapshot steps[] = {{100, 6},  {101, 6},   {109, 6},  {110, 7},     {1000, 62},
+                                  {999, 62}, {65535, 1}, {0, 1023}, {32767, 511}, {32768, 512}};
+    for (const AxisSnapshot& s : steps) {
+        const int paints = view.paintCount();
+        view.showSnapshot(s);
+        QCoreApplication::sendPostedEvents();
+        QApplication::processEvents();
+        ASSERT_GT(view.paintCount(), paints) << s.value;
+        const QImage drawn = onScreen.copy(0, 0, 400, 120).convertToFormat(QImage::Format_RGB32);
+        const QImage whole = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(drawn.size(), whole.size());
+        EXPECT_TRUE(drawn == whole) << "after " << s.value << " / " << s.raw;
+    }
+}
+
+TEST_F(ViewsTest, OnlyTheGlyphsThatDifferAreDrawnAgain) {
+    QFont font = QApplication::font();
+    font.setPixelSize(13);
+    GlyphLine line(font);
+    const QRect r(0, 0, 400, 100);
+    const QString before = "512 (50.00% max)  ";
+    const qreal left = (400 - line.width(before)) / 2;
+    const qreal digit = line.width("0");
+    // The middle of the line's row and of the n-th character.
+    const int y = r.bottom() - QFontMetrics(font).height() / 2;
+    const auto at = [&](int n) {
+        return QPoint(static_cast<int>(left + line.width(before.left(n)) + digit / 2), y);
+    };
+    // One digit: its own place and a pixel or two around it, nothing else.
+    const QRegion one = line.changes(r, before, "513 (50.00% max)  ");
+    EXPECT_TRUE(one.contains(at(2)));
+    EXPECT_FALSE(one.contains(at(1)));
+    EXPECT_FALSE(one.contains(at(5)));
+    EXPECT_LT(one.boundingRect().width(), 2 * digit);
+    EXPECT_GE(one.boundingRect().top(), r.bottom() - QFontMetrics(font).height() - 2);
+    EXPECT_LE(one.boundingRect().bottom(), r.bottom() + 2);
+    // Two places apart: both, and not what lies between them.
+    const QRegion two = line.changes(r, before, "612 (50.01% max)  ");
+    EXPECT_TRUE(two.contains(at(0)));
+    EXPECT_TRUE(two.contains(at(9)));
+    EXPECT_FALSE(two.contains(at(5)));
+    // A longer or shorter text moves every glyph: both texts entirely.
+    for (const QString& after : {QString("5120 (50.00% max)  "), QString("51 (5.00% max)  ")}) {
+        const QRect all = line.changes(r, before, after).boundingRect();
+        const qreal longest = std::max(line.width(before), line.width(after));
+        EXPECT_LE(all.left(), (400 - longest) / 2 + 1) << after.toStdString();
+        // The trailing spaces have no ink: the last one is the ')'.
+        EXPECT_GE(all.right(), (400 + longest) / 2 - 2 * line.width(" ") - 1)
+            << after.toStdString();
+    }
+    EXPECT_TRUE(line.changes(r, before, before).isEmpty());
 }
 
 TEST_F(ViewsTest, TheRefreshHandsAChangedDeviceItsValues) {

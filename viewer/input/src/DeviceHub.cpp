@@ -26,6 +26,28 @@ DeviceHub::~DeviceHub() {
     }
 }
 
+void DeviceHub::startPumpLocked() {
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_running) {
+                return;
+            }
+        }
+        m_thread.join(); // it ended: a waiter read the device, or it went
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_gone) {
+            return;
+        }
+        m_running = true;
+        m_waiterReads = false;
+    }
+    m_stop.consume();
+    m_thread = std::thread(&DeviceHub::run, this);
+}
+
 HResult DeviceHub::activate(InputDevice* device) {
     std::lock_guard open(m_openMutex);
     bool reopen = false;
@@ -50,15 +72,12 @@ HResult DeviceHub::activate(InputDevice* device) {
             m_values.assign(m_objects.size(), 0);
         }
     }
-    std::lock_guard lock(m_mutex);
-    if (!m_running) {
-        if (!m_stop.valid()) {
-            return DIERR_GENERIC;
-        }
-        m_stop.consume();
-        m_thread = std::thread(&DeviceHub::run, this);
-        m_running = true;
+    if (!m_stop.valid()) {
+        return DIERR_GENERIC;
     }
+    // Until a waiter reads the device, the pump thread does.
+    startPumpLocked();
+    std::lock_guard lock(m_mutex);
     if (std::find(m_active.begin(), m_active.end(), device) == m_active.end()) {
         m_active.push_back(device);
     }
@@ -69,6 +88,41 @@ HResult DeviceHub::activate(InputDevice* device) {
 void DeviceHub::deactivate(InputDevice* device) {
     std::lock_guard lock(m_mutex);
     m_active.erase(std::remove(m_active.begin(), m_active.end(), device), m_active.end());
+}
+
+void DeviceHub::notificationsChanged(int delta) {
+    std::lock_guard open(m_openMutex);
+    bool none = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_notifications += delta;
+        none = m_notifications <= 0;
+        if (none) {
+            m_waiterReads = false;
+        }
+    }
+    // Nobody waits to read the device any more: the pump thread reads it
+    // again, if it was reading before.
+    if (none && m_thread.joinable()) {
+        startPumpLocked();
+    }
+}
+
+int DeviceHub::feedFd() {
+    std::lock_guard lock(m_mutex);
+    return m_gone || !m_source ? -1 : m_source->fd();
+}
+
+void DeviceHub::feed(int fd) {
+    std::lock_guard lock(m_mutex);
+    // A source replaced since the waiter looked is read by the next look.
+    if (m_gone || !m_source || m_source->fd() != fd) {
+        return;
+    }
+    if (m_notifications > 0) {
+        m_waiterReads = true;
+    }
+    pumpLocked();
 }
 
 void DeviceHub::onFrame(const Frame& frame) {
@@ -103,6 +157,22 @@ void DeviceHub::loseAllLocked() {
     m_active.clear();
 }
 
+bool DeviceHub::pumpLocked() {
+    const PumpStatus status = m_source->pump(*this);
+    if (status == PumpStatus::Dropped) {
+        // Values are unknown until read again; every reader must resync.
+        if (!m_source->snapshot(m_values)) {
+            m_values.assign(m_objects.size(), 0);
+        }
+        loseAllLocked();
+    } else if (status == PumpStatus::Gone) {
+        loseAllLocked();
+        m_gone = true;
+        return false;
+    }
+    return true;
+}
+
 void DeviceHub::run() {
     int sourceFd = -1;
     {
@@ -115,29 +185,26 @@ void DeviceHub::run() {
         if (rc < 0 && errno == EINTR) {
             continue;
         }
+        std::lock_guard lock(m_mutex);
         if ((fds[0].revents & POLLIN) != 0) {
-            break;
+            m_running = false;
+            return;
         }
         if (rc < 0) {
             // Waiting itself failed: treat the device as gone so that the
             // readers see the loss instead of silence.
-            std::lock_guard lock(m_mutex);
             loseAllLocked();
             m_gone = true;
-            break;
+            m_running = false;
+            return;
         }
-        std::lock_guard lock(m_mutex);
-        const PumpStatus status = m_source->pump(*this);
-        if (status == PumpStatus::Dropped) {
-            // Values are unknown until read again; every reader must resync.
-            if (!m_source->snapshot(m_values)) {
-                m_values.assign(m_objects.size(), 0);
-            }
-            loseAllLocked();
-        } else if (status == PumpStatus::Gone) {
-            loseAllLocked();
-            m_gone = true;
-            break;
+        if (m_waiterReads && m_notifications > 0) {
+            m_running = false; // a waiter reads the device from now on
+            return;
+        }
+        if (!pumpLocked()) {
+            m_running = false;
+            return;
         }
     }
 }

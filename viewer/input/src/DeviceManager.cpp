@@ -123,18 +123,27 @@ void DeviceRecord::readBatch(InputDevice& device,
 }
 
 int DeviceRecord::readerMain() {
+    constexpr int kCalibrated = 1;
+    constexpr int kRaw = 2;
+    constexpr int kQuit = 4;
     for (;;) {
-        const int which = waitAny({calibratedEvent.get(), rawEvent.get(), quitEvent.get()});
-        if (which == 0) {
+        // A frame notifies both interfaces at once: one wake-up reads both.
+        const int set = waitAnySet({calibratedEvent.get(), rawEvent.get(), quitEvent.get()});
+        if (set < 0) {
+            continue;
+        }
+        if ((set & kCalibrated) != 0) {
             readBatch(*calibrated, calibratedState);
             if (watched.load(std::memory_order_relaxed) != 0) {
                 for (std::uint32_t i = 0; i < batchCount; ++i) {
                     enqueue(batch[i]);
                 }
             }
-        } else if (which == 1) {
+        }
+        if ((set & kRaw) != 0) {
             readBatch(*raw, rawState);
-        } else if (which == 2) {
+        }
+        if ((set & kQuit) != 0) {
             return 0;
         }
     }

@@ -55,6 +55,10 @@ InputDevice::InputDevice(std::shared_ptr<DeviceHub> hub, DeviceInstance instance
 
 InputDevice::~InputDevice() {
     m_hub->deactivate(this);
+    if (m_notifyFeeders) {
+        m_notifyFeeders->remove(m_hub.get());
+        m_hub->notificationsChanged(-1);
+    }
 }
 
 HResult InputDevice::setDataFormat(const DataFormat& format) {
@@ -89,10 +93,22 @@ HResult InputDevice::setCooperativeLevel(std::uint32_t) {
 }
 
 HResult InputDevice::setEventNotification(Event* event) {
+    std::shared_ptr<EventFeeders> before;
+    std::shared_ptr<EventFeeders> after = event != nullptr ? event->feeders() : nullptr;
     {
         std::lock_guard lock(m_mutex);
+        before = std::move(m_notifyFeeders);
         m_notify = event;
+        m_notifyFeeders = after;
     }
+    // Whoever waits on the event reads the device for it.
+    if (after) {
+        after->add(m_hub);
+    }
+    if (before) {
+        before->remove(m_hub.get());
+    }
+    m_hub->notificationsChanged((after ? 1 : 0) - (before ? 1 : 0));
     // The device's reading may hold the previous event for one more set():
     // once it has let go, the caller may destroy that event.
     m_hub->waitForReading();

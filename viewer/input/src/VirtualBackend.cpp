@@ -23,13 +23,14 @@ public:
 
     PumpStatus pump(FrameSink& sink) override {
         for (;;) {
-            const Status read = m_client->readInput(m_report, 0);
-            if (!read && read.error().code == ETIMEDOUT) {
-                return PumpStatus::Ok;
-            }
+            // Only what is waiting: the hub polls the socket itself.
+            const Result<bool> read = m_client->takeInput(m_report);
             if (!read) {
                 m_error = read.error().text; // ENODEV: the device closed
                 return PumpStatus::Gone;
+            }
+            if (!*read) {
+                return PumpStatus::Ok;
             }
             if (m_joystick.decode(m_report, nowMs(), m_frame) && !m_frame.changes.empty()) {
                 sink.onFrame(m_frame);

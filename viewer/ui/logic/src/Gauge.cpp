@@ -58,7 +58,7 @@ GaugeLayout layoutGauge(const GaugeInput& in) {
     out.scaleRight = w - kGaugeMargin;
     const double step = static_cast<double>(span) / (kGaugeTicks - 1);
     for (int i = 0; i < kGaugeTicks; ++i) {
-        out.tickX.push_back(static_cast<int>(i * step + kGaugeMargin));
+        out.tickX[static_cast<std::size_t>(i)] = static_cast<int>(i * step + kGaugeMargin);
     }
     out.tickTop = h - kGaugeTickHeight / 2;
     out.tickBottom = h + kGaugeTickHeight / 2;
@@ -91,19 +91,13 @@ GaugeLayout layoutGauge(const GaugeInput& in) {
     return out;
 }
 
-std::vector<PixelRect> movingParts(const GaugeLayout& g, int lineHeight) {
+std::vector<PixelRect> movingMarkers(const GaugeLayout& g) {
     const auto marker = [](int x, int y) {
         return PixelRect{x, y, x + kMarkerSize, y + kMarkerSize};
     };
-    // One pixel more above the line for antialiased glyph edges.
-    const auto bottomLine = [lineHeight](const PixelRect& r) {
-        return PixelRect{r.left, r.bottom - lineHeight - 1, r.right, r.bottom};
-    };
-    std::vector<PixelRect> parts = {marker(g.valueMarkerX, g.valueMarkerY),
-                                    bottomLine(g.valueTextRect)};
+    std::vector<PixelRect> parts = {marker(g.valueMarkerX, g.valueMarkerY)};
     if (g.raw) {
         parts.push_back(marker(g.rawMarkerX, g.rawMarkerY));
-        parts.push_back(bottomLine(g.rawTextRect));
     }
     return parts;
 }

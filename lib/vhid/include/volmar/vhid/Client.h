@@ -40,6 +40,11 @@ public:
     // Waits up to timeoutMs for the next input report: `report` filled, or
     // ETIMEDOUT, or ENODEV when the device closed the connection.
     Status readInput(std::vector<std::uint8_t>& report, int timeoutMs);
+    // The next input report if one is already waiting, without waiting or
+    // making an error of its absence: true with `report` filled, false when
+    // none is waiting, ENODEV once the device closed the connection. For a
+    // reader that polls fd() itself.
+    Result<bool> takeInput(std::vector<std::uint8_t>& report);
 
     // Input reports that arrived while a feature transfer waited for its reply
     // are kept here for readInput(); beyond this many the oldest are dropped,
@@ -52,6 +57,9 @@ private:
     int sendMessage(const Message& msg, int timeoutMs);
     // Next well-formed message within timeoutMs: 0, ETIMEDOUT or ENODEV.
     int receiveMessage(Message& msg, int timeoutMs);
+    // Next well-formed message already waiting: 0, EAGAIN when none is,
+    // ENODEV or another errno value.
+    int receiveWaiting(Message& msg);
     void queueInput(std::vector<std::uint8_t> report);
 
     sysio::UniqueFd m_fd;

@@ -43,6 +43,7 @@ public:
     // Only background, non-exclusive use exists here: any level is accepted.
     HResult setCooperativeLevel(std::uint32_t flags);
     // The event is set whenever new items or a loss of input are waiting.
+    // A thread waiting on it reads the device meanwhile (see Event.h).
     HResult setEventNotification(Event* event);
 
     // Objects in their stable order; typeMask DIDFT_ALL or kind bits.
@@ -131,6 +132,8 @@ private:
     bool m_acquired = false;
     bool m_lost = false;
     Event* m_notify = nullptr;
+    // Kept apart from the event, which may go before this interface.
+    std::shared_ptr<EventFeeders> m_notifyFeeders;
 };
 
 } // namespace volmar::input

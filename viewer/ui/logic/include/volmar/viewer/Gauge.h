@@ -13,6 +13,7 @@
 
 #include "volmar/viewer/PixelRect.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ struct GaugeLayout {
     int scaleY = 0; // h
     int scaleLeft = 0;
     int scaleRight = 0;
-    std::vector<int> tickX;
+    std::array<int, kGaugeTicks> tickX{};
     int tickTop = 0;
     int tickBottom = 0;
 
@@ -66,11 +67,12 @@ struct GaugeLayout {
 
 GaugeLayout layoutGauge(const GaugeInput& in);
 
-// The parts of a gauge that move with its values: the markers and the lines
-// of the value texts (full width: a text's length changes with its value).
-// After a change of values only these parts, as they were and as they are
-// now, need drawing again; the scale, ticks, title and limits stay.
-std::vector<PixelRect> movingParts(const GaugeLayout& g, int lineHeight);
+// The parts of a gauge that move with its values are the markers and the
+// value texts; the scale, ticks, title and limits stay. After a change of
+// values only the markers as they were and as they are now, and the glyphs
+// of the texts that changed, need drawing again. The markers' squares: the
+// value marker, then the raw one when shown.
+std::vector<PixelRect> movingMarkers(const GaugeLayout& g);
 
 // "%d (%.2f%% max)  %s": the value and its percentage of the range maximum.
 std::string gaugeValueText(std::int32_t value, double percent, const char* suffix);
