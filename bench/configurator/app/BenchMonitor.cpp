@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -230,10 +231,11 @@ void BM_LiveValueDelay(benchmark::State& state) {
     std::uniform_int_distribution<int> pauseMs(0, 99);
     for (auto _ : state) {
         const QString shown = QString::number(++value);
-        QElapsedTimer pause;
-        pause.start();
-        const int wait = pauseMs(rng);
-        bench::spinUntil([&] { return pause.elapsed() >= wait; });
+        // A timer of its own: waiting for the loop's other wake-ups would
+        // tie the moment to them (to the monitor's ticks among them).
+        bool paused = false;
+        QTimer::singleShot(pauseMs(rng), Qt::PreciseTimer, [&] { paused = true; });
+        bench::spinUntil([&] { return paused; });
         QElapsedTimer clock;
         clock.start();
         rig.command("axis 1 " + shown.toStdString());

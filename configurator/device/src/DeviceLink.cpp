@@ -252,6 +252,8 @@ void DeviceLink::HIDDeviceData() {
 }
 
 std::int32_t DeviceLink::takeReportCounter() {
+    // The reports read up to now belong to this count, not the next.
+    m_hid.deliverQueuedInput();
     const std::int32_t count = m_reportCounter;
     m_reportCounter = 0;
     return count;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace volmar::hid {
@@ -96,6 +97,22 @@ void HidController::setDefaultThreadSleepTime(int ms) {
     }
 }
 
+void HidController::deliverQueuedInput() {
+    // A handler may check a device in, which retires its reader and
+    // changes the node list.
+    std::vector<QPointer<NodeReader>> readers;
+    for (const auto& [key, node] : d->nodes) {
+        if (node.reader) {
+            readers.emplace_back(node.reader);
+        }
+    }
+    for (const QPointer<NodeReader>& reader : readers) {
+        if (reader) {
+            reader->deliverQueued();
+        }
+    }
+}
+
 std::uint64_t HidController::droppedReports() const {
     std::uint64_t total = d->droppedByClosedReaders;
     for (const auto& [key, node] : d->nodes) {
@@ -104,13 +121,6 @@ std::uint64_t HidController::droppedReports() const {
         }
     }
     return total;
-}
-
-std::string HidController::nodeKey(const HidDevice* device) const {
-    // Paths are unique within a backend; the backend's address tells two
-    // backends apart.
-    return std::to_string(reinterpret_cast<std::uintptr_t>(device->m_backend)) + "|" +
-           device->m_info.path;
 }
 
 void HidController::scheduleRebuild() {
@@ -363,9 +373,7 @@ void HidController::updateReader(const std::string& key) {
         return;
     }
     NodeReader::Callbacks callbacks;
-    callbacks.report = [this, key](const std::vector<std::uint8_t>& report) {
-        deliver(key, report);
-    };
+    callbacks.reports = [this, key](const NodeReader::Batch& reports) { deliver(key, reports); };
     callbacks.error = [this, key](int err) { readerError(key, err); };
     // The node failing under the reader is how an unplug often shows first.
     callbacks.gone = [this](int) { scheduleRebuild(); };
@@ -373,35 +381,59 @@ void HidController::updateReader(const std::string& key) {
     node.reader->start();
 }
 
-void HidController::deliver(const std::string& key, const std::vector<std::uint8_t>& report) {
-    const std::vector<QPointer<HidDevice>> snapshot(m_view.begin(), m_view.end());
-    for (const QPointer<HidDevice>& guard : snapshot) {
-        HidDevice* device = guard;
-        if (!device || !device->m_checkedOut.load() || !device->m_pluggedIn.load() ||
-            nodeKey(device) != key) {
-            continue;
+namespace {
+
+// A report as one collection of its node takes it: the report id (0 when
+// the node uses none) and the bytes after it; nothing when the collection
+// does not declare that id.
+std::optional<std::pair<quint8, QByteArray>> reportFor(const CollectionInfo& info,
+                                                       const std::vector<std::uint8_t>& report) {
+    quint8 reportId = 0;
+    QByteArray payload;
+    if (info.usesReportIds) {
+        if (report.empty()) {
+            return std::nullopt;
         }
-        const CollectionInfo& info = device->m_info;
-        quint8 reportId = 0;
-        QByteArray payload;
-        if (info.usesReportIds) {
-            if (report.empty()) {
+        reportId = report[0];
+        payload = QByteArray(reinterpret_cast<const char*>(report.data()) + 1,
+                             static_cast<qsizetype>(report.size() - 1));
+    } else {
+        payload = QByteArray(reinterpret_cast<const char*>(report.data()),
+                             static_cast<qsizetype>(report.size()));
+    }
+    if (std::find(info.inputReportIds.begin(), info.inputReportIds.end(), reportId) ==
+        info.inputReportIds.end()) {
+        return std::nullopt;
+    }
+    return std::pair{reportId, std::move(payload)};
+}
+
+} // namespace
+
+void HidController::deliver(const std::string& key,
+                            const std::deque<std::vector<std::uint8_t>>& reports) {
+    // The collections of the node, once for the whole batch.
+    std::vector<QPointer<HidDevice>> receivers;
+    for (HidDevice* device : m_view) {
+        if (nodeKey(device) == key) {
+            receivers.emplace_back(device);
+        }
+    }
+    for (const std::vector<std::uint8_t>& report : reports) {
+        for (const QPointer<HidDevice>& guard : receivers) {
+            // A handler may have checked a device in or seen it unplugged.
+            HidDevice* device = guard;
+            if (!device || !device->m_checkedOut.load() || !device->m_pluggedIn.load()) {
                 continue;
             }
-            reportId = report[0];
-            payload = QByteArray(reinterpret_cast<const char*>(report.data()) + 1,
-                                 static_cast<qsizetype>(report.size() - 1));
-        } else {
-            payload = QByteArray(reinterpret_cast<const char*>(report.data()),
-                                 static_cast<qsizetype>(report.size()));
-        }
-        if (std::find(info.inputReportIds.begin(), info.inputReportIds.end(), reportId) ==
-            info.inputReportIds.end()) {
-            continue;
-        }
-        emit device->data(device, reportId, payload);
-        if (guard) {
-            emit deviceData(device, reportId, payload);
+            const auto taken = reportFor(device->m_info, report);
+            if (!taken) {
+                continue;
+            }
+            emit device->data(device, taken->first, taken->second);
+            if (guard) {
+                emit deviceData(device, taken->first, taken->second);
+            }
         }
     }
 }

@@ -13,6 +13,9 @@ namespace volmar::hid {
 HidDevice::HidDevice(HidController* controller, HidBackend* backend, CollectionInfo info,
                      int sleepTime)
     : QObject(controller), m_controller(controller), m_backend(backend), m_info(std::move(info)),
+      // Paths are unique within a backend; the backend's address tells two
+      // backends apart.
+      m_nodeKey(std::to_string(reinterpret_cast<std::uintptr_t>(backend)) + "|" + m_info.path),
       m_threadSleepTime(sleepTime) {
     // The text itself is kept byte for byte; only the comparison needs the
     // 16-bit characters the device sent.

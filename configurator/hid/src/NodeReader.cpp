@@ -1,8 +1,8 @@
 #include "NodeReader.h"
 
 #include <QMetaObject>
-#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -41,48 +41,153 @@ void NodeReader::stop() {
     m_node.reset();
 }
 
+namespace {
+
+// A wake-up without a report.
+bool quiet(int errorNumber) {
+    return errorNumber == ETIMEDOUT || errorNumber == EINTR || errorNumber == EAGAIN;
+}
+
+bool removal(int errorNumber) {
+    return errorNumber == ENODEV || errorNumber == EIO || errorNumber == ESHUTDOWN ||
+           errorNumber == ENXIO;
+}
+
+} // namespace
+
+int NodeReader::nextPause(int pauseMs, std::size_t gathered, const Pacing& pacing) {
+    const auto toTarget =
+        static_cast<std::size_t>(pauseMs) * kGatherTarget / std::max<std::size_t>(gathered, 1);
+    const auto longer = std::min<std::size_t>(toTarget, 2 * static_cast<std::size_t>(pauseMs));
+    return static_cast<int>(std::clamp<std::size_t>(longer,
+                                                    static_cast<std::size_t>(pacing.minPauseMs),
+                                                    static_cast<std::size_t>(pacing.maxPauseMs)));
+}
+
+int NodeReader::readInto(Batch& batch, int timeoutMs) {
+    Report report;
+    const Status read = m_node->node->readInput(report, timeoutMs);
+    if (!read) {
+        return read.error().code;
+    }
+    if (!report.empty()) {
+        batch.push_back(std::move(report));
+    }
+    return 0;
+}
+
 void NodeReader::run() {
-    std::vector<std::uint8_t> report;
+    Batch batch;
+    int pauseMs = m_pacing.minPauseMs;
+    std::size_t takenByOwner = 0; // in the last pause
     while (!m_stop.load()) {
-        const Status read = m_node->node->readInput(report, m_sleepTime.load());
-        const int rc = read ? 0 : read.error().code;
+        // The first report of a batch is waited for; those already waiting
+        // behind it are taken without waiting.
+        int rc = readInto(batch, readTimeout());
+        while (rc == 0 && batch.size() < kMaxQueued && !m_stop.load()) {
+            rc = readInto(batch, 0);
+        }
         if (m_stop.load()) {
             break;
         }
+        const std::size_t gathered = batch.size() + takenByOwner;
+        takenByOwner = 0;
+        push(batch); // also when empty: queued ones may be due
         if (rc == 0) {
-            if (!report.empty()) {
-                push(std::move(report));
-                report = {};
+            continue; // a full batch: more are waiting
+        }
+        if (quiet(rc)) {
+            if (gathered == 0) {
+                // Whatever comes after a quiet spell starts with the
+                // shortest pause, however fast it comes.
+                pauseMs = m_pacing.minPauseMs;
+            } else {
+                pauseMs = nextPause(pauseMs, gathered, m_pacing);
+                takenByOwner = pauseBetweenBatches(pauseMs);
             }
             continue;
-        }
-        if (rc == ETIMEDOUT || rc == EINTR || rc == EAGAIN) {
-            continue; // one wake-up without a report
         }
         if (rc == ECANCELED) {
             break;
         }
-        if (rc == ENODEV || rc == EIO || rc == ESHUTDOWN || rc == ENXIO) {
+        if (removal(rc)) {
             postEvent(rc, true);
             break;
         }
         // Anything else may pass (a full queue in the driver, a short
         // glitch): say so once per failure and try again after one sleep.
         postEvent(rc, false);
-        std::unique_lock lock(m_mutex);
-        m_wake.wait_for(lock, std::chrono::milliseconds(m_sleepTime.load()),
-                        [this] { return m_stop.load(); });
+        pause(m_sleepTime.load());
     }
 }
 
-void NodeReader::push(std::vector<std::uint8_t> report) {
+std::size_t NodeReader::pauseBetweenBatches(int ms) {
+    std::unique_lock lock(m_mutex);
+    m_pausing = true;
+    m_readByOwner = 0;
+    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
+    m_pausing = false;
+    return m_readByOwner;
+}
+
+void NodeReader::pause(int ms) {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
+}
+
+int NodeReader::readTimeout() {
+    const int sleep = m_sleepTime.load();
     std::lock_guard lock(m_mutex);
-    if (m_queue.size() >= kMaxQueued) {
-        m_queue.pop_front();
-        m_dropped.fetch_add(1);
+    if (m_queue.empty() || m_drainPosted) {
+        return sleep;
     }
-    m_queue.push_back(std::move(report));
-    wakeOwnerLocked();
+    const auto due = m_lastHandover + std::chrono::milliseconds(kHandoverMs);
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, sleep));
+}
+
+void NodeReader::queueLocked(Batch& batch) {
+    for (Report& report : batch) {
+        if (m_queue.size() >= kMaxQueued) {
+            m_queue.pop_front();
+            m_dropped.fetch_add(1);
+        }
+        m_queue.push_back(std::move(report));
+    }
+    m_read.fetch_add(batch.size());
+    batch.clear();
+}
+
+void NodeReader::push(Batch& batch) {
+    std::lock_guard lock(m_mutex);
+    queueLocked(batch);
+    if (!m_queue.empty() && std::chrono::steady_clock::now() - m_lastHandover >=
+                                std::chrono::milliseconds(kHandoverMs)) {
+        wakeOwnerLocked();
+    }
+}
+
+void NodeReader::deliverQueued() {
+    {
+        std::lock_guard lock(m_mutex);
+        // While the thread pauses, what waits in the node is read here, so
+        // that the owner gets all the device has sent by now. A removal is
+        // left to the thread, which meets it again at its next read.
+        if (m_pausing && !m_stop.load() && m_node && m_node->node) {
+            Batch batch;
+            int rc = 0;
+            while (rc == 0 && batch.size() < kMaxQueued) {
+                rc = readInto(batch, 0);
+            }
+            m_readByOwner += batch.size();
+            queueLocked(batch);
+            if (rc != 0 && !quiet(rc) && !removal(rc)) {
+                m_errors.push_back(rc);
+            }
+        }
+    }
+    drain();
 }
 
 void NodeReader::postEvent(int errorNumber, bool gone) {
@@ -96,7 +201,7 @@ void NodeReader::postEvent(int errorNumber, bool gone) {
 }
 
 void NodeReader::wakeOwnerLocked() {
-    // One queued call per batch (see drain).
+    // One queued call for whatever gathers until the owner takes it.
     if (m_drainPosted) {
         return;
     }
@@ -105,7 +210,7 @@ void NodeReader::wakeOwnerLocked() {
 }
 
 void NodeReader::drain() {
-    std::deque<std::vector<std::uint8_t>> reports;
+    Batch reports;
     std::vector<int> errors;
     int gone = 0;
     {
@@ -114,24 +219,13 @@ void NodeReader::drain() {
         errors.swap(m_errors);
         gone = m_goneError;
         m_goneError = 0;
-        // While reports keep coming they are taken in batches every
-        // kBatchMs: a device sending every 2 ms wakes the owner's thread 100
-        // times a second, not 500. Once a look finds none, the next report
-        // wakes it at once again.
-        m_drainPosted = !reports.empty();
-    }
-    if (!reports.empty()) {
-        QTimer::singleShot(kBatchMs, this, &NodeReader::drain);
+        m_drainPosted = false;
+        m_lastHandover = std::chrono::steady_clock::now();
     }
     // A handler may check the device in, which stops this reader: from then
     // on nothing more is handed out.
-    for (const auto& report : reports) {
-        if (m_stop.load()) {
-            return;
-        }
-        if (m_callbacks.report) {
-            m_callbacks.report(report);
-        }
+    if (!reports.empty() && !m_stop.load() && m_callbacks.reports) {
+        m_callbacks.reports(reports);
     }
     for (int err : errors) {
         if (m_stop.load()) {

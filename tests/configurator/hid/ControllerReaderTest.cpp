@@ -103,6 +103,26 @@ TEST_F(ControllerReader, OnlyCheckedOutCollectionsReceiveAndOneReaderServesTheNo
     EXPECT_EQ(data[2].payload, QByteArray("\x03", 1));
 }
 
+// Reports that follow each other closely wait for the next handover; a
+// caller that counts them asks for them, and gets every one already read,
+// in order, before the call returns.
+TEST_F(ControllerReader, QueuedReportsAreDeliveredWhenAsked) {
+    startController();
+    ASSERT_TRUE(controller->checkOut(joystick));
+    FakeNode::pushInput(node(), {3, 1, 0, 0});
+    ASSERT_TRUE(test::waitFor([&] { return data.size() == 1; }));
+    FakeNode::pushInput(node(), {3, 2, 0, 0});
+    FakeNode::pushInput(node(), {4, 3});
+    // Without the event loop: only deliverQueuedInput() can deliver them.
+    for (int i = 0; i < 5000 && data.size() < 3; ++i) {
+        controller->deliverQueuedInput();
+        QThread::msleep(1);
+    }
+    ASSERT_EQ(data.size(), 3u);
+    EXPECT_EQ(data[1].payload, QByteArray("\x02\x00\x00", 3));
+    EXPECT_EQ(data[2].reportId, 4);
+}
+
 TEST_F(ControllerReader, NodeWithoutReportIdsDeliversWholeReportsUnderIdZero) {
     CollectionInfo mouse = collection("m", "pm", 0, 4, {0});
     mouse.usesReportIds = false;

@@ -1,5 +1,6 @@
-// The reader thread on its own: a GUI thread that falls behind, stopping a
-// reader that waits, and what each kind of read failure leads to.
+// The reader thread on its own: a GUI thread that falls behind, batches and
+// the pause between them, stopping a reader that waits, and what each kind
+// of read failure leads to.
 #include "NodeReader.h"
 #include "HidTestSupport.h"
 
@@ -16,13 +17,29 @@ using test::FakeNode;
 
 struct Recorder {
     std::vector<std::vector<std::uint8_t>> reports;
+    std::vector<std::size_t> batches; // sizes, in the order handed over
     std::vector<int> errors;
     std::vector<int> gone;
+    // Everything in the order handed over: a report's first byte, or minus
+    // the error number of a failure or removal.
+    std::vector<int> events;
     NodeReader::Callbacks callbacks() {
         NodeReader::Callbacks c;
-        c.report = [this](const std::vector<std::uint8_t>& r) { reports.push_back(r); };
-        c.error = [this](int e) { errors.push_back(e); };
-        c.gone = [this](int e) { gone.push_back(e); };
+        c.reports = [this](const NodeReader::Batch& batch) {
+            batches.push_back(batch.size());
+            for (const auto& r : batch) {
+                reports.push_back(r);
+                events.push_back(r.empty() ? 0 : r[0]);
+            }
+        };
+        c.error = [this](int e) {
+            errors.push_back(e);
+            events.push_back(-e);
+        };
+        c.gone = [this](int e) {
+            gone.push_back(e);
+            events.push_back(-e);
+        };
         return c;
     }
 };
@@ -33,27 +50,19 @@ protected:
         test::ensureApp();
         handle = std::make_shared<NodeHandle>(std::make_unique<FakeNode>(shared));
     }
-    // Waits (off the event loop) until the reader has taken every report and
-    // queued the last one: it is back for the next read.
-    bool drainedByReader() {
+    // Waits (off the event loop) until the reader has taken every report fed
+    // and queued it for the owner.
+    bool drainedByReader(const NodeReader& reader) {
         for (int i = 0; i < 5000; ++i) {
-            {
-                std::lock_guard lock(shared->mutex);
-                if (shared->input.empty() && shared->reads.load() > readsBefore + fed) {
-                    return true;
-                }
+            if (reader.readReports() >= fed) {
+                return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return false;
     }
 
-    // Reports fed before the reader starts, and the reads made before them,
-    // for drainedByReader().
     void feed(std::vector<std::uint8_t> report) {
-        if (fed == 0) {
-            readsBefore = shared->reads.load();
-        }
         ++fed;
         FakeNode::pushInput(*shared, std::move(report));
     }
@@ -61,8 +70,7 @@ protected:
     std::shared_ptr<FakeNode::Shared> shared = std::make_shared<FakeNode::Shared>();
     std::shared_ptr<NodeHandle> handle;
     Recorder rec;
-    int fed = 0;
-    int readsBefore = 0;
+    std::uint64_t fed = 0;
 };
 
 TEST_F(Reader, GuiThatFallsBehindLosesTheOldestReportsCounted) {
@@ -72,7 +80,7 @@ TEST_F(Reader, GuiThatFallsBehindLosesTheOldestReportsCounted) {
         feed({static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i & 0xFF)});
     }
     reader.start(); // the event loop does not run meanwhile
-    ASSERT_TRUE(drainedByReader());
+    ASSERT_TRUE(drainedByReader(reader));
     ASSERT_TRUE(test::waitFor([&] { return !rec.reports.empty(); }));
     test::settle();
     ASSERT_EQ(rec.reports.size(), NodeReader::kMaxQueued);
@@ -86,8 +94,8 @@ TEST_F(Reader, GuiThatFallsBehindLosesTheOldestReportsCounted) {
 }
 
 // Reports that keep coming are handed over in batches; each one arrives,
-// in order, and once the stream pauses the next report is handed over
-// again without anything else waking the owner.
+// in order, and after a quiet spell the next report is handed over again
+// without anything else waking the owner.
 TEST_F(Reader, AStreamArrivesWholeAndInOrderAndAReportAfterAPauseToo) {
     NodeReader reader(handle, 10, rec.callbacks());
     reader.start();
@@ -103,20 +111,88 @@ TEST_F(Reader, AStreamArrivesWholeAndInOrderAndAReportAfterAPauseToo) {
     for (std::size_t i = 0; i < 60; ++i) {
         ASSERT_EQ(rec.reports[i], std::vector<std::uint8_t>{static_cast<std::uint8_t>(i)}) << i;
     }
-    // The pause: a look at the queue finds nothing.
-    test::waitFor([] { return false; }, 3 * NodeReader::kBatchMs);
+    // A quiet spell: the reader's reads find nothing.
+    test::waitFor([] { return false; }, 3 * NodeReader::Pacing{}.maxPauseMs);
     FakeNode::pushInput(*shared, {200});
     ASSERT_TRUE(test::waitFor([&] { return rec.reports.size() == 61; }));
     EXPECT_EQ(rec.reports.back(), std::vector<std::uint8_t>{200});
     EXPECT_EQ(reader.droppedReports(), 0u);
 }
 
+TEST_F(Reader, ReportsAlreadyWaitingAreHandedOverTogether) {
+    for (std::uint8_t i = 1; i <= 5; ++i) {
+        feed({i});
+    }
+    NodeReader reader(handle, 10, rec.callbacks());
+    reader.start();
+    ASSERT_TRUE(test::waitFor([&] { return rec.reports.size() >= 5; }));
+    test::settle();
+    EXPECT_EQ(rec.batches, std::vector<std::size_t>{5});
+    EXPECT_EQ(rec.events, (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
+// The pause after a batch, for a device sending steadily at a given rate:
+// from the shortest pause it settles where a batch gathers the target, never
+// lets more than half a hidraw reader's queue (64 reports) gather, and for a
+// slow device reaches the longest pause.
+TEST(ReaderPause, FollowsTheRateAndNeverLetsTheNodeQueueFill) {
+    const NodeReader::Pacing pacing;
+    struct Case {
+        double perMs; // reports a millisecond
+        int settledMs;
+    };
+    const Case cases[] = {{0.05, pacing.maxPauseMs}, // 50 a second
+                          {0.5, 48},                 // every 2 ms: a game controller
+                          {1.0, 24},                 // every 1 ms: fastest full-speed USB
+                          {2.0, 12},
+                          {8.0, 3}}; // every 125 us: high-speed USB
+    for (const Case& c : cases) {
+        int pause = pacing.minPauseMs;
+        for (int step = 0; step < 20; ++step) {
+            // A batch holds at least the report the reader waited for.
+            const auto gathered =
+                std::max<std::size_t>(1, static_cast<std::size_t>(c.perMs * pause));
+            ASSERT_LE(gathered, 32u) << c.perMs << " a ms, step " << step;
+            pause = NodeReader::nextPause(pause, gathered, pacing);
+            ASSERT_GE(pause, pacing.minPauseMs);
+            ASSERT_LE(pause, pacing.maxPauseMs);
+        }
+        EXPECT_EQ(pause, c.settledMs) << c.perMs << " a ms";
+    }
+    // A burst shortens the pause at once, as far as needed.
+    EXPECT_EQ(NodeReader::nextPause(48, 96, pacing), 12);
+}
+
+// The first report after a quiet spell reaches the owner at once; the
+// next ones wait for the handover interval unless the owner asks. While
+// the thread pauses, the owner reads the node itself.
+TEST_F(Reader, TheOwnerGetsEverythingSentSoFarWhenItAsks) {
+    NodeReader reader(handle, 10, rec.callbacks());
+    reader.setPacing({10000, 10000}); // after the first batch, a long pause
+    reader.start();
+    feed({1});
+    ASSERT_TRUE(drainedByReader(reader));
+    ASSERT_TRUE(test::waitFor([&] { return rec.reports.size() == 1; }));
+    feed({2});
+    feed({3});
+    // Without the event loop: only deliverQueued() can hand them over.
+    bool all = false;
+    for (int i = 0; i < 5000 && !all; ++i) {
+        reader.deliverQueued();
+        all = rec.reports.size() == 3;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(all) << rec.reports.size();
+    EXPECT_EQ(rec.events, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(reader.readReports(), 3u);
+}
+
 TEST_F(Reader, StopWakesAReaderInALongWaitAndNothingArrivesAfterIt) {
     NodeReader reader(handle, 10000, rec.callbacks());
     reader.start();
     ASSERT_TRUE(test::waitFor([&] { return shared->reads.load() > 0; }));
-    FakeNode::pushInput(*shared, {3, 1});
-    ASSERT_TRUE(drainedByReader());
+    feed({3, 1});
+    ASSERT_TRUE(drainedByReader(reader));
     reader.stop(); // the queued report is not handed out any more
     EXPECT_FALSE(reader.running());
     test::settle();
@@ -151,6 +227,19 @@ TEST_P(ReaderFailure, RemovalEndsTheReaderOtherFailuresAreRetried) {
         FakeNode::pushInput(*shared, {1});
         ASSERT_TRUE(test::waitFor([&] { return !rec.reports.empty(); }));
     }
+}
+
+// Reports read just before a failure are handed over, before the failure.
+TEST_P(ReaderFailure, ReportsReadBeforeTheFailureArriveFirst) {
+    feed({1});
+    feed({2});
+    FakeNode::setReadError(*shared, GetParam().error);
+    NodeReader reader(handle, 10, rec.callbacks());
+    reader.start();
+    ASSERT_TRUE(test::waitFor([&] { return rec.events.size() >= 3; }));
+    // A failure that passes is retried and may come again after these.
+    EXPECT_EQ(std::vector<int>(rec.events.begin(), rec.events.begin() + 3),
+              (std::vector<int>{1, 2, -GetParam().error}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, ReaderFailure,

@@ -106,7 +106,8 @@ public:
     void btn_clr_dev_listClick();
     // After every change of the HID device list (connected to the controller).
     void HIDDeviceChange();
-    // The per-second tick: returns ReportCounter and sets it to 0.
+    // The per-second tick: returns ReportCounter, every report read so far
+    // counted, and sets it to 0.
     std::int32_t takeReportCounter();
     // The not-connected display, as every operation that finds no
     // controller shows it (also validation without a controller).

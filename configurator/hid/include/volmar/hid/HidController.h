@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -102,6 +103,7 @@ private:
     HidController* m_controller = nullptr;
     HidBackend* m_backend = nullptr;
     CollectionInfo m_info;
+    std::string m_nodeKey; // see HidController::nodeKey
     std::string m_serial;
     std::atomic<bool> m_pluggedIn{true};
     std::atomic<bool> m_checkedOut{false};
@@ -165,6 +167,12 @@ public:
     // Input reports a reader dropped because the GUI thread fell behind.
     std::uint64_t droppedReports() const;
 
+    // Delivers now, through data(), every input report the readers have
+    // read so far. While reports keep coming they otherwise reach the GUI
+    // thread in handovers up to a tenth of a second apart; a caller that
+    // counts them per interval asks for them first.
+    void deliverQueuedInput();
+
 signals:
     void deviceChange();
     void arrival(volmar::hid::HidDevice* device);
@@ -186,7 +194,9 @@ private:
     void notifyChanges(const std::vector<HidDevice*>& gone, const std::vector<HidDevice*>& arrived);
     void scheduleRebuild();
     void recount();
-    std::string nodeKey(const HidDevice* device) const;
+    // The node a device's collection belongs to: collections of one node
+    // share its reader.
+    const std::string& nodeKey(const HidDevice* device) const { return device->m_nodeKey; }
     // Gives `device` the node, opening it unless another collection of the
     // same node holds it already.
     Status openNode(HidDevice* device);
@@ -195,7 +205,7 @@ private:
     // Starts, retunes or stops the reader of a node to match the checked-out
     // collections that want its input reports.
     void updateReader(const std::string& key);
-    void deliver(const std::string& nodeKey, const std::vector<std::uint8_t>& report);
+    void deliver(const std::string& nodeKey, const std::deque<std::vector<std::uint8_t>>& reports);
     void readerError(const std::string& nodeKey, int errorNumber);
 
     std::unique_ptr<Private> d;
