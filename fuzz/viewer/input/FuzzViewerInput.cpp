@@ -57,6 +57,9 @@ void fuzzEvdev(std::span<const std::uint8_t> data) {
         return buildEvdevLayout(caps, DeviceClass::GameController);
     }();
     std::vector<input_event> events(data.size() / sizeof(input_event));
+    if (events.empty()) {
+        return; // memcpy must not see the empty vector's null data
+    }
     std::memcpy(events.data(), data.data(), events.size() * sizeof(input_event));
     EvdevDecoder decoder(layout);
     Sink sink;
