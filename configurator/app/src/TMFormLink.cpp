@@ -96,6 +96,7 @@ void TMForm::btnWrite_MKClick() {
         // The status tells about this write from now on.
         m_writeStatus->clear();
         m_lastCheck.reset();
+        m_keptBackup.clear();
     }
     // Validation before the write may have repaired fields.
     m_editor.touch();

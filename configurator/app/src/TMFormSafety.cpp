@@ -169,14 +169,15 @@ void TMForm::btnRestoreBackupClick() {
 
 void TMForm::backupKept(const std::string& file) {
     m_lastCheck.reset();
-    m_writeStatus->setText(tr("Backup kept: %1").arg(QString::fromStdString(file)));
+    m_keptBackup = tr("Backup kept: %1").arg(QString::fromStdString(file));
+    m_writeStatus->setText(m_keptBackup);
 }
 
 void TMForm::writeChecked(const device::WriteCheck& check) {
     m_lastCheck = check;
     QString text = QString::fromStdString(check.text);
-    if (m_writeStatus->text().startsWith(tr("Backup kept"))) {
-        text += QStringLiteral(" — ") + m_writeStatus->text();
+    if (!m_keptBackup.isEmpty()) {
+        text += QStringLiteral(" — ") + m_keptBackup;
     }
     m_writeStatus->setText(text);
 }

@@ -206,6 +206,7 @@ private:
     QPointer<WiringWindow> m_wiring;
     QLabel* m_writeStatus = nullptr; // backup and read-back of the last write
     std::optional<device::WriteCheck> m_lastCheck;
+    QString m_keptBackup; // "Backup kept: …" of the running write, if any
     std::unique_ptr<QObject> m_undoKeys;
 };
 
